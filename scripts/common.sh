@@ -1,0 +1,66 @@
+# Shared by test.sh, demo.sh and bench.sh: installs what is missing and prepares Wine prefixes.
+# Sourced, not run.
+
+VELMAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+VELMAR_BUILD="${VELMAR_BUILD:-$VELMAR_ROOT/build}"
+JOBS="${JOBS:-$(nproc)}"
+
+log() { printf '\n== %s\n' "$*"; }
+
+# Installs the Debian packages given that are not installed yet (apt-get update first, once).
+ensure_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Everything the builds and the tests need.
+ensure_build_packages() {
+    ensure_packages cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev \
+        g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 \
+        wine wine64 xvfb xauth "$@"
+}
+
+wine64_bin() {
+    if [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else command -v wine64 || command -v wine; fi
+}
+
+# Creates a Wine prefix once: no desktop integration, no Mono/Gecko prompts.
+# $1: prefix folder; $2: "null" for the windowless graphics driver (tests), "desktop" for a
+# virtual desktop (screenshots under Xvfb).
+ensure_wine_prefix() {
+    local prefix="$1" mode="${2:-null}"
+    export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+    if [ ! -f "$prefix/.velmar-ready-$mode" ]; then
+        log "Preparing Wine prefix $prefix ($mode)"
+        mkdir -p "$prefix"
+        DISPLAY= wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+        local wine
+        wine=$(wine64_bin)
+        if [ "$mode" = null ]; then
+            "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        else
+            "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+            "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        fi
+        wineserver -w
+        touch "$prefix/.velmar-ready-$mode"
+    fi
+}
+
+configure_and_build() {
+    local dir="$1"
+    shift
+    cmake -S "$VELMAR_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$JOBS"
+}

@@ -1,0 +1,106 @@
+// Windows-1252 tables: 0x00-0x7F and 0xA0-0xFF are the same code points; 0x80-0x9F below.
+#include "store/cp1252.h"
+
+#include <array>
+#include <cstdint>
+
+namespace velmar {
+
+namespace {
+
+constexpr std::array<char16_t, 32> kAlti = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+char16_t CarattereDaByte(unsigned char b) noexcept {
+    return b >= 0x80 && b < 0xA0 ? kAlti[b - 0x80] : static_cast<char16_t>(b);
+}
+
+std::optional<char> ByteDaCarattere(char32_t c) noexcept {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (std::size_t i = 0; i < kAlti.size(); ++i) {
+        if (kAlti[i] == c) return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+void AggiungiUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::u16string Utf16Da1252(std::string_view testo) {
+    std::u16string out;
+    out.reserve(testo.size());
+    for (char b : testo) out += CarattereDaByte(static_cast<unsigned char>(b));
+    return out;
+}
+
+std::string Utf8Da1252(std::string_view testo) {
+    std::string out;
+    out.reserve(testo.size() + testo.size() / 8);
+    for (char b : testo) AggiungiUtf8(out, CarattereDaByte(static_cast<unsigned char>(b)));
+    return out;
+}
+
+std::optional<std::string> Cp1252DaUtf16(std::u16string_view testo) {
+    std::string out;
+    out.reserve(testo.size());
+    for (char16_t c : testo) {
+        // A surrogate (half of a character beyond the basic plane) never has a byte.
+        auto b = (c >= 0xD800 && c <= 0xDFFF) ? std::nullopt : ByteDaCarattere(c);
+        if (!b) return std::nullopt;
+        out += *b;
+    }
+    return out;
+}
+
+std::optional<std::string> Cp1252DaUtf8(std::string_view testo) {
+    std::string out;
+    out.reserve(testo.size());
+    std::size_t i = 0;
+    while (i < testo.size()) {
+        const auto b0 = static_cast<unsigned char>(testo[i]);
+        char32_t c = 0;
+        std::size_t n = 0;
+        if (b0 < 0x80) {
+            c = b0;
+            n = 1;
+        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+            c = b0 & 0x1F;
+            n = 2;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            c = b0 & 0x0F;
+            n = 3;
+        } else {
+            return std::nullopt;  // a 4-byte character has no byte either, nor does bad UTF-8
+        }
+        if (i + n > testo.size()) return std::nullopt;
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto b = static_cast<unsigned char>(testo[i + k]);
+            if ((b & 0xC0) != 0x80) return std::nullopt;
+            c = (c << 6) | (b & 0x3F);
+        }
+        if ((n == 3 && c < 0x800) || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+        auto b = ByteDaCarattere(c);
+        if (!b) return std::nullopt;
+        out += *b;
+        i += n;
+    }
+    return out;
+}
+
+}  // namespace velmar

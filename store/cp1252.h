@@ -1,0 +1,23 @@
+// Conversion between Windows-1252 bytes (the store's text) and Unicode (UTF-16 for the
+// window, UTF-8 for a POSIX console). The five bytes Windows-1252 leaves undefined (0x81,
+// 0x8D, 0x8F, 0x90, 0x9D) map to the control characters of the same value, as Windows does.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmar {
+
+// Windows-1252 to UTF-16; every byte has a character.
+[[nodiscard]] std::u16string Utf16Da1252(std::string_view testo);
+// Windows-1252 to UTF-8.
+[[nodiscard]] std::string Utf8Da1252(std::string_view testo);
+
+// UTF-16 to Windows-1252; nothing when a character has no Windows-1252 byte (or the text
+// holds a lone surrogate). No best-fit substitution: "é" -> "\xE9", "€" -> "\x80", "Ł" -> none.
+[[nodiscard]] std::optional<std::string> Cp1252DaUtf16(std::u16string_view testo);
+// UTF-8 to Windows-1252; nothing for a character without a byte or for malformed UTF-8.
+[[nodiscard]] std::optional<std::string> Cp1252DaUtf8(std::string_view testo);
+
+}  // namespace velmar

@@ -1,0 +1,56 @@
+// Saving one company: the parameters file is rebuilt through the work file with the company's
+// lines replaced (or the record appended), then put in place in the base folder and in every
+// area folder that exists. No target is ever deleted: each is replaced in one step by a
+// complete, flushed copy, so it always holds either its old or its new content.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/file_system.h"
+#include "store/record.h"
+
+namespace velmar {
+
+inline constexpr std::string_view kNomeFileLavoro = "BRIO_PARAMS.dep";
+inline constexpr std::string_view kNomeCopiaTemporanea = "BRIO_PARAMS.new";
+inline constexpr std::array<std::string_view, 3> kCartelleAree = {"CONTABILITA", "COMMERCIALE",
+                                                                  "SCHEDULATORE"};
+
+enum class EsitoSalvataggio {
+    Salvato,          // every target updated
+    SalvatoInParte,   // the base folder's file updated, at least one area's not
+    NonSalvato,       // nothing updated: every parameters file as it was
+    NessunaArea,      // none of the area folders exists: nothing updated
+};
+
+struct PercorsoNonAggiornato {
+    std::string percorso;
+    std::string motivo;
+};
+
+struct RisultatoSalvataggio {
+    EsitoSalvataggio esito = EsitoSalvataggio::NonSalvato;
+    // Why each path was not updated, or the step that stopped the save.
+    std::vector<PercorsoNonAggiornato> errori;
+    // Paths replaced with the new content, in order.
+    std::vector<std::string> aggiornati;
+    // The work file could not be removed at the end (the save itself succeeded).
+    std::vector<PercorsoNonAggiornato> avvisi;
+};
+
+// Copies the lines of `testo` with every line whose field 5 equals `codice` replaced by
+// `record`, appending `record` when no line matched; every line written ends with CR LF.
+[[nodiscard]] std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
+                                             std::string_view record);
+
+// Saves `stato` into the package in `cartellaBase` (an absolute folder; empty means the folder
+// is unavailable). `valoreCatalogo` is the catalog folder as read from the registry (empty for
+// the default). Shows nothing and ends nothing: the caller reports the result.
+[[nodiscard]] RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
+                                              std::string_view valoreCatalogo,
+                                              std::string_view cartellaBase);
+
+}  // namespace velmar

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native and the Windows builds (64-bit run under Wine,
+# 32-bit compiled only) and runs every test. Exits non-zero on any failure.
+set -uo pipefail
+source "$(dirname "$0")/scripts/common.sh"
+
+results=()
+failed=0
+step() {
+    local name="$1"
+    shift
+    log "$name"
+    if "$@"; then
+        results+=("ok      $name")
+    else
+        results+=("FAILED  $name")
+        failed=1
+    fi
+}
+
+ensure_build_packages || exit 1
+
+run_native() {
+    configure_and_build "$VELMAR_BUILD/linux" -DCMAKE_BUILD_TYPE=Debug &&
+        ctest --test-dir "$VELMAR_BUILD/linux" -j "$JOBS" --output-on-failure
+}
+
+run_win64() {
+    configure_and_build "$VELMAR_BUILD/win64" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$VELMAR_ROOT/cmake/toolchain-mingw64.cmake" || return 1
+    local prefix="$VELMAR_BUILD/win64/wineprefix"
+    ensure_wine_prefix "$prefix" null
+    export VELMAR_WINEPREFIX="$prefix"
+    wineserver -p  # keep one wineserver for the whole run
+    local rc=0
+    ctest --test-dir "$VELMAR_BUILD/win64" -j "$JOBS" --output-on-failure || rc=1
+    wineserver -k || true
+    return $rc
+}
+
+build_win32() {
+    configure_and_build "$VELMAR_BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$VELMAR_ROOT/cmake/toolchain-mingw32.cmake"
+}
+
+start=$(date +%s)
+step "Native build and tests" run_native
+step "Windows 64-bit build and tests under Wine" run_win64
+step "Windows 32-bit build (compile only)" build_win32
+
+log "Summary ($(($(date +%s) - start)) s)"
+printf '%s\n' "${results[@]}"
+exit $failed

@@ -1,0 +1,109 @@
+#include "store/ditte.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/cartella_temporanea.h"
+#include "tests/support/file_system_memoria.h"
+
+namespace velmar {
+namespace {
+
+using V = std::vector<std::string>;
+
+TEST(ListaDitte, KeepsFileOrderDuplicatesAndEmptyCodesAndSkipsShortLines) {
+    const std::string testo =
+        "A;p;db2admin;db2admin;db2admin;002;m1;\r\n"
+        "B;p;db2admin;db2admin;db2admin;001;m2;\r\n"
+        "\r\n"
+        "corta;1;2;3;4\r\n"
+        ";;;;\r\n"
+        "C;p;x;x;x;002;m3;\r\n"
+        "D;p;x;x;x;;m4;\r\n"
+        "E;p;x;x;x;003";
+    EXPECT_EQ(CodiciDaTesto(testo), (V{"002", "001", "002", "", "003"}));
+    EXPECT_EQ(CodiciDaTesto(""), V{});
+}
+
+TEST(CercaDitta, LastMatchingLineDecides) {
+    const std::string testo =
+        "Prima;p;db2admin;db2admin;db2admin;002;10.0.0.1;\r\n"
+        "Altra;p;db2inst1;db2inst1;db2inst1;001;10.0.0.9;\r\n"
+        "Terza;p;db2inst1;db2inst1;db2inst1;002;10.0.0.3;\r\n";
+    EXPECT_EQ(CercaInTesto(testo, "002"), (RisultatoRicerca{"Terza", "10.0.0.3", TipoServer::Linux}));
+    EXPECT_EQ(CercaInTesto(testo, "001"), (RisultatoRicerca{"Altra", "10.0.0.9", TipoServer::Linux}));
+}
+
+TEST(CercaDitta, MachineComesFromTheLastMatchingLineThatHasOne) {
+    const std::string testo =
+        "Prima;p;db2inst1;db2inst1;db2inst1;002;10.0.0.1;\r\n"
+        "Seconda;p;x;x;db2admin;002\r\n";
+    EXPECT_EQ(CercaInTesto(testo, "002"), (RisultatoRicerca{"Seconda", "10.0.0.1", TipoServer::NT}));
+    EXPECT_EQ(CercaInTesto("Sola;p;x;x;db2admin;007", "007"),
+              (RisultatoRicerca{"Sola", "", TipoServer::NT}));
+}
+
+TEST(CercaDitta, MatchesExactlyWithoutTrimmingOrFolding) {
+    const std::string testo =
+        "Maiuscola;p;x;x;DB2ADMIN;AB;m;\r\n"
+        "Vuota;p;x;x;;;m2;\r\n"
+        "Spazio;p;x;x;db2admin; ;m3;\r\n"
+        "corta;1;2;3;4\r\n";
+    EXPECT_EQ(CercaInTesto(testo, "ab"), RisultatoRicerca{});
+    EXPECT_EQ(CercaInTesto(testo, "AB").server, TipoServer::Linux);
+    EXPECT_EQ(CercaInTesto(testo, ""), (RisultatoRicerca{"Vuota", "m2", TipoServer::Linux}));
+    EXPECT_EQ(CercaInTesto(testo, " "), (RisultatoRicerca{"Spazio", "m3", TipoServer::NT}));
+    EXPECT_EQ(CercaInTesto(testo, "0"), RisultatoRicerca{});
+    EXPECT_EQ(CercaInTesto(testo, "4"), RisultatoRicerca{});
+}
+
+TEST(CercaDitta, FieldsAreCutAtLoneLfNeverAtIt) {
+    // The lone LF belongs to the description: the line is still one record.
+    const std::string testo = "Due\nrighe;p;x;x;db2admin;005;m;\r\n";
+    EXPECT_EQ(CercaInTesto(testo, "005").descrizione, "Due\nrighe");
+}
+
+class LetturaDaFile : public testing::Test {
+protected:
+    test::CartellaTemporanea cartella;
+    FileSystem& fs = FileSystemDiSistema();
+
+    void Parametri(const std::string& dati) {
+        test::ScriviTesto(cartella.Percorso() / "BRIO_PARAMS.txt", dati);
+    }
+};
+
+TEST_F(LetturaDaFile, ReadsTheParametersFileOfTheBaseFolder) {
+    Parametri("A;p;db2admin;db2admin;db2admin;002;m1;\r\nB;p;x;x;x;001;m2;\r\n");
+    EXPECT_EQ(LeggiDitte(fs, cartella.Testo()), (V{"002", "001"}));
+    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), "002"),
+              (RisultatoRicerca{"A", "m1", TipoServer::NT}));
+}
+
+TEST_F(LetturaDaFile, MissingFileOrUnavailableFolderReadsAsNoLines) {
+    EXPECT_EQ(LeggiDitte(fs, cartella.Testo()), V{});
+    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), ""), RisultatoRicerca{});
+    Parametri("A;p;x;x;x;;m;\r\n");
+    EXPECT_EQ(LeggiDitte(fs, ""), V{});
+    EXPECT_EQ(CercaDitta(fs, "", ""), RisultatoRicerca{});
+    EXPECT_EQ(LeggiDitte(fs, "relativa"), V{});
+}
+
+TEST_F(LetturaDaFile, LinesLongerThanTheReadBufferAreWhole) {
+    const std::string lunga(3 * kBufferLettura + 17, 'x');
+    Parametri(lunga + ";p;x;x;x;001;m;\r\n" + "B;p;x;x;x;002;" + lunga + ";");
+    EXPECT_EQ(LeggiDitte(fs, cartella.Testo()), (V{"001", "002"}));
+    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), "001").descrizione, lunga);
+    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), "002").macchina, lunga);
+}
+
+TEST(LetturaConErrori, AFileThatFailsWhileReadingGivesNoLines) {
+    test::FileSystemMemoria fs;
+    fs.cartelle.insert("C:\\P");
+    fs.file["C:\\P\\BRIO_PARAMS.txt"] = "A;p;x;x;x;001;m;\r\n";
+    fs.illeggibili.insert("C:\\P\\BRIO_PARAMS.txt");
+    EXPECT_EQ(LeggiDitte(fs, "C:\\P"), V{});
+    EXPECT_EQ(CercaDitta(fs, "C:\\P", "001"), RisultatoRicerca{});
+}
+
+}  // namespace
+}  // namespace velmar
