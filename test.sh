@@ -31,7 +31,10 @@ run_win64() {
     local prefix="$VELMAR_BUILD/win64/wineprefix"
     ensure_wine_prefix "$prefix" null
     export VELMAR_WINEPREFIX="$prefix"
-    wineserver -p  # keep one wineserver for the whole run
+    # One wineserver for the whole run. Its helper processes start with the first program and
+    # would inherit that program's output pipe, so start them here with no pipe to hold.
+    wineserver -p
+    "$(wine64_bin)" cmd /c exit </dev/null >/dev/null 2>&1 || true
     local rc=0
     ctest --test-dir "$VELMAR_BUILD/win64" -j "$JOBS" --output-on-failure || rc=1
     wineserver -k || true
