@@ -18,7 +18,7 @@ step() {
     fi
 }
 
-ensure_build_packages || exit 1
+ensure_build_packages clang libclang-rt-14-dev || exit 1
 
 run_native() {
     configure_and_build "$VELMAR_BUILD/linux" -DCMAKE_BUILD_TYPE=Debug &&
@@ -41,6 +41,27 @@ run_win64() {
     return $rc
 }
 
+run_sanitized() {
+    configure_and_build "$VELMAR_BUILD/linux-asan" -DCMAKE_BUILD_TYPE=Debug -DVELMAR_SANITIZE=ON &&
+        ctest --test-dir "$VELMAR_BUILD/linux-asan" -j "$JOBS" --output-on-failure
+}
+
+# Each fuzz target runs a fixed number of inputs from the checked-in samples; for a longer
+# run see the README.
+FUZZ_RUNS="${FUZZ_RUNS:-200000}"
+run_fuzz() {
+    CC=clang CXX=clang++ configure_and_build "$VELMAR_BUILD/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVELMAR_FUZZ=ON -DVELMAR_SANITIZE=ON -DVELMAR_TESTS=OFF || return 1
+    local t corpus rc=0
+    for t in fuzz_righe fuzz_sostituzione; do
+        corpus="$VELMAR_BUILD/fuzz/corpus-$t"
+        mkdir -p "$corpus"
+        cp "$VELMAR_ROOT"/tests/data/*.txt "$corpus"/
+        (cd "$VELMAR_BUILD/fuzz" && "./fuzz/$t" -runs="$FUZZ_RUNS" -max_len=4096 "$corpus" 2>&1 | tail -n 1) || rc=1
+    done
+    return $rc
+}
+
 build_win32() {
     configure_and_build "$VELMAR_BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$VELMAR_ROOT/cmake/toolchain-mingw32.cmake"
@@ -48,6 +69,8 @@ build_win32() {
 
 start=$(date +%s)
 step "Native build and tests" run_native
+step "Native tests under AddressSanitizer and UndefinedBehaviorSanitizer" run_sanitized
+step "Fuzzing ($FUZZ_RUNS runs per target)" run_fuzz
 step "Windows 64-bit build and tests under Wine" run_win64
 step "Windows 32-bit build (compile only)" build_win32
 

@@ -16,25 +16,28 @@ namespace velmar {
 
 namespace {
 
-Esito ErroreSistema(int codice) { return Esito::Fallito(std::strerror(codice)); }
+Esito ErroreSistema(int codice) {
+    return Esito::Fallito(std::strerror(codice));
+}
 
 class Descrittore {
-public:
+  public:
     explicit Descrittore(int fd) noexcept : fd_(fd) {}
     Descrittore(const Descrittore&) = delete;
     Descrittore& operator=(const Descrittore&) = delete;
     ~Descrittore() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     int get() const noexcept { return fd_; }
     int release() noexcept { return std::exchange(fd_, -1); }
 
-private:
+  private:
     int fd_;
 };
 
 class LetturaPosix final : public FileLettura {
-public:
+  public:
     explicit LetturaPosix(int fd) : fd_(fd) {}
     Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
         for (;;) {
@@ -43,22 +46,24 @@ public:
                 letti = static_cast<std::size_t>(n);
                 return Esito::Riuscito();
             }
-            if (errno != EINTR) return ErroreSistema(errno);
+            if (errno != EINTR)
+                return ErroreSistema(errno);
         }
     }
 
-private:
+  private:
     Descrittore fd_;
 };
 
 class ScritturaPosix final : public FileScrittura {
-public:
+  public:
     explicit ScritturaPosix(int fd) : fd_(fd) {}
     Esito Scrivi(std::string_view dati) override {
         while (!dati.empty()) {
             const ssize_t n = ::write(fd_.get(), dati.data(), dati.size());
             if (n < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 return ErroreSistema(errno);
             }
             dati.remove_prefix(static_cast<std::size_t>(n));
@@ -66,29 +71,34 @@ public:
         return Esito::Riuscito();
     }
     Esito Svuota() override {
-        if (::fsync(fd_.get()) != 0) return ErroreSistema(errno);
+        if (::fsync(fd_.get()) != 0)
+            return ErroreSistema(errno);
         return Esito::Riuscito();
     }
     Esito Chiudi() override {
         const int fd = fd_.release();
-        if (fd >= 0 && ::close(fd) != 0) return ErroreSistema(errno);
+        if (fd >= 0 && ::close(fd) != 0)
+            return ErroreSistema(errno);
         return Esito::Riuscito();
     }
 
-private:
+  private:
     Descrittore fd_;
 };
 
-std::string Nativo(const std::string& percorso) { return Utf8Da1252(percorso); }
+std::string Nativo(const std::string& percorso) {
+    return Utf8Da1252(percorso);
+}
 
 std::string CartellaDi(const std::string& percorso) {
     const auto pos = percorso.rfind('/');
-    if (pos == std::string::npos) return ".";
+    if (pos == std::string::npos)
+        return ".";
     return pos == 0 ? "/" : percorso.substr(0, pos);
 }
 
 class FileSystemPosix final : public FileSystem {
-public:
+  public:
     char Separatore() const noexcept override { return '/'; }
     bool PercorsoAssoluto(std::string_view percorso) const noexcept override {
         return !percorso.empty() && percorso.front() == '/';
@@ -112,10 +122,11 @@ public:
 
     Esito ApriScrittura(const std::string& percorso, ModoScrittura modo,
                         std::unique_ptr<FileScrittura>& file) override {
-        const int flag = O_WRONLY | O_CREAT | O_CLOEXEC |
-                         (modo == ModoScrittura::Tronca ? O_TRUNC : O_APPEND);
+        const int flag =
+            O_WRONLY | O_CREAT | O_CLOEXEC | (modo == ModoScrittura::Tronca ? O_TRUNC : O_APPEND);
         const int fd = ::open(Nativo(percorso).c_str(), flag, 0666);
-        if (fd < 0) return ErroreSistema(errno);
+        if (fd < 0)
+            return ErroreSistema(errno);
         file = std::make_unique<ScritturaPosix>(fd);
         return Esito::Riuscito();
     }
@@ -129,15 +140,18 @@ public:
     Esito Sostituisci(const std::string& origine, const std::string& destinazione) override {
         const std::string da = Nativo(origine);
         const std::string a = Nativo(destinazione);
-        if (::rename(da.c_str(), a.c_str()) != 0) return ErroreSistema(errno);
+        if (::rename(da.c_str(), a.c_str()) != 0)
+            return ErroreSistema(errno);
         // Make the new name itself durable.
         Descrittore cartella(::open(CartellaDi(a).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (cartella.get() >= 0) (void)::fsync(cartella.get());
+        if (cartella.get() >= 0)
+            (void)::fsync(cartella.get());
         return Esito::Riuscito();
     }
 
     Esito Elimina(const std::string& percorso) override {
-        if (::unlink(Nativo(percorso).c_str()) != 0) return ErroreSistema(errno);
+        if (::unlink(Nativo(percorso).c_str()) != 0)
+            return ErroreSistema(errno);
         return Esito::Riuscito();
     }
 };

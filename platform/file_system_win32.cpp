@@ -17,10 +17,12 @@ std::string DescrizioneErrore(DWORD codice) {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, codice, 0, reinterpret_cast<wchar_t*>(&testo), 0, nullptr);
     std::u16string w;
-    if (n > 0 && testo != nullptr) w.assign(reinterpret_cast<char16_t*>(testo), n);
-    if (testo != nullptr) ::LocalFree(testo);
-    while (!w.empty() && (w.back() == u'\r' || w.back() == u'\n' || w.back() == u' ' ||
-                          w.back() == u'.')) {
+    if (n > 0 && testo != nullptr)
+        w.assign(reinterpret_cast<char16_t*>(testo), n);
+    if (testo != nullptr)
+        ::LocalFree(testo);
+    while (!w.empty() &&
+           (w.back() == u'\r' || w.back() == u'\n' || w.back() == u' ' || w.back() == u'.')) {
         w.pop_back();
     }
     std::string s;
@@ -39,25 +41,28 @@ std::wstring PercorsoWide(std::string_view percorso) {
 
 namespace {
 
-Esito UltimoErrore() { return Esito::Fallito(DescrizioneErrore(::GetLastError())); }
+Esito UltimoErrore() {
+    return Esito::Fallito(DescrizioneErrore(::GetLastError()));
+}
 
 class LetturaWin32 final : public FileLettura {
-public:
+  public:
     explicit LetturaWin32(HANDLE h) : h_(h) {}
     Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
         DWORD n = 0;
         const DWORD chiesti = capacita > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacita);
-        if (!::ReadFile(h_.get(), buffer, chiesti, &n, nullptr)) return UltimoErrore();
+        if (!::ReadFile(h_.get(), buffer, chiesti, &n, nullptr))
+            return UltimoErrore();
         letti = n;
         return Esito::Riuscito();
     }
 
-private:
+  private:
     unique_hfile h_;
 };
 
 class ScritturaWin32 final : public FileScrittura {
-public:
+  public:
     explicit ScritturaWin32(HANDLE h) : h_(h) {}
     Esito Scrivi(std::string_view dati) override {
         while (!dati.empty()) {
@@ -72,16 +77,18 @@ public:
         return Esito::Riuscito();
     }
     Esito Svuota() override {
-        if (!::FlushFileBuffers(h_.get())) return UltimoErrore();
+        if (!::FlushFileBuffers(h_.get()))
+            return UltimoErrore();
         return Esito::Riuscito();
     }
     Esito Chiudi() override {
         HANDLE h = h_.release();
-        if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h)) return UltimoErrore();
+        if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h))
+            return UltimoErrore();
         return Esito::Riuscito();
     }
 
-private:
+  private:
     unique_hfile h_;
 };
 
@@ -90,7 +97,7 @@ bool ErroreTemporaneo(DWORD e) noexcept {
 }
 
 class FileSystemWin32 final : public FileSystem {
-public:
+  public:
     char Separatore() const noexcept override { return '\\'; }
     bool PercorsoAssoluto(std::string_view p) const noexcept override {
         const auto sep = [](char c) { return c == '\\' || c == '/'; };
@@ -118,11 +125,12 @@ public:
     Esito ApriScrittura(const std::string& percorso, ModoScrittura modo,
                         std::unique_ptr<FileScrittura>& file) override {
         const bool tronca = modo == ModoScrittura::Tronca;
-        HANDLE h = ::CreateFileW(PercorsoWide(percorso).c_str(),
-                                 tronca ? GENERIC_WRITE : FILE_APPEND_DATA, FILE_SHARE_READ,
-                                 nullptr, tronca ? CREATE_ALWAYS : OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return UltimoErrore();
+        HANDLE h =
+            ::CreateFileW(PercorsoWide(percorso).c_str(), tronca ? GENERIC_WRITE : FILE_APPEND_DATA,
+                          FILE_SHARE_READ, nullptr, tronca ? CREATE_ALWAYS : OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return UltimoErrore();
         file = std::make_unique<ScritturaWin32>(h);
         return Esito::Riuscito();
     }
@@ -137,22 +145,24 @@ public:
     }
 
     Esito Elimina(const std::string& percorso) override {
-        if (!::DeleteFileW(PercorsoWide(percorso).c_str())) return UltimoErrore();
+        if (!::DeleteFileW(PercorsoWide(percorso).c_str()))
+            return UltimoErrore();
         return Esito::Riuscito();
     }
 };
 
 }  // namespace
 
-Esito SostituisciFile(const std::wstring& origine, const std::wstring& destinazione,
-                      int tentativi, DWORD attesaMs) {
+Esito SostituisciFile(const std::wstring& origine, const std::wstring& destinazione, int tentativi,
+                      DWORD attesaMs) {
     for (int i = 0;; ++i) {
         if (::MoveFileExW(origine.c_str(), destinazione.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return Esito::Riuscito();
         }
         const DWORD e = ::GetLastError();
-        if (!ErroreTemporaneo(e) || i + 1 >= tentativi) return Esito::Fallito(DescrizioneErrore(e));
+        if (!ErroreTemporaneo(e) || i + 1 >= tentativi)
+            return Esito::Fallito(DescrizioneErrore(e));
         ::Sleep(attesaMs);
     }
 }

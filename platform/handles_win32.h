@@ -13,14 +13,15 @@ namespace velmar {
 // Owns one value of type T; `Chiudi` frees it; `Invalido` is the value that owns nothing.
 template <class T, auto Chiudi, auto Invalido>
 class unique_any {
-public:
+  public:
     unique_any() noexcept = default;
     explicit unique_any(T valore) noexcept : valore_(valore) {}
     unique_any(const unique_any&) = delete;
     unique_any& operator=(const unique_any&) = delete;
     unique_any(unique_any&& altro) noexcept : valore_(altro.release()) {}
     unique_any& operator=(unique_any&& altro) noexcept {
-        if (this != &altro) reset(altro.release());
+        if (this != &altro)
+            reset(altro.release());
         return *this;
     }
     ~unique_any() { reset(); }
@@ -30,7 +31,8 @@ public:
     T release() noexcept { return std::exchange(valore_, T(Invalido)); }
     void reset(T valore = T(Invalido)) noexcept {
         T vecchio = std::exchange(valore_, valore);
-        if (vecchio != T(Invalido)) Chiudi(vecchio);
+        if (vecchio != T(Invalido))
+            Chiudi(vecchio);
     }
     // Address to receive a new value; frees the current one first.
     T* put() noexcept {
@@ -38,17 +40,29 @@ public:
         return &valore_;
     }
 
-private:
+  private:
     T valore_ = T(Invalido);
 };
 
 namespace detail {
-inline void ChiudiChiave(HKEY k) noexcept { ::RegCloseKey(k); }
-inline void ChiudiHandle(HANDLE h) noexcept { ::CloseHandle(h); }
-inline void EliminaOggetto(HGDIOBJ o) noexcept { ::DeleteObject(o); }
-inline void DistruggiIcona(HICON i) noexcept { ::DestroyIcon(i); }
-inline void LiberaBstr(BSTR b) noexcept { ::SysFreeString(b); }
-inline HANDLE HandleNonValido() noexcept { return INVALID_HANDLE_VALUE; }
+inline void ChiudiChiave(HKEY k) noexcept {
+    ::RegCloseKey(k);
+}
+inline void ChiudiHandle(HANDLE h) noexcept {
+    ::CloseHandle(h);
+}
+inline void EliminaOggetto(HGDIOBJ o) noexcept {
+    ::DeleteObject(o);
+}
+inline void DistruggiIcona(HICON i) noexcept {
+    ::DestroyIcon(i);
+}
+inline void LiberaBstr(BSTR b) noexcept {
+    ::SysFreeString(b);
+}
+inline HANDLE HandleNonValido() noexcept {
+    return INVALID_HANDLE_VALUE;
+}
 }  // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::ChiudiChiave, nullptr>;
@@ -65,13 +79,14 @@ using unique_bstr = unique_any<BSTR, detail::LiberaBstr, nullptr>;
 // Owns one reference to a COM interface.
 template <class I>
 class com_ptr {
-public:
+  public:
     com_ptr() noexcept = default;
     com_ptr(const com_ptr&) = delete;
     com_ptr& operator=(const com_ptr&) = delete;
     com_ptr(com_ptr&& altro) noexcept : p_(std::exchange(altro.p_, nullptr)) {}
     com_ptr& operator=(com_ptr&& altro) noexcept {
-        if (this != &altro) reset(std::exchange(altro.p_, nullptr));
+        if (this != &altro)
+            reset(std::exchange(altro.p_, nullptr));
         return *this;
     }
     ~com_ptr() { reset(); }
@@ -80,7 +95,8 @@ public:
     I* operator->() const noexcept { return p_; }
     explicit operator bool() const noexcept { return p_ != nullptr; }
     void reset(I* p = nullptr) noexcept {
-        if (I* vecchio = std::exchange(p_, p)) vecchio->Release();
+        if (I* vecchio = std::exchange(p_, p))
+            vecchio->Release();
     }
     I** put() noexcept {
         reset();
@@ -88,13 +104,13 @@ public:
     }
     void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
-private:
+  private:
     I* p_ = nullptr;
 };
 
 // Owns a VARIANT: cleared on destruction.
 class unique_variant {
-public:
+  public:
     unique_variant() noexcept { ::VariantInit(&v_); }
     unique_variant(const unique_variant&) = delete;
     unique_variant& operator=(const unique_variant&) = delete;
@@ -106,7 +122,7 @@ public:
         return &v_;
     }
 
-private:
+  private:
     VARIANT v_;
 };
 

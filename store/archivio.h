@@ -13,7 +13,7 @@
 namespace velmar {
 
 class ArchivioDitte {
-public:
+  public:
     virtual ~ArchivioDitte() = default;
     // Codes of the parameters file in file order (empty when it cannot be read).
     [[nodiscard]] virtual std::vector<std::string> LeggiDitte() = 0;
@@ -25,7 +25,7 @@ public:
 
 // A package in a folder given once, with a catalog folder given once (empty for the default).
 class ArchivioCartella final : public ArchivioDitte {
-public:
+  public:
     ArchivioCartella(FileSystem& fs, std::string cartellaBase, std::string valoreCatalogo)
         : fs_(fs), base_(std::move(cartellaBase)), catalogo_(std::move(valoreCatalogo)) {}
 
@@ -37,7 +37,7 @@ public:
         return SalvaDitta(fs_, stato, catalogo_, base_);
     }
 
-private:
+  private:
     FileSystem& fs_;
     std::string base_;
     std::string catalogo_;

@@ -20,9 +20,11 @@ char16_t CarattereDaByte(unsigned char b) noexcept {
 }
 
 std::optional<char> ByteDaCarattere(char32_t c) noexcept {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
     for (std::size_t i = 0; i < kAlti.size(); ++i) {
-        if (kAlti[i] == c) return static_cast<char>(0x80 + i);
+        if (kAlti[i] == c)
+            return static_cast<char>(0x80 + i);
     }
     return std::nullopt;
 }
@@ -45,14 +47,16 @@ void AggiungiUtf8(std::string& out, char32_t c) {
 std::u16string Utf16Da1252(std::string_view testo) {
     std::u16string out;
     out.reserve(testo.size());
-    for (char b : testo) out += CarattereDaByte(static_cast<unsigned char>(b));
+    for (char b : testo)
+        out += CarattereDaByte(static_cast<unsigned char>(b));
     return out;
 }
 
 std::string Utf8Da1252(std::string_view testo) {
     std::string out;
     out.reserve(testo.size() + testo.size() / 8);
-    for (char b : testo) AggiungiUtf8(out, CarattereDaByte(static_cast<unsigned char>(b)));
+    for (char b : testo)
+        AggiungiUtf8(out, CarattereDaByte(static_cast<unsigned char>(b)));
     return out;
 }
 
@@ -62,7 +66,8 @@ std::optional<std::string> Cp1252DaUtf16(std::u16string_view testo) {
     for (char16_t c : testo) {
         // A surrogate (half of a character beyond the basic plane) never has a byte.
         auto b = (c >= 0xD800 && c <= 0xDFFF) ? std::nullopt : ByteDaCarattere(c);
-        if (!b) return std::nullopt;
+        if (!b)
+            return std::nullopt;
         out += *b;
     }
     return out;
@@ -88,15 +93,19 @@ std::optional<std::string> Cp1252DaUtf8(std::string_view testo) {
         } else {
             return std::nullopt;  // a 4-byte character has no byte either, nor does bad UTF-8
         }
-        if (i + n > testo.size()) return std::nullopt;
+        if (i + n > testo.size())
+            return std::nullopt;
         for (std::size_t k = 1; k < n; ++k) {
             const auto b = static_cast<unsigned char>(testo[i + k]);
-            if ((b & 0xC0) != 0x80) return std::nullopt;
+            if ((b & 0xC0) != 0x80)
+                return std::nullopt;
             c = (c << 6) | (b & 0x3F);
         }
-        if ((n == 3 && c < 0x800) || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+        if ((n == 3 && c < 0x800) || (c >= 0xD800 && c <= 0xDFFF))
+            return std::nullopt;
         auto b = ByteDaCarattere(c);
-        if (!b) return std::nullopt;
+        if (!b)
+            return std::nullopt;
         out += *b;
         i += n;
     }

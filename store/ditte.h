@@ -24,24 +24,29 @@ struct RisultatoRicerca {
 
 // Collects field 5 of every line with at least six fields, in order.
 class RaccoltaCodici {
-public:
+  public:
     void Riga(std::string_view riga);
+    // All the lines of a block (see PerOgniRiga).
+    void Blocco(std::string_view blocco);
     std::vector<std::string>& Codici() noexcept { return codici_; }
 
-private:
+  private:
     std::vector<std::string> codici_;
 };
 
 // The last line whose field 5 equals the code decides description and server type;
 // the last such line with a field 6 decides the machine.
 class RicercaDitta {
-public:
-    explicit RicercaDitta(std::string_view codice) : codice_(codice) {}
+  public:
+    explicit RicercaDitta(std::string_view codice);
     void Riga(std::string_view riga);
+    // All the lines of a block (see PerOgniRiga); visits only the lines that can match.
+    void Blocco(std::string_view blocco);
     RisultatoRicerca& Risultato() noexcept { return risultato_; }
 
-private:
+  private:
     std::string_view codice_;
+    std::string ago_;  // ";" + code: how field 5 of a matching line begins
     RisultatoRicerca risultato_;
 };
 
@@ -49,11 +54,18 @@ private:
 [[nodiscard]] std::string PercorsoIn(const FileSystem& fs, std::string_view cartella,
                                      std::string_view nome);
 
-// Reads every line of a file into fn(std::string_view). `assente` tells a missing file.
-// On failure the lines already passed stay passed: callers discard their result.
+// Reads a file in blocks of whole lines into fn(std::string_view block). `assente` tells a
+// missing file. On failure the blocks already passed stay passed: callers discard their result.
 template <class Fn>
-[[nodiscard]] Esito LeggiRigheFile(FileSystem& fs, const std::string& percorso, bool& assente,
-                                   Fn&& fn);
+[[nodiscard]] Esito LeggiBlocchiFile(FileSystem& fs, const std::string& percorso, bool& assente,
+                                     Fn&& fn) {
+    std::unique_ptr<FileLettura> file;
+    assente = false;
+    const Esito e = fs.ApriLettura(percorso, file, assente);
+    if (!e)
+        return e;
+    return LeggiBlocchi(*file, fn);
+}
 
 // Codes of the parameters file in `cartellaBase`, in file order, duplicates and empty codes
 // kept. A missing, unreadable or unavailable (empty or relative folder) file gives no codes.
@@ -67,28 +79,5 @@ template <class Fn>
 // The same two over a whole text, for tests and fuzzing.
 [[nodiscard]] std::vector<std::string> CodiciDaTesto(std::string_view testo);
 [[nodiscard]] RisultatoRicerca CercaInTesto(std::string_view testo, std::string_view codice);
-
-// ---------------------------------------------------------------------------------------------
-
-inline constexpr std::size_t kBufferLettura = 64 * 1024;
-
-template <class Fn>
-Esito LeggiRigheFile(FileSystem& fs, const std::string& percorso, bool& assente, Fn&& fn) {
-    std::unique_ptr<FileLettura> file;
-    assente = false;
-    Esito e = fs.ApriLettura(percorso, file, assente);
-    if (!e) return e;
-    auto buffer = std::make_unique<char[]>(kBufferLettura);
-    DivisoreRighe divisore;
-    for (;;) {
-        std::size_t letti = 0;
-        e = file->Leggi(buffer.get(), kBufferLettura, letti);
-        if (!e) return e;
-        if (letti == 0) break;
-        divisore.Aggiungi(std::string_view(buffer.get(), letti), fn);
-    }
-    divisore.Termina(fn);
-    return Esito::Riuscito();
-}
 
 }  // namespace velmar

@@ -21,14 +21,14 @@ struct Esito {
 };
 
 class FileLettura {
-public:
+  public:
     virtual ~FileLettura() = default;
     // Reads up to `capacita` bytes into `buffer`; `letti` is 0 at the end of the file.
     [[nodiscard]] virtual Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) = 0;
 };
 
 class FileScrittura {
-public:
+  public:
     virtual ~FileScrittura() = default;
     [[nodiscard]] virtual Esito Scrivi(std::string_view dati) = 0;
     // Forces what was written onto the disk.
@@ -40,7 +40,7 @@ public:
 enum class ModoScrittura { Tronca, Aggiungi };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     // Folder separator of the system's paths.

@@ -3,33 +3,35 @@
 
 #include <cstring>
 
+#include "store/scansione.h"
+
 namespace velmar {
 
 CampiRiga TagliaCampi(std::string_view riga) noexcept {
     CampiRiga r;
-    if (riga.empty()) return r;
+    if (riga.empty())
+        return r;
     std::size_t inizio = 0;
     for (;;) {
         const std::size_t fine = riga.find(';', inizio);
-        const std::size_t lunghezza = (fine == std::string_view::npos ? riga.size() : fine) - inizio;
-        if (r.numero < CampiRiga::kMax) r.campi[r.numero] = riga.substr(inizio, lunghezza);
+        const std::size_t lunghezza =
+            (fine == std::string_view::npos ? riga.size() : fine) - inizio;
+        if (r.numero < CampiRiga::kMax)
+            r.campi[r.numero] = riga.substr(inizio, lunghezza);
         ++r.numero;
-        if (fine == std::string_view::npos) break;
+        if (fine == std::string_view::npos)
+            break;
         inizio = fine + 1;
     }
     return r;
 }
 
 std::optional<std::string_view> CodiceRiga(std::string_view riga) noexcept {
-    const char* p = riga.data();
-    const char* const fine = p + riga.size();
-    // Skip five separators; field 5 starts after the fifth.
-    for (int i = 0; i < 5; ++i) {
-        const void* s = p == fine ? nullptr : std::memchr(p, ';', static_cast<std::size_t>(fine - p));
-        if (s == nullptr) return std::nullopt;
-        p = static_cast<const char*>(s) + 1;
-    }
-    const void* s = p == fine ? nullptr : std::memchr(p, ';', static_cast<std::size_t>(fine - p));
+    const char* const fine = riga.data() + riga.size();
+    const char* p = DopoSeparatori(riga.data(), fine, 5);
+    if (p == nullptr)
+        return std::nullopt;
+    const void* s = std::memchr(p, ';', static_cast<std::size_t>(fine - p));
     const char* fineCampo = s == nullptr ? fine : static_cast<const char*>(s);
     return std::string_view(p, static_cast<std::size_t>(fineCampo - p));
 }

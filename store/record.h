@@ -38,7 +38,8 @@ struct CampiRiga {
 
     // Field i, or nothing when the line has no such field (or i >= kMax).
     [[nodiscard]] std::optional<std::string_view> Campo(std::size_t i) const noexcept {
-        if (i >= numero || i >= kMax) return std::nullopt;
+        if (i >= numero || i >= kMax)
+            return std::nullopt;
         return campi[i];
     }
 };

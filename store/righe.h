@@ -1,69 +1,93 @@
-// Cutting a byte stream into lines. A line ends at CR LF or at a lone CR; a lone LF is an
+// Cutting the parameters file into lines. A line ends at CR LF or at a lone CR; a lone LF is an
 // ordinary byte of the line; the terminator is not part of the line; a final line without
-// terminator is still a line; an empty stream has no lines. Bytes are passed on unchanged.
+// terminator is still a line; an empty text has no lines. Bytes are passed on unchanged.
 #pragma once
 
 #include <cstring>
-#include <string>
+#include <memory>
 #include <string_view>
+
+#include "store/file_system.h"
 
 namespace velmar {
 
-// Feeds chunks of a stream and calls fn(std::string_view line) for each complete line.
-// The view is valid only during the call. Memory held is the longest partial line.
-class DivisoreRighe {
-public:
-    template <class Fn>
-    void Aggiungi(std::string_view blocco, Fn&& fn) {
-        std::size_t pos = 0;
-        if (crPendente_) {
-            crPendente_ = false;
-            if (!blocco.empty() && blocco.front() == '\n') pos = 1;
-        }
-        const char* const dati = blocco.data();
-        const std::size_t n = blocco.size();
-        while (pos < n) {
-            const void* cr = std::memchr(dati + pos, '\r', n - pos);
-            if (cr == nullptr) {
-                resto_.append(dati + pos, n - pos);
-                return;
-            }
-            const std::size_t i = static_cast<std::size_t>(static_cast<const char*>(cr) - dati);
-            if (resto_.empty()) {
-                fn(std::string_view(dati + pos, i - pos));
-            } else {
-                resto_.append(dati + pos, i - pos);
-                fn(std::string_view(resto_));
-                resto_.clear();
-            }
-            if (i + 1 == n) {
-                crPendente_ = true;
-                pos = n;
-            } else {
-                pos = dati[i + 1] == '\n' ? i + 2 : i + 1;
-            }
-        }
-    }
-
-    // Ends the stream: a final unterminated line is passed on.
-    template <class Fn>
-    void Termina(Fn&& fn) {
-        if (!resto_.empty()) fn(std::string_view(resto_));
-        resto_.clear();
-        crPendente_ = false;
-    }
-
-private:
-    std::string resto_;
-    bool crPendente_ = false;
-};
-
-// Calls fn for every line of a whole text.  "a\r\nb\rc\nd" -> "a", "b", "c\nd".
+// Calls fn(std::string_view line) for every line of `testo`.  "a\r\nb\rc\nd" -> "a", "b", "c\nd".
 template <class Fn>
 void PerOgniRiga(std::string_view testo, Fn&& fn) {
-    DivisoreRighe d;
-    d.Aggiungi(testo, fn);
-    d.Termina(fn);
+    const char* p = testo.data();
+    const char* const fine = p + testo.size();
+    while (p < fine) {
+        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(fine - p));
+        if (cr == nullptr) {
+            fn(std::string_view(p, static_cast<std::size_t>(fine - p)));
+            return;
+        }
+        const char* c = static_cast<const char*>(cr);
+        fn(std::string_view(p, static_cast<std::size_t>(c - p)));
+        p = c + 1;
+        if (p < fine && *p == '\n')
+            ++p;
+    }
+}
+
+inline constexpr std::size_t kBufferLettura = 64 * 1024;
+
+// Reads a file through a buffer of fixed size and passes it on in blocks of whole lines:
+// each block is a text for PerOgniRiga that starts at a line's start and ends after a line's
+// terminator (or at the end of the file). The buffer grows only for a line longer than it.
+template <class Fn>
+[[nodiscard]] Esito LeggiBlocchi(FileLettura& file, Fn&& blocco) {
+    std::size_t capacita = kBufferLettura;
+    auto buffer = std::make_unique<char[]>(capacita);
+    std::size_t usati = 0;  // bytes held, the start of a line first
+    bool saltaLF = false;   // the last block ended with a CR: a LF now belongs to it
+    for (;;) {
+        if (usati == capacita) {
+            auto piu = std::make_unique<char[]>(capacita * 2);
+            std::memcpy(piu.get(), buffer.get(), usati);
+            buffer = std::move(piu);
+            capacita *= 2;
+        }
+        std::size_t letti = 0;
+        Esito e = file.Leggi(buffer.get() + usati, capacita - usati, letti);
+        if (!e)
+            return e;
+        char* const b = buffer.get();
+        if (letti == 0) {
+            if (usati > 0)
+                blocco(std::string_view(b, usati));
+            return Esito::Riuscito();
+        }
+        const std::size_t nuovi = usati;
+        usati += letti;
+        std::size_t inizio = 0;
+        if (saltaLF) {
+            saltaLF = false;
+            if (b[0] == '\n')
+                inizio = 1;
+        }
+        // The last CR among the new bytes (the bytes held before hold none).
+        std::size_t k = usati;
+        while (k > nuovi && b[k - 1] != '\r')
+            --k;
+        if (k == nuovi) {
+            if (inizio > 0) {
+                std::memmove(b, b + inizio, usati - inizio);
+                usati -= inizio;
+            }
+            continue;
+        }
+        std::size_t fineBlocco = k;  // just after the CR
+        if (fineBlocco < usati && b[fineBlocco] == '\n') {
+            ++fineBlocco;
+        } else if (fineBlocco == usati) {
+            saltaLF = true;
+        }
+        if (fineBlocco > inizio)
+            blocco(std::string_view(b + inizio, fineBlocco - inizio));
+        std::memmove(b, b + fineBlocco, usati - fineBlocco);
+        usati -= fineBlocco;
+    }
 }
 
 }  // namespace velmar

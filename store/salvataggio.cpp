@@ -15,7 +15,7 @@ constexpr std::size_t kSogliaScrittura = 64 * 1024;
 
 // Writes the lines of the parameters file with the company's lines replaced.
 class CopiaConSostituzione {
-public:
+  public:
     CopiaConSostituzione(std::string_view codice, std::string_view record)
         : codice_(codice), record_(record) {}
 
@@ -33,12 +33,13 @@ public:
 
     template <class Out>
     void Chiudi(Out& out) {
-        if (trovato_) return;
+        if (trovato_)
+            return;
         out.append(record_);
         out.append(kFineRiga);
     }
 
-private:
+  private:
     std::string_view codice_;
     std::string_view record_;
     bool trovato_ = false;
@@ -47,24 +48,28 @@ private:
 // Buffers what is written and passes it to the file in large blocks; remembers the first
 // failure and ignores everything after it.
 class ScritturaBufferizzata {
-public:
+  public:
     explicit ScritturaBufferizzata(FileScrittura& file) : file_(file) {
         buffer_.reserve(kSogliaScrittura + 4096);
     }
     void append(std::string_view dati) {
-        if (!esito_) return;
+        if (!esito_)
+            return;
         buffer_.append(dati);
-        if (buffer_.size() >= kSogliaScrittura) Scarica();
+        if (buffer_.size() >= kSogliaScrittura)
+            Scarica();
     }
     Esito Fine() {
-        if (esito_) Scarica();
+        if (esito_)
+            Scarica();
         return esito_;
     }
     bool Valido() const noexcept { return esito_.ok; }
 
-private:
+  private:
     void Scarica() {
-        if (!buffer_.empty()) esito_ = file_.Scrivi(buffer_);
+        if (!buffer_.empty())
+            esito_ = file_.Scrivi(buffer_);
         buffer_.clear();
     }
     FileScrittura& file_;
@@ -76,24 +81,30 @@ Esito FallitoCon(const char* passo, const Esito& e) {
     return Esito::Fallito(std::string(passo) + ": " + e.errore);
 }
 
-// Writes `scrivi` into a new file at `percorso`, flushes and closes it.
+// Writes `scrivi` into a new file at `percorso` and closes it; with `svuota`, forces it onto the
+// disk first.
 template <class Scrivi>
-Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, Scrivi&& scrivi) {
+Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, bool svuota,
+                         Scrivi&& scrivi) {
     std::unique_ptr<FileScrittura> file;
     Esito e = fs.ApriScrittura(percorso, ModoScrittura::Tronca, file);
-    if (!e) return FallitoCon("apertura in scrittura", e);
+    if (!e)
+        return FallitoCon("apertura in scrittura", e);
     ScritturaBufferizzata out(*file);
     e = scrivi(out);
     if (e) {
         e = out.Fine();
-        if (!e) e = FallitoCon("scrittura", e);
+        if (!e)
+            e = FallitoCon("scrittura", e);
     }
-    if (e) {
+    if (e && svuota) {
         e = file->Svuota();
-        if (!e) e = FallitoCon("scrittura su disco", e);
+        if (!e)
+            e = FallitoCon("scrittura su disco", e);
     }
     const Esito chiusura = file->Chiudi();
-    if (e && !chiusura) e = FallitoCon("chiusura", chiusura);
+    if (e && !chiusura)
+        e = FallitoCon("chiusura", chiusura);
     return e;
 }
 
@@ -101,27 +112,33 @@ Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, Scrivi&& s
 Esito MettiAlPosto(FileSystem& fs, const std::string& origine, std::string_view cartella,
                    const std::string& destinazione) {
     const std::string temporaneo = PercorsoIn(fs, cartella, kNomeCopiaTemporanea);
-    Esito e = ScriviFileCompleto(fs, temporaneo, [&](ScritturaBufferizzata& out) {
+    Esito e = ScriviFileCompleto(fs, temporaneo, true, [&](ScritturaBufferizzata& out) {
         std::unique_ptr<FileLettura> in;
         bool assente = false;
         Esito a = fs.ApriLettura(origine, in, assente);
-        if (!a) return FallitoCon("apertura del file di lavoro", a);
+        if (!a)
+            return FallitoCon("apertura del file di lavoro", a);
         auto buffer = std::make_unique<char[]>(kBufferLettura);
         for (;;) {
             std::size_t letti = 0;
             a = in->Leggi(buffer.get(), kBufferLettura, letti);
-            if (!a) return FallitoCon("lettura del file di lavoro", a);
-            if (letti == 0) break;
+            if (!a)
+                return FallitoCon("lettura del file di lavoro", a);
+            if (letti == 0)
+                break;
             out.append(std::string_view(buffer.get(), letti));
-            if (!out.Valido()) break;
+            if (!out.Valido())
+                break;
         }
         return Esito::Riuscito();
     });
     if (e) {
         e = fs.Sostituisci(temporaneo, destinazione);
-        if (!e) e = FallitoCon("sostituzione", e);
+        if (!e)
+            e = FallitoCon("sostituzione", e);
     }
-    if (!e) (void)fs.Elimina(temporaneo);
+    if (!e)
+        (void)fs.Elimina(temporaneo);
     return e;
 }
 
@@ -148,7 +165,8 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
         return r;
     }
     if (!fs.PercorsoAssoluto(cartellaBase)) {
-        r.errori.push_back({std::string(cartellaBase), "la cartella del pacchetto non \xE8 un percorso completo"});
+        r.errori.push_back(
+            {std::string(cartellaBase), "la cartella del pacchetto non \xE8 un percorso completo"});
         return r;
     }
 
@@ -159,7 +177,8 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
     {
         std::unique_ptr<FileScrittura> file;
         Esito e = fs.ApriScrittura(lavoro, ModoScrittura::Aggiungi, file);
-        if (e) e = file->Chiudi();
+        if (e)
+            e = file->Chiudi();
         if (!e) {
             r.errori.push_back({lavoro, FallitoCon("apertura in scrittura", e).errore});
             return r;
@@ -169,20 +188,23 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
     std::vector<std::string> aree;
     for (std::string_view area : kCartelleAree) {
         std::string cartella = PercorsoIn(fs, cartellaBase, area);
-        if (fs.CartellaEsiste(cartella)) aree.push_back(std::move(cartella));
+        if (fs.CartellaEsiste(cartella))
+            aree.push_back(std::move(cartella));
     }
     if (aree.empty()) {
         r.esito = EsitoSalvataggio::NessunaArea;
         return r;
     }
 
-    // Rebuild the parameters file into the work file, emptied first.
+    // Rebuild the parameters file into the work file, emptied first. The work file is only read
+    // back by this save, so it is not forced onto the disk: each target's copy is.
     bool letturaFallita = false;
-    Esito e = ScriviFileCompleto(fs, lavoro, [&](ScritturaBufferizzata& out) {
+    Esito e = ScriviFileCompleto(fs, lavoro, false, [&](ScritturaBufferizzata& out) {
         CopiaConSostituzione copia(stato.CodiceDitta, record);
         bool assente = false;
-        Esito l = LeggiRigheFile(fs, parametri, assente,
-                                 [&](std::string_view riga) { copia.Riga(riga, out); });
+        Esito l = LeggiBlocchiFile(fs, parametri, assente, [&](std::string_view blocco) {
+            PerOgniRiga(blocco, [&](std::string_view riga) { copia.Riga(riga, out); });
+        });
         if (!l && !assente) {
             letturaFallita = true;
             return FallitoCon("lettura", l);
@@ -217,7 +239,8 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
     r.esito = r.errori.empty() ? EsitoSalvataggio::Salvato : EsitoSalvataggio::SalvatoInParte;
 
     e = fs.Elimina(lavoro);
-    if (!e) r.avvisi.push_back({lavoro, FallitoCon("eliminazione", e).errore});
+    if (!e)
+        r.avvisi.push_back({lavoro, FallitoCon("eliminazione", e).errore});
     return r;
 }
 

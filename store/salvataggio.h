@@ -20,10 +20,10 @@ inline constexpr std::array<std::string_view, 3> kCartelleAree = {"CONTABILITA",
                                                                   "SCHEDULATORE"};
 
 enum class EsitoSalvataggio {
-    Salvato,          // every target updated
-    SalvatoInParte,   // the base folder's file updated, at least one area's not
-    NonSalvato,       // nothing updated: every parameters file as it was
-    NessunaArea,      // none of the area folders exists: nothing updated
+    Salvato,         // every target updated
+    SalvatoInParte,  // the base folder's file updated, at least one area's not
+    NonSalvato,      // nothing updated: every parameters file as it was
+    NessunaArea,     // none of the area folders exists: nothing updated
 };
 
 struct PercorsoNonAggiornato {

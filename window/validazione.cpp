@@ -54,7 +54,8 @@ std::string MessaggioSalvataggio(const RisultatoSalvataggio& r) {
         m = kMsgSalvataggioNonRiuscito;
         for (const auto& e : r.errori) {
             m.append("\r\n");
-            if (!e.percorso.empty()) m.append(e.percorso).append(": ");
+            if (!e.percorso.empty())
+                m.append(e.percorso).append(": ");
             m.append(e.motivo);
         }
     }

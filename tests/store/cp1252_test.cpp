@@ -7,7 +7,8 @@ namespace {
 
 TEST(Cp1252, EveryByteRoundTripsThroughUtf16AndUtf8) {
     std::string tutti;
-    for (int b = 0; b < 256; ++b) tutti += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        tutti += static_cast<char>(b);
     EXPECT_EQ(Cp1252DaUtf16(Utf16Da1252(tutti)), tutti);
     EXPECT_EQ(Cp1252DaUtf8(Utf8Da1252(tutti)), tutti);
 }
@@ -19,9 +20,9 @@ TEST(Cp1252, MapsTheHighRangeLikeWindows) {
 }
 
 TEST(Cp1252, RejectsCharactersWithoutAByteInsteadOfReplacingThem) {
-    EXPECT_EQ(Cp1252DaUtf16(u"\u0141"), std::nullopt);         // Ł
-    EXPECT_EQ(Cp1252DaUtf16(u"a\u4E2D"), std::nullopt);        // 中
-    EXPECT_EQ(Cp1252DaUtf16(u"\U0001F600"), std::nullopt);     // emoji (surrogate pair)
+    EXPECT_EQ(Cp1252DaUtf16(u"\u0141"), std::nullopt);      // Ł
+    EXPECT_EQ(Cp1252DaUtf16(u"a\u4E2D"), std::nullopt);     // 中
+    EXPECT_EQ(Cp1252DaUtf16(u"\U0001F600"), std::nullopt);  // emoji (surrogate pair)
     EXPECT_EQ(Cp1252DaUtf16(std::u16string(1, u'\xD800')), std::nullopt);
     EXPECT_EQ(Cp1252DaUtf8("\xC5\x81"), std::nullopt);
     EXPECT_EQ(Cp1252DaUtf8("\xF0\x9F\x98\x80"), std::nullopt);

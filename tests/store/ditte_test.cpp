@@ -29,15 +29,18 @@ TEST(CercaDitta, LastMatchingLineDecides) {
         "Prima;p;db2admin;db2admin;db2admin;002;10.0.0.1;\r\n"
         "Altra;p;db2inst1;db2inst1;db2inst1;001;10.0.0.9;\r\n"
         "Terza;p;db2inst1;db2inst1;db2inst1;002;10.0.0.3;\r\n";
-    EXPECT_EQ(CercaInTesto(testo, "002"), (RisultatoRicerca{"Terza", "10.0.0.3", TipoServer::Linux}));
-    EXPECT_EQ(CercaInTesto(testo, "001"), (RisultatoRicerca{"Altra", "10.0.0.9", TipoServer::Linux}));
+    EXPECT_EQ(CercaInTesto(testo, "002"),
+              (RisultatoRicerca{"Terza", "10.0.0.3", TipoServer::Linux}));
+    EXPECT_EQ(CercaInTesto(testo, "001"),
+              (RisultatoRicerca{"Altra", "10.0.0.9", TipoServer::Linux}));
 }
 
 TEST(CercaDitta, MachineComesFromTheLastMatchingLineThatHasOne) {
     const std::string testo =
         "Prima;p;db2inst1;db2inst1;db2inst1;002;10.0.0.1;\r\n"
         "Seconda;p;x;x;db2admin;002\r\n";
-    EXPECT_EQ(CercaInTesto(testo, "002"), (RisultatoRicerca{"Seconda", "10.0.0.1", TipoServer::NT}));
+    EXPECT_EQ(CercaInTesto(testo, "002"),
+              (RisultatoRicerca{"Seconda", "10.0.0.1", TipoServer::NT}));
     EXPECT_EQ(CercaInTesto("Sola;p;x;x;db2admin;007", "007"),
               (RisultatoRicerca{"Sola", "", TipoServer::NT}));
 }
@@ -63,7 +66,7 @@ TEST(CercaDitta, FieldsAreCutAtLoneLfNeverAtIt) {
 }
 
 class LetturaDaFile : public testing::Test {
-protected:
+  protected:
     test::CartellaTemporanea cartella;
     FileSystem& fs = FileSystemDiSistema();
 

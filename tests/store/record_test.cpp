@@ -11,10 +11,16 @@ TEST(TagliaCampi, CountsOneFieldMoreThanSeparatorsAndNoneForAnEmptyLine) {
         std::size_t numero;
     };
     const Caso casi[] = {
-        {"", 0}, {"a", 1}, {";", 2}, {";;;;", 5}, {"a;b;c;d;e;f", 6}, {"a;b;c;d;e;f;g;", 8},
+        {"", 0},
+        {"a", 1},
+        {";", 2},
+        {";;;;", 5},
+        {"a;b;c;d;e;f", 6},
+        {"a;b;c;d;e;f;g;", 8},
         {"1;2;3;4;5;6;7;8;9;10", 10},
     };
-    for (const auto& c : casi) EXPECT_EQ(TagliaCampi(c.riga).numero, c.numero) << c.riga;
+    for (const auto& c : casi)
+        EXPECT_EQ(TagliaCampi(c.riga).numero, c.numero) << c.riga;
 }
 
 TEST(TagliaCampi, KeepsEmptyFieldsAndBytesAsTheyAre) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -15,13 +17,31 @@ std::vector<std::string> Righe(std::string_view testo) {
     return r;
 }
 
-// The same text fed in pieces of every size must give the same lines.
+// A file that hands out its bytes `pezzo` at a time.
+class LetturaAPezzi final : public FileLettura {
+  public:
+    LetturaAPezzi(std::string_view dati, std::size_t pezzo) : dati_(dati), pezzo_(pezzo) {}
+    Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
+        letti = std::min({capacita, pezzo_, dati_.size()});
+        std::memcpy(buffer, dati_.data(), letti);
+        dati_.remove_prefix(letti);
+        return Esito::Riuscito();
+    }
+
+  private:
+    std::string_view dati_;
+    std::size_t pezzo_;
+};
+
+// The same text read from a file in pieces of a given size must give the same lines.
 std::vector<std::string> RigheAPezzi(std::string_view testo, std::size_t pezzo) {
     std::vector<std::string> r;
-    DivisoreRighe d;
-    auto fn = [&](std::string_view riga) { r.emplace_back(riga); };
-    for (std::size_t i = 0; i < testo.size(); i += pezzo) d.Aggiungi(testo.substr(i, pezzo), fn);
-    d.Termina(fn);
+    LetturaAPezzi file(testo, pezzo);
+    const Esito e = LeggiBlocchi(file, [&](std::string_view blocco) {
+        EXPECT_FALSE(blocco.empty());
+        PerOgniRiga(blocco, [&](std::string_view riga) { r.emplace_back(riga); });
+    });
+    EXPECT_TRUE(e);
     return r;
 }
 
@@ -49,7 +69,7 @@ TEST(Righe, EndAtCrLfOrLoneCrAndKeepLoneLf) {
     };
     for (const auto& c : casi) {
         EXPECT_EQ(Righe(c.testo), c.righe) << testing::PrintToString(std::string(c.testo));
-        for (std::size_t pezzo = 1; pezzo <= 4; ++pezzo) {
+        for (std::size_t pezzo = 1; pezzo <= 5; ++pezzo) {
             EXPECT_EQ(RigheAPezzi(c.testo, pezzo), c.righe)
                 << testing::PrintToString(std::string(c.testo)) << " pezzo " << pezzo;
         }
@@ -61,15 +81,13 @@ TEST(Righe, KeepBytesAboveAsciiAndNulExactly) {
     EXPECT_EQ(Righe(testo), (V{std::string("\xE0\x80\x00\xFF;x", 6), "\x81"}));
 }
 
-TEST(Righe, CrLfSplitAcrossChunksIsOneTerminator) {
-    DivisoreRighe d;
-    V r;
-    auto fn = [&](std::string_view riga) { r.emplace_back(riga); };
-    d.Aggiungi("a\r", fn);
-    d.Aggiungi("\nb\r", fn);
-    d.Aggiungi("c", fn);
-    d.Termina(fn);
-    EXPECT_EQ(r, (V{"a", "b", "c"}));
+TEST(Righe, LinesLongerThanTheBufferAndCrLfAcrossReadsAreWhole) {
+    const std::string lunga(kBufferLettura * 2 + 5, 'x');
+    const std::string testo = "a\r" + lunga + "\r\n\nb\r";
+    for (std::size_t pezzo :
+         {std::size_t{1}, std::size_t{2}, kBufferLettura - 1, kBufferLettura, kBufferLettura + 3}) {
+        EXPECT_EQ(RigheAPezzi(testo, pezzo), (V{"a", lunga, "\nb"})) << pezzo;
+    }
 }
 
 std::string LeggiDato(const std::string& nome) {
@@ -82,8 +100,9 @@ std::string LeggiDato(const std::string& nome) {
 TEST(Righe, MatchTheCheckedInSamples) {
     const std::string testo = LeggiDato("righe_miste.txt");
     ASSERT_FALSE(testo.empty());
-    EXPECT_EQ(Righe(testo), (V{"Prima;C:\\x\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;",
-                               "", "riga\ncon LF", "Caff\xE8 S.p.A.;;;;;002;", "ultima senza fine"}));
+    EXPECT_EQ(Righe(testo),
+              (V{"Prima;C:\\x\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;", "",
+                 "riga\ncon LF", "Caff\xE8 S.p.A.;;;;;002;", "ultima senza fine"}));
 }
 
 }  // namespace

@@ -10,8 +10,7 @@ namespace velmar {
 namespace {
 
 const StatoFinestra kDitta001{"001", "Nuova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
-const std::string kRecord001 =
-    "Nuova;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.5;";
+const std::string kRecord001 = "Nuova;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.5;";
 
 TEST(SostituisciInTesto, ReplacesEveryMatchingLineInPlace) {
     EXPECT_EQ(SostituisciInTesto("A;p;x;x;x;002;m;\r\nB;p;x;x;x;001;m;\r\n", "001", "R"),
@@ -36,7 +35,7 @@ TEST(SostituisciInTesto, CopiesBlankShortAndOtherLinesUnchangedEndingInCrLf) {
 // On the real file system.
 
 class Salvataggio : public testing::Test {
-protected:
+  protected:
     test::CartellaTemporanea base;
     FileSystem& fs = FileSystemDiSistema();
 
@@ -50,7 +49,8 @@ protected:
 };
 
 TEST_F(Salvataggio, ReplacesTheLineInPlaceAndDistributesToEveryExistingArea) {
-    for (const char* a : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}) base.Crea(a);
+    for (const char* a : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"})
+        base.Crea(a);
     test::ScriviTesto(Parametri(), "A;p;x;x;x;002;m;\r\nVecchia;p;x;x;x;001;m;\r\n");
     test::ScriviTesto(Parametri("COMMERCIALE"), "vecchio contenuto\r\n");
 
@@ -133,18 +133,19 @@ TEST_F(Salvataggio, WritesNothingWithoutAnAbsoluteBaseFolder) {
 // Every file operation of a save failing in turn.
 
 class SalvataggioConGuasti : public testing::Test {
-protected:
+  protected:
     static constexpr const char* kBase = "C:\\Pacchetto";
-    const std::vector<std::string> bersagli = {
-        "C:\\Pacchetto\\BRIO_PARAMS.txt", "C:\\Pacchetto\\CONTABILITA\\BRIO_PARAMS.txt",
-        "C:\\Pacchetto\\COMMERCIALE\\BRIO_PARAMS.txt",
-        "C:\\Pacchetto\\SCHEDULATORE\\BRIO_PARAMS.txt"};
+    const std::vector<std::string> bersagli = {"C:\\Pacchetto\\BRIO_PARAMS.txt",
+                                               "C:\\Pacchetto\\CONTABILITA\\BRIO_PARAMS.txt",
+                                               "C:\\Pacchetto\\COMMERCIALE\\BRIO_PARAMS.txt",
+                                               "C:\\Pacchetto\\SCHEDULATORE\\BRIO_PARAMS.txt"};
 
     test::FileSystemMemoria Pacchetto(const std::string& vecchio) {
         test::FileSystemMemoria fs;
         fs.cartelle = {kBase, "C:\\Pacchetto\\CONTABILITA", "C:\\Pacchetto\\COMMERCIALE",
                        "C:\\Pacchetto\\SCHEDULATORE"};
-        for (const auto& b : bersagli) fs.file[b] = vecchio;
+        for (const auto& b : bersagli)
+            fs.file[b] = vecchio;
         return fs;
     }
 };
@@ -180,7 +181,8 @@ TEST_F(SalvataggioConGuasti, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNa
             case EsitoSalvataggio::Salvato:
                 // Only the removal of a temporary file may fail without consequence.
                 EXPECT_EQ(operazione.rfind("Elimina", 0), 0u);
-                for (const auto& b : bersagli) EXPECT_EQ(fs.file[b], nuovo) << b;
+                for (const auto& b : bersagli)
+                    EXPECT_EQ(fs.file[b], nuovo) << b;
                 break;
             case EsitoSalvataggio::SalvatoInParte:
                 EXPECT_TRUE(baseNuova);
@@ -189,7 +191,8 @@ TEST_F(SalvataggioConGuasti, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNa
                 EXPECT_EQ(r.aggiornati.size(), 3u);
                 break;
             case EsitoSalvataggio::NonSalvato:
-                for (const auto& b : bersagli) EXPECT_EQ(fs.file[b], vecchio) << b;
+                for (const auto& b : bersagli)
+                    EXPECT_EQ(fs.file[b], vecchio) << b;
                 ASSERT_FALSE(r.errori.empty());
                 EXPECT_FALSE(r.errori[0].percorso.empty());
                 EXPECT_NE(r.errori[0].motivo.find("errore simulato"), std::string::npos);
@@ -213,16 +216,18 @@ TEST_F(SalvataggioConGuasti, FailedReplaceOfTheBaseFileTouchesNoArea) {
         (void)SalvaDitta(p, kDitta001, "C:\\Cat", kBase);
         return p.registro;
     }();
-    const auto it = std::find(pulito.begin(), pulito.end(),
-                              "Sostituisci C:\\Pacchetto\\BRIO_PARAMS.txt");
+    const auto it =
+        std::find(pulito.begin(), pulito.end(), "Sostituisci C:\\Pacchetto\\BRIO_PARAMS.txt");
     ASSERT_NE(it, pulito.end());
     fs.fallisci = it - pulito.begin();
     const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, "C:\\Cat", kBase);
     EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
     ASSERT_EQ(r.errori.size(), 1u);
     EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
-    for (const auto& b : bersagli) EXPECT_EQ(fs.file[b], "vecchio\r\n");
-    for (const auto& op : fs.registro) EXPECT_EQ(op.find("CONTABILITA\\BRIO_PARAMS.new"), std::string::npos) << op;
+    for (const auto& b : bersagli)
+        EXPECT_EQ(fs.file[b], "vecchio\r\n");
+    for (const auto& op : fs.registro)
+        EXPECT_EQ(op.find("CONTABILITA\\BRIO_PARAMS.new"), std::string::npos) << op;
 }
 
 TEST_F(SalvataggioConGuasti, AnUnreadableParametersFileIsNotAMissingOne) {
@@ -232,7 +237,8 @@ TEST_F(SalvataggioConGuasti, AnUnreadableParametersFileIsNotAMissingOne) {
     EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
     ASSERT_EQ(r.errori.size(), 1u);
     EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
-    for (const auto& b : bersagli) EXPECT_EQ(fs.file[b], "A;p;x;x;x;002;m;\r\n");
+    for (const auto& b : bersagli)
+        EXPECT_EQ(fs.file[b], "A;p;x;x;x;002;m;\r\n");
     EXPECT_EQ(fs.file.count("C:\\Pacchetto\\BRIO_PARAMS.dep"), 0u);
 }
 

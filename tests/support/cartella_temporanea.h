@@ -9,7 +9,7 @@
 namespace velmar::test {
 
 class CartellaTemporanea {
-public:
+  public:
     CartellaTemporanea() {
         std::random_device rd;
         percorso_ = std::filesystem::temp_directory_path() /
@@ -35,7 +35,7 @@ public:
         return p;
     }
 
-private:
+  private:
     std::filesystem::path percorso_;
 };
 
@@ -45,8 +45,13 @@ inline void ScriviTesto(const std::filesystem::path& p, const std::string& dati)
 }
 
 inline std::string LeggiTesto(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
+    std::ifstream f(p, std::ios::binary | std::ios::ate);
+    if (!f)
+        return {};
+    std::string dati(static_cast<std::size_t>(f.tellg()), '\0');
+    f.seekg(0);
+    f.read(dati.data(), static_cast<std::streamsize>(dati.size()));
+    return dati;
 }
 
 }  // namespace velmar::test

@@ -9,11 +9,12 @@ namespace {
 const char* const kErroreSimulato = "errore simulato";
 
 class LetturaMemoria final : public FileLettura {
-public:
+  public:
     LetturaMemoria(FileSystemMemoria& fs, std::string percorso, std::string dati, bool rotto)
         : fs_(fs), percorso_(std::move(percorso)), dati_(std::move(dati)), rotto_(rotto) {}
     Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
-        if (fs_.Conta("Leggi " + percorso_) || rotto_) return Esito::Fallito(kErroreSimulato);
+        if (fs_.Conta("Leggi " + percorso_) || rotto_)
+            return Esito::Fallito(kErroreSimulato);
         // Small reads, so that lines cross the boundaries of the caller's buffer.
         letti = std::min({capacita, dati_.size() - pos_, std::size_t{7777}});
         std::copy_n(dati_.data() + pos_, letti, buffer);
@@ -21,7 +22,7 @@ public:
         return Esito::Riuscito();
     }
 
-private:
+  private:
     FileSystemMemoria& fs_;
     std::string percorso_;
     std::string dati_;
@@ -30,7 +31,7 @@ private:
 };
 
 class ScritturaMemoria final : public FileScrittura {
-public:
+  public:
     ScritturaMemoria(FileSystemMemoria& fs, std::string percorso)
         : fs_(fs), percorso_(std::move(percorso)) {}
     Esito Scrivi(std::string_view dati) override {
@@ -43,15 +44,17 @@ public:
         return Esito::Riuscito();
     }
     Esito Svuota() override {
-        if (fs_.Conta("Svuota " + percorso_)) return Esito::Fallito(kErroreSimulato);
+        if (fs_.Conta("Svuota " + percorso_))
+            return Esito::Fallito(kErroreSimulato);
         return Esito::Riuscito();
     }
     Esito Chiudi() override {
-        if (fs_.Conta("Chiudi " + percorso_)) return Esito::Fallito(kErroreSimulato);
+        if (fs_.Conta("Chiudi " + percorso_))
+            return Esito::Fallito(kErroreSimulato);
         return Esito::Riuscito();
     }
 
-private:
+  private:
     FileSystemMemoria& fs_;
     std::string percorso_;
 };
@@ -65,14 +68,16 @@ bool FileSystemMemoria::Conta(const std::string& descrizione) {
 
 bool FileSystemMemoria::CartellaDelFileEsiste(const std::string& percorso) const {
     const auto pos = percorso.rfind('\\');
-    if (pos == std::string::npos) return false;
+    if (pos == std::string::npos)
+        return false;
     const std::string cartella = percorso.substr(0, pos);
     return cartella.size() == 2 || cartelle.count(cartella) > 0;
 }
 
 Esito FileSystemMemoria::ApriLettura(const std::string& percorso, std::unique_ptr<FileLettura>& f,
                                      bool& assente) {
-    if (Conta("ApriLettura " + percorso)) return Esito::Fallito(kErroreSimulato);
+    if (Conta("ApriLettura " + percorso))
+        return Esito::Fallito(kErroreSimulato);
     auto it = file.find(percorso);
     if (it == file.end()) {
         assente = true;
@@ -85,8 +90,10 @@ Esito FileSystemMemoria::ApriLettura(const std::string& percorso, std::unique_pt
 
 Esito FileSystemMemoria::ApriScrittura(const std::string& percorso, ModoScrittura modo,
                                        std::unique_ptr<FileScrittura>& f) {
-    if (Conta("ApriScrittura " + percorso)) return Esito::Fallito(kErroreSimulato);
-    if (!CartellaDelFileEsiste(percorso)) return Esito::Fallito("percorso non trovato");
+    if (Conta("ApriScrittura " + percorso))
+        return Esito::Fallito(kErroreSimulato);
+    if (!CartellaDelFileEsiste(percorso))
+        return Esito::Fallito("percorso non trovato");
     if (modo == ModoScrittura::Tronca) {
         file[percorso].clear();
     } else {
@@ -97,17 +104,21 @@ Esito FileSystemMemoria::ApriScrittura(const std::string& percorso, ModoScrittur
 }
 
 Esito FileSystemMemoria::Sostituisci(const std::string& origine, const std::string& destinazione) {
-    if (Conta("Sostituisci " + destinazione)) return Esito::Fallito(kErroreSimulato);
+    if (Conta("Sostituisci " + destinazione))
+        return Esito::Fallito(kErroreSimulato);
     auto it = file.find(origine);
-    if (it == file.end()) return Esito::Fallito("file non trovato");
+    if (it == file.end())
+        return Esito::Fallito("file non trovato");
     file[destinazione] = std::move(it->second);
     file.erase(origine);
     return Esito::Riuscito();
 }
 
 Esito FileSystemMemoria::Elimina(const std::string& percorso) {
-    if (Conta("Elimina " + percorso)) return Esito::Fallito(kErroreSimulato);
-    if (file.erase(percorso) == 0) return Esito::Fallito("file non trovato");
+    if (Conta("Elimina " + percorso))
+        return Esito::Fallito(kErroreSimulato);
+    if (file.erase(percorso) == 0)
+        return Esito::Fallito("file non trovato");
     return Esito::Riuscito();
 }
 

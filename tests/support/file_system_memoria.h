@@ -13,7 +13,7 @@
 namespace velmar::test {
 
 class FileSystemMemoria final : public FileSystem {
-public:
+  public:
     std::map<std::string, std::string> file;
     std::set<std::string> cartelle;
     // Number of the operation that fails (0 = the first one); negative: none fails.
@@ -33,14 +33,16 @@ public:
                       bool& assente) override;
     Esito ApriScrittura(const std::string& percorso, ModoScrittura modo,
                         std::unique_ptr<FileScrittura>& f) override;
-    bool CartellaEsiste(const std::string& percorso) override { return cartelle.count(percorso) > 0; }
+    bool CartellaEsiste(const std::string& percorso) override {
+        return cartelle.count(percorso) > 0;
+    }
     Esito Sostituisci(const std::string& origine, const std::string& destinazione) override;
     Esito Elimina(const std::string& percorso) override;
 
     // Counts one operation; true when this one must fail.
     bool Conta(const std::string& descrizione);
 
-private:
+  private:
     bool CartellaDelFileEsiste(const std::string& percorso) const;
 };
 

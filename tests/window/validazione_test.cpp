@@ -5,7 +5,9 @@
 namespace velmar {
 namespace {
 
-VoceUtente V(const char* s) { return VoceUtente{std::string(s)}; }
+VoceUtente V(const char* s) {
+    return VoceUtente{std::string(s)};
+}
 const VoceUtente kNonRappresentabile{std::nullopt};
 
 TEST(ValidaVoci, ReportsOnlyTheFirstMissingEntryInOrder) {
@@ -22,7 +24,8 @@ TEST(ValidaVoci, ReportsOnlyTheFirstMissingEntryInOrder) {
         {{V(" "), V(" "), V(" "), TipoServer::NT}, ""},
         {{V(""), V("d;"), V("m"), TipoServer::NT}, kMsgCodiceMancante},
     };
-    for (const auto& c : casi) EXPECT_EQ(ValidaVoci(c.voci).messaggio, c.messaggio);
+    for (const auto& c : casi)
+        EXPECT_EQ(ValidaVoci(c.voci).messaggio, c.messaggio);
 }
 
 TEST(ValidaVoci, CopiesEntriesUntrimmedAndTheServerWordThreeTimes) {
@@ -44,16 +47,22 @@ TEST(ValidaVoci, RejectsEntriesThatCannotBeStoredAfterTheMissingOnes) {
         std::string messaggio;
     };
     const Caso casi[] = {
-        {{V("0;1"), V("d"), V("m"), TipoServer::NT}, "Il campo Codice Ditta contiene caratteri non ammessi"},
-        {{V("1"), V("a\r\nb"), V("m"), TipoServer::NT}, "Il campo Descrizione Ditta contiene caratteri non ammessi"},
-        {{V("1"), V("d"), V("m\n"), TipoServer::NT}, "Il campo IP Macchina Unix contiene caratteri non ammessi"},
-        {{V("1"), V("a\rb"), V("m;"), TipoServer::NT}, "Il campo Descrizione Ditta contiene caratteri non ammessi"},
-        {{V("1"), kNonRappresentabile, V("m"), TipoServer::NT}, "Il campo Descrizione Ditta contiene caratteri non ammessi"},
+        {{V("0;1"), V("d"), V("m"), TipoServer::NT},
+         "Il campo Codice Ditta contiene caratteri non ammessi"},
+        {{V("1"), V("a\r\nb"), V("m"), TipoServer::NT},
+         "Il campo Descrizione Ditta contiene caratteri non ammessi"},
+        {{V("1"), V("d"), V("m\n"), TipoServer::NT},
+         "Il campo IP Macchina Unix contiene caratteri non ammessi"},
+        {{V("1"), V("a\rb"), V("m;"), TipoServer::NT},
+         "Il campo Descrizione Ditta contiene caratteri non ammessi"},
+        {{V("1"), kNonRappresentabile, V("m"), TipoServer::NT},
+         "Il campo Descrizione Ditta contiene caratteri non ammessi"},
         // A missing entry is reported before any character check.
         {{kNonRappresentabile, V("d"), V(""), TipoServer::NT}, std::string(kMsgMacchinaMancante)},
         {{V("1"), V("Caff\xE8 \x80"), V("m"), TipoServer::NT}, ""},
     };
-    for (const auto& c : casi) EXPECT_EQ(ValidaVoci(c.voci).messaggio, c.messaggio);
+    for (const auto& c : casi)
+        EXPECT_EQ(ValidaVoci(c.voci).messaggio, c.messaggio);
 }
 
 TEST(MessaggioSalvataggio, NamesEveryPathNotUpdatedAndWhy) {

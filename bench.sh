@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the store's benchmarks, runs them on generated parameters files of 1 000, 100 000 and
+# 1 000 000 lines and prints a table: each figure beside a plain read (or four plain copies) of
+# the same file in the same run, and beside the command-line tools a person would use instead.
+set -euo pipefail
+source "$(dirname "$0")/scripts/common.sh"
+ensure_build_packages python3 gawk
+
+dir="$VELMAR_BUILD/bench"
+cmake -S "$VELMAR_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMAR_BENCH=ON \
+    -DVELMAR_TESTS=OFF >/dev/null
+cmake --build "$dir" -j "$JOBS" --target bench_store ${VELMAR_BENCH_EXTRA_TARGETS:-}
+export VELMAR_BENCH_DIR="$dir/data"
+mkdir -p "$VELMAR_BENCH_DIR"
+
+log "Running the benchmarks (files in $VELMAR_BENCH_DIR)"
+"$dir/bench/bench_store" --benchmark_min_time="${BENCH_MIN_TIME:-1}" \
+    --benchmark_out="$dir/risultati.json" --benchmark_out_format=json | tee "$dir/risultati.txt"
+python3 "$VELMAR_ROOT/scripts/bench_table.py" "$dir/risultati.json" "$VELMAR_BENCH_DIR" \
+    "$dir/risultati.txt"

@@ -1,0 +1,238 @@
+// Speed of the store on generated parameters files of 1 000, 100 000 and 1 000 000 lines:
+// the list load, a lookup whose code is on the last line, a lookup that matches nothing and a
+// save distributed to three area folders, each beside a plain read (or copy) of the same bytes.
+// Peak heap of one lookup and one save is measured by counting the program's allocations.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <new>
+#include <string>
+
+#include "store/ditte.h"
+#include "store/salvataggio.h"
+
+namespace {
+
+// ---- heap accounting --------------------------------------------------------------------------
+std::atomic<std::size_t> gCorrente{0};
+std::atomic<std::size_t> gPicco{0};
+
+void* Alloca(std::size_t n) {
+    void* p = std::malloc(n + 16);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    *static_cast<std::size_t*>(p) = n;
+    const std::size_t ora = gCorrente += n;
+    std::size_t picco = gPicco.load();
+    while (ora > picco && !gPicco.compare_exchange_weak(picco, ora)) {
+    }
+    return static_cast<char*>(p) + 16;
+}
+void Libera(void* p) noexcept {
+    if (p == nullptr)
+        return;
+    char* base = static_cast<char*>(p) - 16;
+    gCorrente -= *reinterpret_cast<std::size_t*>(base);
+    std::free(base);
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    return Alloca(n);
+}
+void* operator new[](std::size_t n) {
+    return Alloca(n);
+}
+void operator delete(void* p) noexcept {
+    Libera(p);
+}
+void operator delete[](void* p) noexcept {
+    Libera(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    Libera(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    Libera(p);
+}
+
+namespace {
+
+using velmar::FileSystemDiSistema;
+
+std::filesystem::path gRadice;
+
+std::string Codice(long i) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%06ld", i);
+    return b;
+}
+
+// A package folder with a parameters file of `righe` realistic records and three area folders.
+const std::filesystem::path& Pacchetto(long righe) {
+    static std::map<long, std::filesystem::path> fatti;
+    auto it = fatti.find(righe);
+    if (it != fatti.end())
+        return it->second;
+    const auto cartella = gRadice / ("pacchetto-" + std::to_string(righe));
+    std::filesystem::create_directories(cartella);
+    for (const char* a : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}) {
+        std::filesystem::create_directories(cartella / a);
+    }
+    std::ofstream f(cartella / "BRIO_PARAMS.txt", std::ios::binary | std::ios::trunc);
+    std::string riga;
+    for (long i = 0; i < righe; ++i) {
+        const std::string c = Codice(i);
+        riga = "Ditta " + c + " S.r.l.;C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog " +
+               "Extensions\\Dwh" + c + ".oce;" +
+               (i % 3 ? "db2inst1;db2inst1;db2inst1;" : "db2admin;db2admin;db2admin;") + c +
+               ";10.0." + std::to_string(i / 250 % 256) + "." + std::to_string(i % 250) + ";\r\n";
+        f << riga;
+    }
+    return fatti.emplace(righe, cartella).first->second;
+}
+
+std::string Testo(const std::filesystem::path& p) {
+    return p.string();
+}
+
+void Imposta(benchmark::State& s, const std::filesystem::path& file) {
+    const auto byte = std::filesystem::file_size(file);
+    s.SetBytesProcessed(static_cast<int64_t>(byte) * s.iterations());
+    s.counters["righe"] = static_cast<double>(s.range(0));
+}
+
+// The bound: reading the same bytes through the same file layer, doing nothing with them.
+void LetturaSemplice(benchmark::State& s) {
+    const auto base = Pacchetto(s.range(0));
+    const std::string percorso = Testo(base / "BRIO_PARAMS.txt");
+    auto buffer = std::make_unique<char[]>(velmar::kBufferLettura);
+    for (auto _ : s) {
+        std::unique_ptr<velmar::FileLettura> f;
+        bool assente = false;
+        if (!FileSystemDiSistema().ApriLettura(percorso, f, assente))
+            s.SkipWithError("open");
+        std::size_t totale = 0;
+        for (std::size_t n = 1; n != 0;) {
+            if (!f->Leggi(buffer.get(), velmar::kBufferLettura, n))
+                s.SkipWithError("read");
+            totale += n;
+        }
+        benchmark::DoNotOptimize(totale);
+    }
+    Imposta(s, base / "BRIO_PARAMS.txt");
+}
+
+void ListaDitte(benchmark::State& s) {
+    const std::string base = Testo(Pacchetto(s.range(0)));
+    for (auto _ : s) {
+        auto codici = velmar::LeggiDitte(FileSystemDiSistema(), base);
+        if (codici.size() != static_cast<std::size_t>(s.range(0)))
+            s.SkipWithError("count");
+        benchmark::DoNotOptimize(codici);
+    }
+    Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
+}
+
+void RicercaUltima(benchmark::State& s) {
+    const std::string base = Testo(Pacchetto(s.range(0)));
+    const std::string codice = Codice(s.range(0) - 1);
+    for (auto _ : s) {
+        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, codice);
+        if (r.descrizione.empty())
+            s.SkipWithError("not found");
+        benchmark::DoNotOptimize(r);
+    }
+    Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
+}
+
+void RicercaAssente(benchmark::State& s) {
+    const std::string base = Testo(Pacchetto(s.range(0)));
+    for (auto _ : s) {
+        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, "ZZZ");
+        benchmark::DoNotOptimize(r);
+    }
+    Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
+}
+
+// The bound of a save: four plain copies of the file (the base and three areas).
+void QuattroCopie(benchmark::State& s) {
+    const auto base = Pacchetto(s.range(0));
+    const auto origine = base / "BRIO_PARAMS.txt";
+    const auto copie = gRadice / ("copie-" + std::to_string(s.range(0)));
+    std::filesystem::create_directories(copie);
+    for (auto _ : s) {
+        for (int i = 0; i < 4; ++i) {
+            std::filesystem::copy_file(origine, copie / std::to_string(i),
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+    Imposta(s, origine);
+}
+
+void Salvataggio(benchmark::State& s) {
+    const std::string base = Testo(Pacchetto(s.range(0)));
+    const velmar::StatoFinestra stato{
+        Codice(s.range(0) / 2), "Ditta salvata", "10.1.1.1", "db2admin", "db2admin", "db2admin"};
+    for (auto _ : s) {
+        auto r = velmar::SalvaDitta(FileSystemDiSistema(), stato, "", base);
+        if (r.esito != velmar::EsitoSalvataggio::Salvato)
+            s.SkipWithError("save failed");
+    }
+    Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
+}
+
+void Righe(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(LetturaSemplice)->Apply(Righe);
+BENCHMARK(ListaDitte)->Apply(Righe);
+BENCHMARK(RicercaUltima)->Apply(Righe);
+BENCHMARK(RicercaAssente)->Apply(Righe);
+BENCHMARK(QuattroCopie)->Apply(Righe);
+BENCHMARK(Salvataggio)->Apply(Righe);
+
+// Peak heap above what was in use before one lookup and one save.
+void StampaPiccoMemoria() {
+    std::printf("\nPeak heap (bytes above the baseline) for one call:\n");
+    std::printf("%-10s %14s %14s\n", "lines", "lookup", "save");
+    for (long righe : {1000L, 1000000L}) {
+        const std::string base = Testo(Pacchetto(righe));
+        gPicco = gCorrente.load();
+        std::size_t inizio = gCorrente;
+        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1));
+        benchmark::DoNotOptimize(r);
+        const std::size_t ricerca = gPicco - inizio;
+        const velmar::StatoFinestra stato{Codice(righe / 2), "Ditta salvata", "10.1.1.1",
+                                          "db2admin",        "db2admin",      "db2admin"};
+        gPicco = gCorrente.load();
+        inizio = gCorrente;
+        auto e = velmar::SalvaDitta(FileSystemDiSistema(), stato, "", base);
+        benchmark::DoNotOptimize(e);
+        const std::size_t salvataggio = gPicco - inizio;
+        std::printf("%-10ld %14zu %14zu\n", righe, ricerca, salvataggio);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* cartella = std::getenv("VELMAR_BENCH_DIR");
+    gRadice = cartella ? std::filesystem::path(cartella)
+                       : std::filesystem::temp_directory_path() / "velmar-bench";
+    std::filesystem::create_directories(gRadice);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    StampaPiccoMemoria();
+    return 0;
+}

@@ -1,0 +1,29 @@
+// Reading one value from the Windows registry as text (the program's LeggiRegistro module).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace velmar {
+
+inline constexpr std::string_view kChiaveBrioQuery = "Software\\Brio\\BrioQuery\\BrioQuery";
+inline constexpr std::string_view kValoreCartellaCatalogo = "OpenCatalogDir";
+// Largest value read, in bytes, terminating zero included.
+inline constexpr DWORD kDimensioneValoreRegistro = 1024;
+
+// Reads value `nome` of key `chiave` under `radice` (ANSI names, opened for reading only).
+// REG_SZ gives its text, without the final zero byte when that is the last byte of the data;
+// REG_DWORD gives the number in decimal ("4096"); any other type leaves `valore` as passed.
+// Returns true when the key was opened and the value read.
+// Fails with `valore` emptied when the key or the value is missing, access is denied or the
+// data is longer than 1024 bytes; fails with `valore` as passed for a value of no data at all.
+[[nodiscard]] bool LeggiValoreRegistro(HKEY radice, std::string_view chiave, std::string_view nome,
+                                       std::string& valore);
+
+// BrioQuery's Open Catalog Extensions folder ("OpenCatalogDir" of the current user), as
+// Windows-1252 text; empty when it is not set or cannot be read (the caller uses the default).
+[[nodiscard]] std::string LeggiCartellaCatalogo();
+
+}  // namespace velmar

@@ -1,0 +1,63 @@
+"""Prints the benchmark table of bench.sh: the store's figures beside a plain read or copy of
+the same file, and beside awk (a lookup) and cp (four copies) timed here on the same files."""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+risultati, cartella, testo = sys.argv[1], sys.argv[2], sys.argv[3]
+dati = json.load(open(risultati))
+tempi = {}
+for b in dati["benchmarks"]:
+    nome, righe = b["name"].split("/")[:2]
+    unita = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+    tempi[(nome, int(righe))] = b["real_time"] * unita  # milliseconds
+
+
+def migliore(comando, volte=5):
+    """Best wall time of a command, in milliseconds."""
+    meglio = float("inf")
+    for _ in range(volte):
+        inizio = time.perf_counter()
+        subprocess.run(comando, check=True, stdout=subprocess.DEVNULL)
+        meglio = min(meglio, (time.perf_counter() - inizio) * 1000)
+    return meglio
+
+
+print()
+print("| lines | plain read ms | list load ms (x read) | lookup, last line ms (x read) "
+      "| lookup, no match ms (x read) | awk lookup ms (awk / lookup) "
+      "| 4 copies ms | save ms (x copies) | 4 x cp ms (save / cp) |")
+print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+for righe in sorted({r for (_, r) in tempi}):
+    file = os.path.join(cartella, f"pacchetto-{righe}", "BRIO_PARAMS.txt")
+    codice = f"{righe - 1:06d}"
+    awk = migliore(["awk", "-F;", f'$6 == "{codice}"', file])
+    with tempfile.TemporaryDirectory() as t:
+        def quattro_cp():
+            for i in range(4):
+                subprocess.run(["cp", file, os.path.join(t, str(i))], check=True)
+        meglio = float("inf")
+        for _ in range(5):
+            inizio = time.perf_counter()
+            quattro_cp()
+            meglio = min(meglio, (time.perf_counter() - inizio) * 1000)
+        cp = meglio
+    lettura = tempi[("LetturaSemplice", righe)]
+    lista = tempi[("ListaDitte", righe)]
+    ultima = tempi[("RicercaUltima", righe)]
+    assente = tempi[("RicercaAssente", righe)]
+    copie = tempi[("QuattroCopie", righe)]
+    salva = tempi[("Salvataggio", righe)]
+    print(f"| {righe:,} | {lettura:.3f} | {lista:.3f} ({lista / lettura:.2f}) "
+          f"| {ultima:.3f} ({ultima / lettura:.2f}) | {assente:.3f} ({assente / lettura:.2f}) "
+          f"| {awk:.1f} ({awk / ultima:.0f}) | {copie:.3f} | {salva:.3f} ({salva / copie:.2f}) "
+          f"| {cp:.1f} ({salva / cp:.2f}) |")
+
+print()
+for riga in open(testo):
+    if riga.startswith("Peak heap") or riga.startswith("lines") or riga[:1].isdigit():
+        print(riga.rstrip())

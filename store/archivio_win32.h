@@ -1,0 +1,28 @@
+// The store of the installed package: the base folder comes from the application-folder
+// component at every operation, the catalog folder from BrioQuery's registry value at every
+// save, and the files are the machine's own.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/archivio.h"
+#include "store/percorsi_win32.h"
+
+namespace velmar {
+
+class ArchivioPacchetto final : public ArchivioDitte {
+  public:
+    // `progId` names the application-folder component (another one only in tests).
+    explicit ArchivioPacchetto(std::wstring progId = kProgIdPercorsi) noexcept;
+
+    std::vector<std::string> LeggiDitte() override;
+    RisultatoRicerca CercaDitta(std::string_view codice) override;
+    RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) override;
+
+  private:
+    ComponentePercorsi componente_;
+};
+
+}  // namespace velmar

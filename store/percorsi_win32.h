@@ -1,0 +1,54 @@
+// The application-folder component: the external COM object that tells where the package lives.
+// It is reached by late binding (IDispatch, method "Percorso" with the key "Brio"); its one
+// instance is created at the first request and kept until the program ends. COM must already be
+// initialised on the calling thread (single-threaded apartment).
+#pragma once
+
+#include <oaidl.h>
+
+#include <string>
+
+#include "platform/handles_win32.h"
+
+namespace velmar {
+
+inline constexpr wchar_t kProgIdPercorsi[] = L"PercorsiApplicazioni.Percorsi";
+
+// Why the component gave no usable folder.
+enum class StatoCartella {
+    Disponibile,         // an absolute folder
+    ComponenteAssente,   // the component could not be created (not registered, failed to load)
+    ErrorePercorso,      // "Percorso" missing, or it reported an error, or gave no text
+    Vuota,               // an empty text
+    Relativa,            // not a complete path ("Brio", "cartella\x", "C:x")
+    NonRappresentabile,  // holds characters that Windows-1252 cannot hold
+};
+
+struct CartellaComponente {
+    StatoCartella stato = StatoCartella::ComponenteAssente;
+    std::string cartella;   // Windows-1252; set only when Disponibile
+    std::string dettaglio;  // what went wrong (the system's or the component's text), Windows-1252
+};
+
+class ComponentePercorsi {
+  public:
+    explicit ComponentePercorsi(std::wstring progId = kProgIdPercorsi) noexcept;
+    ComponentePercorsi(const ComponentePercorsi&) = delete;
+    ComponentePercorsi& operator=(const ComponentePercorsi&) = delete;
+
+    // Asks Percorso("Brio") anew. A component that could not be created is tried again at the
+    // next request, so one registered while the program runs is found.
+    [[nodiscard]] CartellaComponente ChiediCartella();
+
+    // The base folder as an absolute Windows-1252 path, or "" when it is unavailable.
+    [[nodiscard]] std::string CartellaBase();
+
+  private:
+    [[nodiscard]] HRESULT Crea(std::string& dettaglio);
+
+    std::wstring progId_;
+    com_ptr<IDispatch> istanza_;
+    DISPID percorso_ = DISPID_UNKNOWN;
+};
+
+}  // namespace velmar

@@ -1,0 +1,145 @@
+// The installed package's store end to end under Wine: base folder from the stand-in component,
+// catalog folder from BrioQuery's registry value, files on the real file system.
+#include "store/archivio_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/registro_win32.h"
+#include "store/record.h"
+#include "tests/support/cartella_temporanea.h"
+#include "tests/support/registro_prova_win32.h"
+
+namespace velmar {
+namespace {
+
+using namespace std::string_literals;
+
+const StatoFinestra kDitta001{"001", "Nuova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
+
+class Pacchetto : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        const std::string t = base.Testo();
+        ASSERT_EQ(brio.ScriviWide(std::wstring(t.begin(), t.end())), ERROR_SUCCESS);
+        catalogo.Elimina();
+    }
+    void TearDown() override { ::CoUninitialize(); }
+
+    // Field 1 of the saved record of code 001 in the base folder's parameters file.
+    std::string CatalogoSalvato() const {
+        const std::string testo = test::LeggiTesto(base.Percorso() / "BRIO_PARAMS.txt");
+        const std::string riga = testo.substr(0, testo.find("\r\n"));
+        const CampiRiga campi = TagliaCampi(riga);
+        EXPECT_EQ(CodiceRiga(riga), "001") << testo;
+        return std::string(campi.Campo(1).value_or("<assente>"));
+    }
+
+    test::CartellaTemporanea base;
+    test::ValoreRipristinato brio{HKEY_CURRENT_USER, "Software\\PercorsiApplicazioni", "Brio"};
+    test::ValoreRipristinato catalogo{HKEY_CURRENT_USER, std::string(kChiaveBrioQuery),
+                                      std::string(kValoreCartellaCatalogo)};
+};
+
+TEST_F(Pacchetto, SavesWithTheCatalogFolderReadFromTheRegistry) {
+    const std::string predefinita = std::string(kCartellaCatalogoPredefinita) + "\\Dwh001.oce";
+    struct Caso {
+        const char* nome;
+        DWORD tipo;  // REG_NONE: no value at all
+        std::string dati;
+        std::string campo1;
+    } casi[] = {
+        {"assente", REG_NONE, "", predefinita},
+        {"cartella", REG_SZ, "D:\\OCE\0"s, "D:\\OCE\\Dwh001.oce"},
+        {"barra finale", REG_SZ, "D:\\OCE\\\0"s, "D:\\OCE\\\\Dwh001.oce"},
+        {"vuota", REG_SZ, "\0"s, predefinita},
+        {"troppo lunga", REG_SZ, std::string(1100, 'x') + '\0', predefinita},
+        {"espandibile", REG_EXPAND_SZ, "%TEMP%\\OCE\0"s, predefinita},
+        {"numero", REG_DWORD, "\x00\x10\x00\x00"s, "4096\\Dwh001.oce"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.nome);
+        if (c.tipo == REG_NONE) {
+            catalogo.Elimina();
+        } else {
+            ASSERT_EQ(catalogo.Scrivi(c.tipo, c.dati), ERROR_SUCCESS);
+        }
+        test::CartellaTemporanea pacchetto;
+        pacchetto.Crea("COMMERCIALE");
+        const std::string t = pacchetto.Testo();
+        ASSERT_EQ(brio.ScriviWide(std::wstring(t.begin(), t.end())), ERROR_SUCCESS);
+
+        ArchivioPacchetto archivio;
+        const RisultatoSalvataggio r = archivio.ScriviFile(kDitta001);
+        ASSERT_EQ(r.esito, EsitoSalvataggio::Salvato)
+            << (r.errori.empty() ? "" : r.errori.front().motivo);
+
+        const std::string atteso =
+            "Nuova;" + c.campo1 + ";db2admin;db2admin;db2admin;001;10.0.0.5;\r\n";
+        EXPECT_EQ(test::LeggiTesto(pacchetto.Percorso() / "BRIO_PARAMS.txt"), atteso);
+        EXPECT_EQ(test::LeggiTesto(pacchetto.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.txt"),
+                  atteso);
+        EXPECT_FALSE(std::filesystem::exists(pacchetto.Percorso() / "CONTABILITA"));
+    }
+}
+
+TEST_F(Pacchetto, CatalogFolderReaderGivesTheValueOrEmpty) {
+    EXPECT_EQ(LeggiCartellaCatalogo(), "");
+    ASSERT_EQ(catalogo.Scrivi(REG_SZ, "E:\\Cataloghi\0"s), ERROR_SUCCESS);
+    EXPECT_EQ(LeggiCartellaCatalogo(), "E:\\Cataloghi");
+    ASSERT_EQ(catalogo.Scrivi(REG_BINARY, "\x01"s), ERROR_SUCCESS);
+    EXPECT_EQ(LeggiCartellaCatalogo(), "");
+}
+
+TEST_F(Pacchetto, ListsAndLooksUpInTheComponentsFolder) {
+    test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.txt",
+                      "Prima;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n"
+                      "Seconda;C:\\Cat\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.2;\r\n");
+    ArchivioPacchetto archivio;
+    EXPECT_EQ(archivio.LeggiDitte(), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(archivio.CercaDitta("002"),
+              (RisultatoRicerca{"Seconda", "10.0.0.2", TipoServer::Linux}));
+
+    // The folder is asked for at every operation.
+    test::CartellaTemporanea altra;
+    const std::string t = altra.Testo();
+    ASSERT_EQ(brio.ScriviWide(std::wstring(t.begin(), t.end())), ERROR_SUCCESS);
+    EXPECT_TRUE(archivio.LeggiDitte().empty());
+}
+
+TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
+    test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.txt",
+                      "Prima;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n");
+    base.Crea("CONTABILITA");
+
+    struct Caso {
+        const char* nome;
+        const wchar_t* progId;
+        bool conChiave;
+        const char* motivo;
+    } casi[] = {
+        {"registrato senza chiave", kProgIdPercorsi, false, "Chiave applicazione sconosciuta"},
+        {"non registrato", L"PercorsiApplicazioni.NonRegistrato", true, "CLSIDFromProgID"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.nome);
+        if (!c.conChiave)
+            brio.Elimina();
+        ArchivioPacchetto archivio(c.progId);
+        EXPECT_TRUE(archivio.LeggiDitte().empty());
+        EXPECT_EQ(archivio.CercaDitta("001"), RisultatoRicerca{});
+        const RisultatoSalvataggio r = archivio.ScriviFile(kDitta001);
+        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+        EXPECT_TRUE(r.aggiornati.empty());
+        ASSERT_FALSE(r.errori.empty());
+        EXPECT_NE(r.errori.front().motivo.find(c.motivo), std::string::npos)
+            << r.errori.front().motivo;
+    }
+    EXPECT_EQ(CatalogoSalvato(), "C:\\Cat\\Dwh001.oce");
+    EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt"));
+}
+
+}  // namespace
+}  // namespace velmar
