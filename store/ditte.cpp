@@ -13,7 +13,7 @@ void RaccoltaCodici::Riga(std::string_view riga) {
 }
 
 void RaccoltaCodici::Blocco(std::string_view blocco) {
-    PerOgniRiga(blocco, [this](std::string_view riga) { Riga(riga); });
+    AggiungiCodici(blocco, codici_);
 }
 
 RicercaDitta::RicercaDitta(std::string_view codice) : codice_(codice) {

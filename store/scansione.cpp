@@ -76,4 +76,68 @@ const char* DopoSeparatori(const char* p, const char* fine, int n) noexcept {
     return nullptr;
 }
 
+void AggiungiCodici(std::string_view blocco, std::vector<std::string>& codici) {
+    const char* const b = blocco.data();
+    const std::size_t n = blocco.size();
+    int separatori = 0;  // seen on the current line, counted up to six
+    std::size_t inizioCodice = 0;
+    std::size_t fineCodice = 0;
+    std::size_t inizioRiga = 0;
+    // A line ends at `cr`; the next one starts after it and after the LF of a CR LF.
+    const auto fineRiga = [&](std::size_t cr) {
+        if (separatori >= 5) {
+            codici.emplace_back(b + inizioCodice,
+                                (separatori >= 6 ? fineCodice : cr) - inizioCodice);
+        }
+        separatori = 0;
+        inizioRiga = cr + 1;
+        if (inizioRiga < n && b[inizioRiga] == '\n')
+            ++inizioRiga;
+    };
+    const auto separatore = [&](std::size_t pos) {
+        ++separatori;
+        if (separatori == 5) {
+            inizioCodice = pos + 1;
+        } else if (separatori == 6) {
+            fineCodice = pos;
+        }
+    };
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i vCr = _mm_set1_epi8('\r');
+    const __m128i vSeparatore = _mm_set1_epi8(';');
+    while (i + 16 <= n) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        auto cr = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vCr)));
+        auto sep = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vSeparatore)));
+        for (;;) {
+            // Past the sixth separator only the line end matters.
+            const unsigned eventi = cr | (separatori < 6 ? sep : 0u);
+            if (eventi == 0)
+                break;
+            const int bit = std::countr_zero(eventi);
+            const unsigned oltre = ~((2u << bit) - 1u);
+            if ((cr >> bit) & 1u) {
+                fineRiga(i + static_cast<std::size_t>(bit));
+            } else {
+                separatore(i + static_cast<std::size_t>(bit));
+            }
+            cr &= oltre;
+            sep &= oltre;
+        }
+        i += 16;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (b[i] == '\r') {
+            fineRiga(i);
+            i = inizioRiga - 1;
+        } else if (b[i] == ';' && separatori < 6) {
+            separatore(i);
+        }
+    }
+    if (inizioRiga < n)
+        fineRiga(n);
+}
+
 }  // namespace velmar

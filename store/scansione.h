@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmar {
 
@@ -15,5 +17,9 @@ namespace velmar {
 // The byte just after the n-th ';' of [p, fine), or nullptr when there are fewer (n >= 1).
 // ("a;b;c", 2) -> points at "c".
 [[nodiscard]] const char* DopoSeparatori(const char* p, const char* fine, int n) noexcept;
+
+// Appends field 5 of every line of `blocco` that has at least six fields (a block of whole
+// lines, as PerOgniRiga reads it). One pass over the bytes: separators and line ends together.
+void AggiungiCodici(std::string_view blocco, std::vector<std::string>& codici);
 
 }  // namespace velmar

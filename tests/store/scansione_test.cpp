@@ -6,6 +6,7 @@
 #include <string>
 
 #include "store/ditte.h"
+#include "store/record.h"
 #include "store/righe.h"
 
 namespace velmar {
@@ -52,6 +53,25 @@ TEST(DopoSeparatori, PointsJustAfterTheNthSeparator) {
     EXPECT_EQ(DopoSeparatori(riga.data(), fine, 25), fine);
     EXPECT_EQ(DopoSeparatori(riga.data(), fine, 26), nullptr);
     EXPECT_EQ(DopoSeparatori(riga.data(), riga.data(), 1), nullptr);
+}
+
+// The list reads separators and line ends in one pass; it must agree with cutting each line.
+TEST(AggiungiCodici, AgreesWithCuttingEveryLine) {
+    std::mt19937 caso(13);
+    const char* pezzi[] = {";", "0", "01", "\r", "\n", "\r\n", "0123456789abcdef", "x;y;z"};
+    for (int prova = 0; prova < 5000; ++prova) {
+        std::string testo;
+        for (unsigned i = caso() % 60; i > 0; --i)
+            testo += pezzi[caso() % 8];
+        std::vector<std::string> attesi;
+        PerOgniRiga(testo, [&](std::string_view r) {
+            if (auto c = CodiceRiga(r))
+                attesi.emplace_back(*c);
+        });
+        std::vector<std::string> codici;
+        AggiungiCodici(testo, codici);
+        ASSERT_EQ(codici, attesi) << testing::PrintToString(testo);
+    }
 }
 
 // The lookup only visits lines where the code can be field 5; it must agree with a lookup that
