@@ -9,7 +9,7 @@ ensure_build_packages python3 gawk
 dir="$VELMAR_BUILD/bench"
 cmake -S "$VELMAR_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMAR_BENCH=ON \
     -DVELMAR_TESTS=OFF >/dev/null
-cmake --build "$dir" -j "$JOBS" --target bench_store ${VELMAR_BENCH_EXTRA_TARGETS:-}
+cmake --build "$dir" -j "$JOBS" --target bench_store SetupVelmarCmd
 export VELMAR_BENCH_DIR="$dir/data"
 mkdir -p "$VELMAR_BENCH_DIR"
 
@@ -17,4 +17,4 @@ log "Running the benchmarks (files in $VELMAR_BENCH_DIR)"
 "$dir/bench/bench_store" --benchmark_min_time="${BENCH_MIN_TIME:-1}" \
     --benchmark_out="$dir/risultati.json" --benchmark_out_format=json | tee "$dir/risultati.txt"
 python3 "$VELMAR_ROOT/scripts/bench_table.py" "$dir/risultati.json" "$VELMAR_BENCH_DIR" \
-    "$dir/risultati.txt"
+    "$dir/risultati.txt" "$dir/console/SetupVelmarCmd"

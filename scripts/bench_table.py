@@ -9,6 +9,7 @@ import tempfile
 import time
 
 risultati, cartella, testo = sys.argv[1], sys.argv[2], sys.argv[3]
+console = sys.argv[4] if len(sys.argv) > 4 else None
 dati = json.load(open(risultati))
 tempi = {}
 for b in dati["benchmarks"]:
@@ -28,10 +29,14 @@ def migliore(comando, volte=5):
 
 
 print()
+print("In the process (best of the benchmark's runs), ratios in brackets:")
+print()
 print("| lines | plain read ms | list load ms (x read) | lookup, last line ms (x read) "
       "| lookup, no match ms (x read) | awk lookup ms (awk / lookup) "
-      "| 4 copies ms | save ms (x copies) | 4 x cp ms (save / cp) |")
-print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+      "| 4 copies ms | save ms (x copies) | save without flush ms (x copies) "
+      "| 4 x cp ms (save / cp) |")
+print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+processi = []
 for righe in sorted({r for (_, r) in tempi}):
     file = os.path.join(cartella, f"pacchetto-{righe}", "BRIO_PARAMS.txt")
     codice = f"{righe - 1:06d}"
@@ -52,10 +57,29 @@ for righe in sorted({r for (_, r) in tempi}):
     assente = tempi[("RicercaAssente", righe)]
     copie = tempi[("QuattroCopie", righe)]
     salva = tempi[("Salvataggio", righe)]
+    senza = tempi[("SalvataggioSenzaSvuota", righe)]
+    if console:
+        base = os.path.dirname(file)
+        mostra = migliore([console, "mostra", codice, "--base", base])
+        salva_cmd = migliore([console, "salva", "--base", base, "--codice", f"{righe // 2:06d}",
+                              "--descrizione", "Ditta salvata", "--server", "nt",
+                              "--macchina", "10.1.1.1"])
+        processi.append((righe, mostra, awk, salva_cmd, cp))
     print(f"| {righe:,} | {lettura:.3f} | {lista:.3f} ({lista / lettura:.2f}) "
           f"| {ultima:.3f} ({ultima / lettura:.2f}) | {assente:.3f} ({assente / lettura:.2f}) "
           f"| {awk:.1f} ({awk / ultima:.0f}) | {copie:.3f} | {salva:.3f} ({salva / copie:.2f}) "
-          f"| {cp:.1f} ({salva / cp:.2f}) |")
+          f"| {senza:.3f} ({senza / copie:.2f}) | {cp:.1f} ({salva / cp:.2f}) |")
+
+if processi:
+    print()
+    print("Whole processes (best of 5 runs), the console program beside awk and cp:")
+    print()
+    print("| lines | SetupVelmarCmd mostra ms | awk lookup ms (awk / mostra) "
+          "| SetupVelmarCmd salva ms | 4 x cp ms (salva / cp) |")
+    print("|---:|---:|---:|---:|---:|")
+    for righe, mostra, awk, salva_cmd, cp in processi:
+        print(f"| {righe:,} | {mostra:.1f} | {awk:.1f} ({awk / mostra:.1f}) | {salva_cmd:.1f} "
+              f"| {cp:.1f} ({salva_cmd / cp:.2f}) |")
 
 print()
 for riga in open(testo):

@@ -22,7 +22,7 @@ unique_hfile TieniAperto(const std::filesystem::path& p) {
 }
 
 class SostituzioneWin32 : public testing::Test {
-protected:
+  protected:
     test::CartellaTemporanea cartella;
     std::filesystem::path nuovo = cartella.Percorso() / "nuovo";
     std::filesystem::path bersaglio = cartella.Percorso() / "bersaglio";
@@ -63,7 +63,8 @@ TEST_F(SostituzioneWin32, GivesUpOnATargetHeldOpenAndLeavesItWhole) {
 
 TEST(SalvataggioWin32, ALockedAreaCopyIsReportedAndTheOthersAreUpdated) {
     test::CartellaTemporanea base;
-    for (const char* a : {"CONTABILITA", "COMMERCIALE"}) base.Crea(a);
+    for (const char* a : {"CONTABILITA", "COMMERCIALE"})
+        base.Crea(a);
     const auto bloccato = base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.txt";
     test::ScriviTesto(bloccato, "vecchio\r\n");
     unique_hfile aperto = TieniAperto(bloccato);

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <chrono>
+#include <thread>
+#include <vector>
 #include <string>
 
 namespace velmar::test {
@@ -19,10 +22,11 @@ class CartellaTemporanea {
     CartellaTemporanea(const CartellaTemporanea&) = delete;
     CartellaTemporanea& operator=(const CartellaTemporanea&) = delete;
     ~CartellaTemporanea() {
-        std::error_code ec;
-        std::filesystem::permissions(percorso_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(percorso_, ec);
+        // Not std::filesystem::remove_all: on Windows it can loop for ever on a file whose
+        // deletion is pending while a process that has just ended still holds it.
+        for (int tentativo = 0; tentativo < 50 && Rimuovi(percorso_); ++tentativo) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
 
     const std::filesystem::path& Percorso() const noexcept { return percorso_; }
@@ -36,6 +40,26 @@ class CartellaTemporanea {
     }
 
   private:
+    // Removes a folder and what it holds, each entry once; true when something is left.
+    static bool Rimuovi(const std::filesystem::path& cartella) {
+        std::error_code ec;
+        std::vector<std::filesystem::path> voci;
+        for (std::filesystem::directory_iterator it(cartella, ec), fine; !ec && it != fine;
+             it.increment(ec)) {
+            voci.push_back(it->path());
+        }
+        for (const auto& v : voci) {
+            std::filesystem::permissions(v, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+            if (std::filesystem::is_directory(std::filesystem::symlink_status(v, ec))) {
+                Rimuovi(v);
+            }
+            std::filesystem::remove(v, ec);
+        }
+        std::filesystem::remove(cartella, ec);
+        return std::filesystem::exists(cartella, ec);
+    }
+
     std::filesystem::path percorso_;
 };
 

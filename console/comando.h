@@ -1,0 +1,85 @@
+// SetupVelmarCmd: the console companion of the setup window. It lists the company codes, shows
+// one company and saves one company with the window's own checks, messages and save, reading
+// its entries from the command line. Everything here is portable: the thin mains convert the
+// arguments to Windows-1252, give the store of the package and print what is written to the two
+// streams (Windows-1252 text) in the console's own encoding.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/archivio.h"
+#include "store/file_system.h"
+#include "window/validazione.h"
+
+namespace velmar {
+
+inline constexpr std::string_view kNomeProgrammaConsole = "SetupVelmarCmd";
+
+// The exit statuses, also listed by --help.
+enum class StatoUscita : int {
+    Riuscito = 0,
+    ErroreImprevisto = 1,        // an exception inside the program
+    UsoErrato = 2,               // unknown command or option, missing or repeated argument
+    VoceNonValida = 3,           // a missing entry or one that cannot be stored
+    DittaNonTrovata = 4,         // "mostra" of a code that no line carries
+    SalvataggioNonRiuscito = 5,  // at least one parameters file not updated
+    NessunaArea = 6,             // none of the three area folders exists: nothing saved
+    CartellaNonDisponibile = 7,  // the package's base folder cannot be obtained or is missing
+};
+
+// The system the program is built for: it decides whether --base may be left out and what
+// --help says about defaults and the output encoding.
+enum class SistemaConsole { Linux, Windows };
+
+#ifdef _WIN32
+inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Windows;
+#else
+inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
+#endif
+
+// The folders named on the command line (Windows-1252), when they were named.
+struct OpzioniArchivio {
+    std::optional<std::string> base;
+    std::optional<std::string> catalogo;
+};
+
+// Gives the store for the options, or nothing with the reason in `errore` (Windows-1252).
+using FabbricaArchivio =
+    std::function<std::unique_ptr<ArchivioDitte>(const OpzioniArchivio&, std::string& errore)>;
+
+// Runs one command. `argomenti` are the arguments after the program's name, each converted to
+// Windows-1252 (nothing when a character has no Windows-1252 byte). Writes Windows-1252 text with
+// "\n" line ends: results to `uscita`, failures (in Italian) to `errori`. Returns the exit status.
+// Exceptions do not escape: they give ErroreImprevisto.
+[[nodiscard]] StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& uscita,
+                                        std::ostream& errori, const FabbricaArchivio& fabbrica,
+                                        SistemaConsole sistema = kSistemaConsole);
+
+// The arguments after the program's name, converted from UTF-8 (POSIX) or UTF-16 (Windows):
+// an argument with a character Windows-1252 lacks, or malformed, gives an empty VoceUtente.
+[[nodiscard]] std::vector<VoceUtente> ArgomentiDaUtf8(std::span<const char* const> argomenti);
+[[nodiscard]] std::vector<VoceUtente> ArgomentiDaUtf16(std::span<const char16_t* const> argomenti);
+
+// The store over the package in `base` on `fs` (the --base option): nothing, with the reason,
+// when `base` is not a complete path or not an existing folder. Final separators are dropped.
+// `catalogo` empty means the default catalog folder.
+[[nodiscard]] std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs,
+                                                                  std::string_view base,
+                                                                  std::string catalogo,
+                                                                  std::string& errore);
+
+// The text of --help.
+[[nodiscard]] std::string TestoAiuto(SistemaConsole sistema);
+
+// `testo` as a JSON string with its quotes: '"', '\' and characters below 0x20 escaped.
+// "a\"b" -> "\"a\\\"b\"".   "\x01" -> "\"\\u0001\"".
+[[nodiscard]] std::string StringaJson(std::string_view testo);
+
+}  // namespace velmar

@@ -1,0 +1,106 @@
+// SetupVelmarCmd on Windows: UTF-16 arguments (wmain) converted to Windows-1252; text written to
+// the console as UTF-16, or as UTF-8 bytes when the handle is a file or a pipe. Without --base
+// the package's folder comes from the application-folder component, as in the window.
+#include <windows.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/comando.h"
+#include "platform/registro_win32.h"
+#include "store/archivio_win32.h"
+#include "store/cp1252.h"
+#include "store/percorsi_win32.h"
+
+namespace {
+
+using namespace velmar;
+
+void Scrivi(DWORD quale, const std::string& testo1252) {
+    const HANDLE h = ::GetStdHandle(quale);
+    if (h == nullptr || h == INVALID_HANDLE_VALUE || testo1252.empty())
+        return;
+    DWORD modo = 0;
+    if (::GetConsoleMode(h, &modo)) {
+        const std::u16string w = Utf16Da1252(testo1252);
+        std::size_t fatto = 0;
+        while (fatto < w.size()) {
+            const DWORD n = static_cast<DWORD>(std::min<std::size_t>(w.size() - fatto, 8192));
+            DWORD scritti = 0;
+            if (!::WriteConsoleW(h, w.data() + fatto, n, &scritti, nullptr) || scritti == 0)
+                return;
+            fatto += scritti;
+        }
+        return;
+    }
+    const std::string utf8 = Utf8Da1252(testo1252);
+    std::size_t fatto = 0;
+    while (fatto < utf8.size()) {
+        const DWORD n = static_cast<DWORD>(std::min<std::size_t>(utf8.size() - fatto, 1 << 20));
+        DWORD scritti = 0;
+        if (!::WriteFile(h, utf8.data() + fatto, n, &scritti, nullptr) || scritti == 0)
+            return;
+        fatto += scritti;
+    }
+}
+
+std::string_view Motivo(StatoCartella s) {
+    switch (s) {
+        case StatoCartella::Disponibile:
+            break;
+        case StatoCartella::ComponenteAssente:
+            return "il componente PercorsiApplicazioni non si pu\xF2 creare";
+        case StatoCartella::ErrorePercorso:
+            return "il componente non ha dato la cartella";
+        case StatoCartella::Vuota:
+            return "il componente ha dato una cartella vuota";
+        case StatoCartella::Relativa:
+            return "il componente ha dato un percorso non completo";
+        case StatoCartella::NonRappresentabile:
+            return "la cartella data dal componente contiene caratteri non ammessi";
+    }
+    return "";
+}
+
+// --base names the folder; otherwise the component gives it, and its reason when it cannot.
+std::unique_ptr<ArchivioDitte> CreaArchivio(const OpzioniArchivio& o, std::string& errore) {
+    if (o.base) {
+        return CreaArchivioCartella(FileSystemDiSistema(), *o.base,
+                                    o.catalogo ? *o.catalogo : LeggiCartellaCatalogo(), errore);
+    }
+    CartellaComponente c = ComponentePercorsi().ChiediCartella();
+    if (c.stato != StatoCartella::Disponibile) {
+        errore = "Cartella del pacchetto non disponibile: ";
+        errore.append(Motivo(c.stato));
+        if (!c.dettaglio.empty())
+            errore.append(": ").append(c.dettaglio);
+        return nullptr;
+    }
+    if (!FileSystemDiSistema().CartellaEsiste(c.cartella)) {
+        errore = "La cartella del pacchetto non esiste: '" + c.cartella + "'";
+        return nullptr;
+    }
+    // The window's own store, which also reads the catalog folder from the registry.
+    if (!o.catalogo)
+        return std::make_unique<ArchivioPacchetto>();
+    return std::make_unique<ArchivioCartella>(FileSystemDiSistema(), c.cartella, *o.catalogo);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // wchar_t is the UTF-16 unit on Windows.
+    const std::vector<VoceUtente> argomenti = ArgomentiDaUtf16(std::span<const char16_t* const>(
+        reinterpret_cast<const char16_t* const*>(argv + 1), static_cast<std::size_t>(argc - 1)));
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::ostringstream uscita, errori;
+    const StatoUscita stato = EseguiComando(argomenti, uscita, errori, CreaArchivio);
+    if (SUCCEEDED(com))
+        ::CoUninitialize();
+    Scrivi(STD_OUTPUT_HANDLE, uscita.str());
+    Scrivi(STD_ERROR_HANDLE, errori.str());
+    return static_cast<int>(stato);
+}

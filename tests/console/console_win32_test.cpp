@@ -1,0 +1,271 @@
+// The console program on Windows beside the window: a save from SetupVelmarCmd and a save through
+// the window's own confirmation of the same entries leave byte-identical files; without --base
+// the program takes the package's folder from the application-folder component (the stand-in,
+// registered here) and the catalog folder from BrioQuery's registry value.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/registro_win32.h"
+#include "store/archivio.h"
+#include "store/cp1252.h"
+#include "tests/console/programma.h"
+#include "tests/support/cartella_temporanea.h"
+#include "tests/support/registro_prova_win32.h"
+#include "window/form_setup_velmar_win32.h"
+#include "window/validazione.h"
+
+namespace velmar {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kRighe =
+    "Alfa;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;10.0.0.2;\r\n"
+    "corta;x\r\n"
+    "\r\n"
+    "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.0.0.1;\r\n"
+    "Beta2;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001\r\n"
+    "senza fine riga;x;x;x;x;009;m;";
+
+const char* const kAree[] = {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"};
+
+// A package folder with the parameters file and the given area folders.
+fs::path Pacchetto(const test::CartellaTemporanea& tmp, const std::string& nome,
+                   std::vector<std::string> aree) {
+    const fs::path p = tmp.Crea(nome);
+    test::ScriviTesto(p / "BRIO_PARAMS.txt", kRighe);
+    for (const auto& a : aree)
+        fs::create_directories(p / a);
+    return p;
+}
+
+// Everything a save leaves in a package folder: each file's path below it and its bytes.
+std::vector<std::pair<std::string, std::string>> Contenuto(const fs::path& cartella) {
+    std::vector<std::pair<std::string, std::string>> r;
+    for (const auto& voce : fs::recursive_directory_iterator(cartella)) {
+        if (voce.is_regular_file()) {
+            r.emplace_back(fs::relative(voce.path(), cartella).string(),
+                           test::LeggiTesto(voce.path()));
+        }
+    }
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
+class InterfacciaRegistrata final : public Interfaccia {
+  public:
+    std::vector<std::u16string> messaggi;
+    int terminazioni = 0;
+    void Messaggio(HWND, std::u16string_view testo) noexcept override {
+        messaggi.emplace_back(testo);
+    }
+    void Termina() noexcept override { ++terminazioni; }
+};
+
+// The window on a package: its entries filled as a person does, then its OK image clicked.
+// Returns the messages it showed.
+std::vector<std::u16string> ConfermaNellaFinestra(const fs::path& cartella,
+                                                  std::u16string_view codice,
+                                                  std::u16string_view descrizione,
+                                                  const char* server,
+                                                  std::u16string_view macchina) {
+    ArchivioCartella archivio(FileSystemDiSistema(), cartella.string(), "D:\\OCE");
+    InterfacciaRegistrata interfaccia;
+    {
+        FormSetupVelmar form(archivio, interfaccia);
+        EXPECT_TRUE(form.Crea(::GetModuleHandleW(nullptr)));
+        form.Mostra(SW_SHOW);
+        const HWND combo = form.Controllo("ComboCodiceDitta");
+        const HWND edit = ::FindWindowExW(combo, nullptr, L"Edit", nullptr);
+        for (const char16_t c : codice)
+            ::SendMessageW(edit, WM_CHAR, c, 1);
+        const auto imposta = [&](const char* nome, std::u16string_view testo) {
+            const std::u16string t(testo);
+            ::SendMessageW(form.Controllo(nome), WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>(t.c_str()));
+        };
+        imposta("TextDescrizioneDitta", descrizione);
+        imposta("TextMacchina", macchina);
+        ::SendMessageW(form.Controllo(server), BM_CLICK, 0, 0);
+        ::SendMessageW(form.Controllo("PictureOk"), BM_CLICK, 0, 0);
+    }
+    // The window posts WM_QUIT when destroyed; no later case must see it.
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_EQ(interfaccia.terminazioni, 1);
+    return interfaccia.messaggi;
+}
+
+std::string Utf8(std::u16string_view testo) {
+    return Utf8Da1252(Cp1252DaUtf16(testo).value());
+}
+
+TEST(ConsoleEFinestra, TheSameEntriesSavedBothWaysGiveByteIdenticalFiles) {
+    struct Caso {
+        std::u16string codice;
+        std::u16string descrizione;
+        const char* opzione;  // the window's option button
+        const char* server;   // the console's --server
+        std::u16string macchina;
+        std::vector<std::string> aree;
+    };
+    const Caso casi[] = {
+        // Replaced on both of its lines, in every area.
+        {u"001",
+         u"Beta nuova",
+         "OptionServer(0)",
+         "nt",
+         u"10.9.9.9",
+         {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}},
+        // A new code appended after a last line with no terminator; one area only.
+        {u"010",
+         u"Societ\u00E0 \u20AC \"S.p.A.\"",
+         "OptionServer(1)",
+         "linux",
+         u" 10.0.0.10 ",
+         {"COMMERCIALE"}},
+        // A code of one blank is a present code.
+        {u" ", u"Spazio", "OptionServer(1)", "linux", u"host", {"CONTABILITA", "SCHEDULATORE"}},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(Utf8(c.descrizione));
+        test::CartellaTemporanea tmp;
+        const fs::path finestra = Pacchetto(tmp, "finestra", c.aree);
+        const fs::path console = Pacchetto(tmp, "console", c.aree);
+        const fs::path uscite = tmp.Crea("uscite");
+
+        EXPECT_EQ(ConfermaNellaFinestra(finestra, c.codice, c.descrizione, c.opzione, c.macchina),
+                  std::vector<std::u16string>{u"Setup terminato"});
+        const test::EsitoProgramma e =
+            test::EseguiProgramma({"salva", "--base", console.string(), "--catalogo", "D:\\OCE",
+                                   "--codice", Utf8(c.codice), "--descrizione", Utf8(c.descrizione),
+                                   "--server", c.server, "--macchina", Utf8(c.macchina)},
+                                  uscite);
+        EXPECT_EQ(e.stato, 0) << e.errori;
+        EXPECT_EQ(e.uscita, "Setup terminato\n");
+
+        const auto attesi = Contenuto(finestra);
+        EXPECT_EQ(Contenuto(console), attesi);
+        EXPECT_EQ(attesi.size(), 1 + c.aree.size());
+        EXPECT_NE(attesi.front().second, kRighe);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The default folders of the installed package.
+
+constexpr char kChiaveStandIn[] = "Software\\PercorsiApplicazioni";
+
+class ConsolePacchetto : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        const HMODULE dll = ::LoadLibraryW(fs::path(VELMAR_STANDIN_DLL).wstring().c_str());
+        ASSERT_NE(dll, nullptr);
+        using Registra = HRESULT(STDAPICALLTYPE*)();
+        // Through void(*)(), the generic function pointer type, to name the real signature.
+        const auto registra = reinterpret_cast<Registra>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(dll, "DllRegisterServer")));
+        ASSERT_NE(registra, nullptr);
+        EXPECT_EQ(registra(), S_OK);
+        ::FreeLibrary(dll);
+    }
+
+    void SetUp() override {
+        pacchetto = Pacchetto(tmp, "pacchetto", {"CONTABILITA"});
+        uscite = tmp.Crea("uscite");
+        ASSERT_EQ(brio.ScriviWide(pacchetto.wstring()), ERROR_SUCCESS);
+    }
+
+    test::EsitoProgramma Esegui(const std::vector<std::string>& argomenti) {
+        return test::EseguiProgramma(argomenti, uscite);
+    }
+    // The line after the blank one: where code 001 stood first.
+    std::string RigaDi001() const {
+        const std::string t = test::LeggiTesto(pacchetto / "CONTABILITA" / "BRIO_PARAMS.txt");
+        const std::size_t inizio = t.find("\r\n\r\n") + 4;
+        return t.substr(inizio, t.find("\r\n", inizio) - inizio);
+    }
+
+    test::ValoreRipristinato brio{HKEY_CURRENT_USER, kChiaveStandIn, "Brio"};
+    test::ValoreRipristinato catalogo{HKEY_CURRENT_USER, std::string(kChiaveBrioQuery),
+                                      std::string(kValoreCartellaCatalogo)};
+    test::CartellaTemporanea tmp;
+    fs::path pacchetto;
+    fs::path uscite;
+};
+
+TEST_F(ConsolePacchetto, WithoutBaseTheComponentGivesTheFolderAndTheRegistryTheCatalog) {
+    const test::EsitoProgramma elenco = Esegui({"elenco"});
+    EXPECT_EQ(elenco.stato, 0) << elenco.errori;
+    EXPECT_EQ(elenco.uscita, "002\n001\n001\n009\n");
+
+    const std::vector<std::string> salva = {
+        "salva", "--codice", "001", "--descrizione", "B", "--server", "linux", "--macchina", "m"};
+    struct Caso {
+        const char* registro;  // nullptr: no value
+        std::vector<std::string> altri;
+        std::string riga;
+    };
+    const Caso casi[] = {
+        {"E:\\Cataloghi", {}, "B;E:\\Cataloghi\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;m;"},
+        {nullptr,
+         {},
+         "B;C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog "
+         "Extensions\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;m;"},
+        {"E:\\Cataloghi",
+         {"--catalogo", "F:\\Oce"},
+         "B;F:\\Oce\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;m;"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.riga);
+        if (c.registro) {
+            ASSERT_EQ(catalogo.Scrivi(REG_SZ, c.registro), ERROR_SUCCESS);
+        } else {
+            catalogo.Elimina();
+        }
+        std::vector<std::string> argomenti = salva;
+        argomenti.insert(argomenti.end(), c.altri.begin(), c.altri.end());
+        const test::EsitoProgramma e = Esegui(argomenti);
+        EXPECT_EQ(e.stato, 0) << e.errori;
+        EXPECT_EQ(e.uscita, "Setup terminato\n");
+        EXPECT_EQ(RigaDi001(), c.riga);
+    }
+}
+
+TEST_F(ConsolePacchetto, AFolderTheComponentCannotGiveIsReportedWithItsReason) {
+    brio.Elimina();
+    const test::EsitoProgramma e = Esegui({"elenco"});
+    EXPECT_EQ(e.stato, 7);
+    EXPECT_EQ(e.uscita, "");
+    EXPECT_EQ(e.errori.rfind("Cartella del pacchetto non disponibile: il componente non ha dato "
+                             "la cartella: ",
+                             0),
+              0u)
+        << e.errori;
+    EXPECT_NE(e.errori.find("Chiave applicazione sconosciuta: Brio"), std::string::npos);
+
+    ASSERT_EQ(brio.ScriviWide((pacchetto / "manca").wstring()), ERROR_SUCCESS);
+    const test::EsitoProgramma m = Esegui({"mostra", "001"});
+    EXPECT_EQ(m.stato, 7);
+    EXPECT_EQ(m.errori,
+              "La cartella del pacchetto non esiste: '" + (pacchetto / "manca").string() + "'\n");
+
+    // --base needs no component at all.
+    const test::EsitoProgramma b =
+        Esegui({"mostra", "002", "--json", "--base", pacchetto.string()});
+    EXPECT_EQ(b.stato, 0) << b.errori;
+    EXPECT_EQ(b.uscita,
+              "{\"codice\":\"002\",\"descrizione\":\"Alfa\",\"server\":\"nt\","
+              "\"macchina\":\"10.0.0.2\"}\n");
+}
+
+}  // namespace
+}  // namespace velmar

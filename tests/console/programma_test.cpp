@@ -1,0 +1,181 @@
+// The built SetupVelmarCmd run as a child process, natively and under Wine: every exit status
+// with its message, the text conversions at both ends, and the files a save leaves.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/console/programma.h"
+#include "tests/support/cartella_temporanea.h"
+
+namespace velmar {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kRighe =
+    "Due;C:\\OCE\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.2;\r\n"
+    "Uno;C:\\OCE\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n";
+
+class Programma : public testing::Test {
+  protected:
+    void SetUp() override {
+        base = tmp.Crea("pacchetto");
+        for (const char* area : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}) {
+            fs::create_directories(base / area);
+        }
+        test::ScriviTesto(base / "BRIO_PARAMS.txt", kRighe);
+        uscite = tmp.Crea("uscite");
+    }
+
+    test::EsitoProgramma Esegui(std::vector<std::string> argomenti) {
+        return test::EseguiProgramma(argomenti, uscite);
+    }
+
+    std::vector<std::string> Salva(const std::string& cartella, const std::string& descrizione) {
+        return {"salva",         "--base",     cartella,   "--codice", "001",
+                "--descrizione", descrizione,  "--server", "linux",    "--macchina",
+                "10.9.9.9",      "--catalogo", "D:\\OCE"};
+    }
+
+    test::CartellaTemporanea tmp;
+    fs::path base;
+    fs::path uscite;
+};
+
+TEST_F(Programma, EveryExitStatusComesWithItsMessage) {
+    const std::string b = base.string();
+    const fs::path senzaAree = tmp.Crea("senza_aree");
+    test::ScriviTesto(senzaAree / "BRIO_PARAMS.txt", kRighe);
+    const std::string assente = (tmp.Percorso() / "assente").string();
+    const std::string aiuto = "Per l'aiuto: SetupVelmarCmd --help\n";
+    struct Caso {
+        std::vector<std::string> argomenti;
+        int stato;
+        std::string uscita;
+        std::string errori;
+    };
+    const Caso casi[] = {
+        {{"elenco", "--base", b}, 0, "002\n001\n", ""},
+        {{"--json", "elenco", "--base=" + b}, 0, "{\"codici\":[\"002\",\"001\"]}\n", ""},
+        {{"mostra", "002", "--base", b},
+         0,
+         "Codice Ditta: 002\nDescrizione Ditta: Due\nServer DB2: Linux\n"
+         "IP Macchina Unix: 10.0.0.2\n",
+         ""},
+        {{}, 2, "", "Manca il comando: elenco, mostra o salva\n" + aiuto},
+        {{"elenco", "--base", b, "--tutto"}, 2, "", "Opzione sconosciuta: '--tutto'\n" + aiuto},
+        {{"salva", "--base", b, "--codice", "003", "--descrizione", "Tre", "--server", "nt"},
+         3,
+         "",
+         "Inserisci la Macchina Unix\n"},
+        {{"mostra", "004", "--base", b}, 4, "", "Codice Ditta non trovato: '004'\n"},
+        {Salva(senzaAree.string(), "Uno"), 6, "",
+         "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o "
+         "'SCHEDULATORE' Setup Interrotto.\n"},
+        {{"elenco", "--base", assente},
+         7,
+         "",
+         "La cartella del pacchetto non esiste: '" + assente + "'\n"},
+        {{"elenco", "--base", "relativa"},
+         7,
+         "",
+         "La cartella del pacchetto deve essere un percorso completo: 'relativa'\n"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.errori + c.uscita);
+        const test::EsitoProgramma e = Esegui(c.argomenti);
+        EXPECT_EQ(e.stato, c.stato);
+        EXPECT_EQ(e.uscita, c.uscita);
+        EXPECT_EQ(e.errori, c.errori);
+    }
+    EXPECT_EQ(test::LeggiTesto(senzaAree / "BRIO_PARAMS.txt"), kRighe);
+    EXPECT_EQ(test::LeggiTesto(base / "BRIO_PARAMS.txt"), kRighe);
+    EXPECT_FALSE(fs::exists(base / "COMMERCIALE" / "BRIO_PARAMS.txt"));
+}
+
+TEST_F(Programma, HelpGoesToStandardOutputWithAnExample) {
+    const test::EsitoProgramma e = Esegui({"--help"});
+    EXPECT_EQ(e.stato, 0);
+    EXPECT_EQ(e.errori, "");
+    EXPECT_NE(e.uscita.find("Stato di uscita:\n  0  riuscito\n"), std::string::npos) << e.uscita;
+    EXPECT_NE(e.uscita.find("Esempio:\n  SetupVelmarCmd salva"), std::string::npos);
+    // Text leaves the program as UTF-8 when it is not a console.
+    EXPECT_NE(e.uscita.find("pi\xC3\xB9 righe"), std::string::npos);
+}
+
+TEST_F(Programma, ASaveReplacesTheLineInTheBaseAndEveryAreaAndSaysSetupTerminato) {
+    const test::EsitoProgramma e = Esegui(Salva(base.string(), "Societ\xC3\xA0 \xE2\x82\xAC"));
+    EXPECT_EQ(e.stato, 0) << e.errori;
+    EXPECT_EQ(e.uscita, "Setup terminato\n");
+    EXPECT_EQ(e.errori, "");
+    const std::string atteso =
+        "Due;C:\\OCE\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.2;\r\n"
+        "Societ\xE0 \x80;D:\\OCE\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.9.9.9;\r\n";
+    for (const fs::path& p :
+         {base, base / "CONTABILITA", base / "COMMERCIALE", base / "SCHEDULATORE"}) {
+        EXPECT_EQ(test::LeggiTesto(p / "BRIO_PARAMS.txt"), atteso) << p;
+    }
+    EXPECT_FALSE(fs::exists(base / "BRIO_PARAMS.dep"));
+
+    // Windows-1252 in the file, UTF-8 on the way out.
+    const test::EsitoProgramma m = Esegui({"mostra", "001", "--json", "--base", base.string()});
+    EXPECT_EQ(m.stato, 0);
+    EXPECT_EQ(m.uscita,
+              "{\"codice\":\"001\",\"descrizione\":\"Societ\xC3\xA0 \xE2\x82\xAC\","
+              "\"server\":\"linux\",\"macchina\":\"10.9.9.9\"}\n");
+}
+
+TEST_F(Programma, ASaveThatCannotReplaceAnAreaFileNamesItAndFails) {
+    // A folder where the area's file should be cannot be replaced by a file.
+    fs::create_directories(base / "COMMERCIALE" / "BRIO_PARAMS.txt");
+    const test::EsitoProgramma e = Esegui(Salva(base.string(), "Uno"));
+    EXPECT_EQ(e.stato, 5);
+    EXPECT_EQ(e.uscita, "");
+    const std::string bloccato = (base / "COMMERCIALE" / "BRIO_PARAMS.txt").string();
+    EXPECT_EQ(e.errori.rfind("Salvataggio non riuscito.\n" + bloccato + ": ", 0), 0u) << e.errori;
+    // The base folder and the other areas got the new file all the same.
+    EXPECT_NE(test::LeggiTesto(base / "SCHEDULATORE" / "BRIO_PARAMS.txt").find("10.9.9.9"),
+              std::string::npos);
+
+    const test::EsitoProgramma j = Esegui([&] {
+        auto a = Salva(base.string(), "Uno");
+        a.push_back("--json");
+        return a;
+    }());
+    EXPECT_EQ(j.stato, 5);
+    EXPECT_EQ(j.uscita.rfind("{\"esito\":\"salvato_in_parte\",", 0), 0u) << j.uscita;
+}
+
+TEST_F(Programma, ArgumentsWithCharactersWindows1252LacksAreRejected) {
+    struct Caso {
+        std::vector<std::string> argomenti;
+        int stato;
+        std::string errori;
+    };
+    const Caso casi[] = {
+        {Salva(base.string(),
+               "\xC5\x81\xC3\xB3"
+               "d\xC5\xBA"),  // Łódź
+         3, "Il campo Descrizione Ditta contiene caratteri non ammessi\n"},
+        {{"mostra", "\xE2\x84\x96", "--base", base.string()},  // №
+         3,
+         "Il campo Codice Ditta contiene caratteri non ammessi\n"},
+        {{"elenco", "--base", base.string() + "\xCE\xA9"},  // Ω
+         2,
+         "La cartella di '--base' contiene caratteri non ammessi\n"
+         "Per l'aiuto: SetupVelmarCmd --help\n"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.errori);
+        const test::EsitoProgramma e = Esegui(c.argomenti);
+        EXPECT_EQ(e.stato, c.stato);
+        EXPECT_EQ(e.errori, c.errori);
+        EXPECT_EQ(e.uscita, "");
+    }
+    EXPECT_EQ(test::LeggiTesto(base / "BRIO_PARAMS.txt"), kRighe);
+}
+
+}  // namespace
+}  // namespace velmar

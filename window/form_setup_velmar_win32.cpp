@@ -1,0 +1,721 @@
+// The setup window: control table, layout at the window's DPI, painting of the two images,
+// event wiring to the store and the confirmation.
+#include "window/form_setup_velmar_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/cp1252.h"
+#include "window/immagini.h"
+#include "window/risorse.h"
+#include "window/validazione.h"
+
+namespace velmar {
+
+namespace {
+
+// --- The control table ------------------------------------------------------------------------
+
+enum class Tipo { Cornice, Etichetta, Combo, Testo, Opzione, Immagine };
+
+struct DefinizioneControllo {
+    std::string_view nome;
+    Tipo tipo;
+    std::string_view contenitore;  // "" for the window's client area
+    std::string_view didascalia;   // caption; for an image, its tooltip and window text
+    int sinistra;                  // twips, in the container's client area
+    int alto;
+    int larghezza;
+    int altezza;
+    int tabIndex;
+};
+
+constexpr DefinizioneControllo kControlli[] = {
+    {"Frame3", Tipo::Cornice, "", "Frame3", 90, 135, 5460, 1770, 7},
+    {"Frame1", Tipo::Cornice, "Frame3", "Frame1", 135, 180, 1860, 420, 8},
+    {"LabelCodiceDitta", Tipo::Etichetta, "Frame1", "Codice Ditta", 0, 0, 1050, 285, 9},
+    {"ComboCodiceDitta", Tipo::Combo, "Frame1", "", 1125, 0, 735, 315, 1},
+    {"Frame2", Tipo::Cornice, "Frame3", "Frame2", 2070, 180, 3345, 330, 10},
+    {"LabelDescrizioneDitta", Tipo::Etichetta, "Frame2", "Descrizione Ditta", 0, 0, 1320, 285, 11},
+    {"TextDescrizioneDitta", Tipo::Testo, "Frame2", "", 1395, 0, 1770, 285, 2},
+    {"FrameServer", Tipo::Cornice, "Frame3", "Frame2", 135, 585, 3075, 1095, 12},
+    {"LabelServer", Tipo::Etichetta, "FrameServer", "Server DB2", 0, 45, 1050, 285, 13},
+    {"FrameSceltaServer", Tipo::Cornice, "FrameServer", "", 1125, 45, 2310, 285, 17},
+    {"OptionServer(0)", Tipo::Opzione, "FrameSceltaServer", "NT", 45, 45, 645, 195, 6},
+    {"OptionServer(1)", Tipo::Opzione, "FrameSceltaServer", "Linux", 810, 45, 735, 195, 5},
+    {"FrameMacchina", Tipo::Cornice, "Frame3", "Frame2", 135, 1080, 3300, 465, 14},
+    {"LabelMacchina", Tipo::Etichetta, "FrameMacchina", "IP Macchina Unix", 0, 0, 1050, 420, 15},
+    {"TextMacchina", Tipo::Testo, "FrameMacchina", "", 1170, 135, 1680, 285, 3},
+    {"FrameOkAnnulla", Tipo::Cornice, "Frame3", "Frame4", 4005, 1035, 1230, 465, 16},
+    {"PictureOk", Tipo::Immagine, "FrameOkAnnulla", "Ok", 90, 0, 420, 510, 4},
+    {"PictureAnnulla", Tipo::Immagine, "FrameOkAnnulla", "Annulla", 765, 0, 420, 465, 0},
+};
+static_assert(std::size(kControlli) == kNumeroControlli);
+
+constexpr std::size_t kNessuno = SIZE_MAX;
+
+constexpr std::size_t Indice(std::string_view nome) noexcept {
+    for (std::size_t i = 0; i < std::size(kControlli); ++i) {
+        if (kControlli[i].nome == nome)
+            return i;
+    }
+    return kNessuno;
+}
+
+constexpr int kPrimoId = 1000;
+constexpr int IdControllo(std::size_t indice) noexcept {
+    return kPrimoId + static_cast<int>(indice);
+}
+
+constexpr std::size_t kCombo = Indice("ComboCodiceDitta");
+constexpr std::size_t kDescrizione = Indice("TextDescrizioneDitta");
+constexpr std::size_t kMacchina = Indice("TextMacchina");
+constexpr std::size_t kOpzioneNT = Indice("OptionServer(0)");
+constexpr std::size_t kOpzioneLinux = Indice("OptionServer(1)");
+constexpr std::size_t kOk = Indice("PictureOk");
+constexpr std::size_t kAnnulla = Indice("PictureAnnulla");
+static_assert(kCombo != kNessuno && kDescrizione != kNessuno && kMacchina != kNessuno &&
+              kOpzioneNT != kNessuno && kOpzioneLinux != kNessuno && kOk != kNessuno &&
+              kAnnulla != kNessuno);
+
+constexpr bool PrendeFuoco(Tipo tipo) noexcept {
+    return tipo != Tipo::Cornice && tipo != Tipo::Etichetta;
+}
+
+// Key that orders the children of one container, which Windows stacks and tabs through in
+// creation order: controls that take focus by tab index, the two images after all the other
+// controls, a frame where its first focusable child is, controls without focus last.
+int ChiaveOrdine(std::size_t i) noexcept {
+    constexpr int kImmagini = 1000;
+    constexpr int kSenzaFuoco = 2000;
+    const DefinizioneControllo& c = kControlli[i];
+    if (c.tipo == Tipo::Cornice) {
+        int chiave = kSenzaFuoco + c.tabIndex;
+        for (std::size_t j = 0; j < std::size(kControlli); ++j) {
+            if (kControlli[j].contenitore == c.nome)
+                chiave = std::min(chiave, ChiaveOrdine(j));
+        }
+        return chiave;
+    }
+    if (!PrendeFuoco(c.tipo))
+        return kSenzaFuoco + c.tabIndex;
+    return c.tipo == Tipo::Immagine ? kImmagini + c.tabIndex : c.tabIndex;
+}
+
+// Creation order: every container before its children, siblings by ChiaveOrdine. So the tab
+// order is combo, description, machine, Linux, NT, cancel image, OK image, and FrameMacchina
+// lies above FrameServer where they overlap.
+void AggiungiFigli(std::string_view contenitore, std::vector<std::size_t>& ordine) {
+    std::vector<std::size_t> figli;
+    for (std::size_t i = 0; i < std::size(kControlli); ++i) {
+        if (kControlli[i].contenitore == contenitore)
+            figli.push_back(i);
+    }
+    std::stable_sort(figli.begin(), figli.end(), [](std::size_t a, std::size_t b) {
+        return ChiaveOrdine(a) < ChiaveOrdine(b);
+    });
+    for (std::size_t i : figli) {
+        ordine.push_back(i);
+        if (kControlli[i].tipo == Tipo::Cornice)
+            AggiungiFigli(kControlli[i].nome, ordine);
+    }
+}
+
+std::vector<std::size_t> OrdineCreazione() {
+    std::vector<std::size_t> ordine;
+    AggiungiFigli("", ordine);
+    return ordine;
+}
+
+// --- Look -------------------------------------------------------------------------------------
+
+constexpr wchar_t kClasseFinestra[] = L"FormSetupVelmar";
+constexpr wchar_t kClasseCornice[] = L"VelmarCornice";
+constexpr COLORREF kColoreSfondo = RGB(237, 239, 243);
+constexpr COLORREF kColoreEtichette = RGB(202, 209, 224);
+constexpr int kTwipsPerPollice = 1440;
+constexpr int kLarghezzaClient = 5670;
+constexpr int kAltezzaClient = 2040;
+constexpr int kLatoImmagine = 26;  // pixels at 96 DPI
+constexpr int kPuntiCarattere = 8;
+constexpr int kTwipsRiga = 195;  // one line of 8-point text (13 pixels at 96 DPI)
+constexpr int kRigheElenco = 8;  // entries the combo's drop-down shows without scrolling
+constexpr DWORD kStileFinestra = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kStileEstesoFinestra = WS_EX_CONTROLPARENT;
+
+void EliminaDc(HDC dc) noexcept {
+    ::DeleteDC(dc);
+}
+using unique_hdc = unique_any<HDC, EliminaDc, nullptr>;
+
+// Selects an object into a device context for one scope.
+class Selezione {
+  public:
+    Selezione(HDC dc, HGDIOBJ oggetto) noexcept : dc_(dc), vecchio_(::SelectObject(dc, oggetto)) {}
+    Selezione(const Selezione&) = delete;
+    Selezione& operator=(const Selezione&) = delete;
+    ~Selezione() { ::SelectObject(dc_, vecchio_); }
+
+  private:
+    HDC dc_;
+    HGDIOBJ vecchio_;
+};
+
+const wchar_t* W(const std::u16string& testo) noexcept {
+    return reinterpret_cast<const wchar_t*>(testo.c_str());
+}
+
+std::u16string TestoDi(HWND controllo) {
+    std::u16string testo(static_cast<std::size_t>(::GetWindowTextLengthW(controllo)) + 1, u'\0');
+    const int letti = ::GetWindowTextW(controllo, reinterpret_cast<wchar_t*>(testo.data()),
+                                       static_cast<int>(testo.size()));
+    testo.resize(static_cast<std::size_t>(std::max(letti, 0)));
+    return testo;
+}
+
+// The entry of the combo's list at `indice`.
+std::u16string VoceElenco(HWND combo, int indice) {
+    const LRESULT lunghezza = ::SendMessageW(combo, CB_GETLBTEXTLEN, indice, 0);
+    if (lunghezza == CB_ERR)
+        return {};
+    std::u16string testo(static_cast<std::size_t>(lunghezza) + 1, u'\0');
+    const LRESULT letti =
+        ::SendMessageW(combo, CB_GETLBTEXT, indice, reinterpret_cast<LPARAM>(testo.data()));
+    testo.resize(letti == CB_ERR ? 0 : static_cast<std::size_t>(letti));
+    return testo;
+}
+
+VoceUtente Voce(HWND controllo) {
+    return VoceUtente{Cp1252DaUtf16(TestoDi(controllo))};
+}
+
+bool Attivo(HWND opzione) noexcept {
+    return ::SendMessageW(opzione, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// A 32-bit top-down DIB section holding premultiplied pixels, for AlphaBlend.
+unique_hbitmap Bitmap(Immagine immagine, int lato) {
+    const std::vector<std::uint32_t> pixel = DisegnaImmagine(immagine, lato);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = lato;
+    info.bmiHeader.biHeight = -lato;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    unique_hbitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (bitmap && bits)
+        std::copy(pixel.begin(), pixel.end(), static_cast<std::uint32_t*>(bits));
+    return bitmap;
+}
+
+class InterfacciaWin32 final : public Interfaccia {
+  public:
+    void Messaggio(HWND proprietario, std::u16string_view testo) noexcept override {
+        const std::u16string t(testo);
+        const std::u16string titolo = Utf16Da1252(kTitoloMessaggi);
+        ::MessageBoxW(proprietario, W(t), W(titolo), MB_OK);
+    }
+    void Termina() noexcept override { ::ExitProcess(0); }
+};
+
+}  // namespace
+
+Interfaccia& InterfacciaDiSistema() noexcept {
+    static InterfacciaWin32 interfaccia;
+    return interfaccia;
+}
+
+// --- Creation ---------------------------------------------------------------------------------
+
+FormSetupVelmar::~FormSetupVelmar() {
+    if (finestra_)
+        ::DestroyWindow(finestra_);
+}
+
+bool FormSetupVelmar::Crea(HINSTANCE istanza) noexcept {
+    istanza_ = istanza;
+    INITCOMMONCONTROLSEX controlliComuni{sizeof(controlliComuni),
+                                         ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controlliComuni);
+
+    WNDCLASSEXW classe{};
+    classe.cbSize = sizeof(classe);
+    classe.hInstance = istanza;
+    classe.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    if (!::GetClassInfoExW(istanza, kClasseFinestra, &classe)) {
+        classe.lpfnWndProc = ProceduraFinestra;
+        classe.lpszClassName = kClasseFinestra;
+        classe.hIcon = ::LoadIconW(istanza, MAKEINTRESOURCEW(IDI_PROGRAMMA));
+        if (!::RegisterClassExW(&classe))
+            return false;
+    }
+    if (!::GetClassInfoExW(istanza, kClasseCornice, &classe)) {
+        classe.lpfnWndProc = ProceduraCornice;
+        classe.lpszClassName = kClasseCornice;
+        classe.hIcon = nullptr;
+        if (!::RegisterClassExW(&classe))
+            return false;
+    }
+    const std::u16string titolo = u"Setup Velmar";
+    ::CreateWindowExW(kStileEstesoFinestra, kClasseFinestra, W(titolo), kStileFinestra,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, istanza, this);
+    return finestra_ != nullptr;
+}
+
+void FormSetupVelmar::Mostra(int comando) noexcept {
+    ::ShowWindow(finestra_, comando);
+    ::UpdateWindow(finestra_);
+}
+
+HWND FormSetupVelmar::Controllo(std::string_view nome) const noexcept {
+    const std::size_t i = Indice(nome);
+    return i == kNessuno ? nullptr : controlli_[i];
+}
+
+bool FormSetupVelmar::OnCreate() {
+    dpi_ = ::GetDpiForWindow(finestra_);
+    if (dpi_ == 0)
+        dpi_ = USER_DEFAULT_SCREEN_DPI;
+    pennelloSfondo_.reset(::CreateSolidBrush(kColoreSfondo));
+    pennelloEtichette_.reset(::CreateSolidBrush(kColoreEtichette));
+    if (!CreaControlli())
+        return false;
+    CreaRisorseGrafiche();
+    Disponi();
+
+    // Centred on the screen's work area.
+    Dimensiona({0, 0});
+    RECT finestra{};
+    ::GetWindowRect(finestra_, &finestra);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(finestra_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    ::SetWindowPos(finestra_, nullptr,
+                   area.left + (area.right - area.left - (finestra.right - finestra.left)) / 2,
+                   area.top + (area.bottom - area.top - (finestra.bottom - finestra.top)) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    CaricaDitte();
+    return true;
+}
+
+bool FormSetupVelmar::CreaControlli() {
+    for (std::size_t i : OrdineCreazione()) {
+        const DefinizioneControllo& c = kControlli[i];
+        const HWND contenitore =
+            c.contenitore.empty() ? finestra_ : controlli_[Indice(c.contenitore)];
+        const wchar_t* classe = L"";
+        DWORD stile = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        DWORD esteso = 0;
+        std::u16string testo = Utf16Da1252(c.didascalia);
+        switch (c.tipo) {
+            case Tipo::Cornice:
+                classe = kClasseCornice;
+                stile |= WS_CLIPCHILDREN;
+                esteso = WS_EX_CONTROLPARENT;
+                testo.clear();  // a frame's caption is never shown, nor named to screen readers
+                break;
+            case Tipo::Etichetta:
+                // A label two lines high wraps; a one-line label keeps its text on one line.
+                classe = WC_STATICW;
+                stile |= (c.altezza >= 2 * kTwipsRiga ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX;
+                break;
+            case Tipo::Combo:
+                classe = WC_COMBOBOXW;
+                stile |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+                break;
+            case Tipo::Testo:
+                classe = WC_EDITW;
+                stile |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
+                esteso = WS_EX_CLIENTEDGE;
+                break;
+            case Tipo::Opzione:
+                // The first option button of its frame opens the group of the two.
+                classe = WC_BUTTONW;
+                stile |= BS_AUTORADIOBUTTON | WS_TABSTOP;
+                if (!::GetWindow(contenitore, GW_CHILD))
+                    stile |= WS_GROUP;
+                break;
+            case Tipo::Immagine:
+                classe = WC_BUTTONW;
+                stile |= BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
+                break;
+        }
+        const HWND controllo =
+            ::CreateWindowExW(esteso, classe, W(testo), stile, 0, 0, 0, 0, contenitore,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdControllo(i))),
+                              istanza_, c.tipo == Tipo::Cornice ? this : nullptr);
+        if (!controllo)
+            return false;
+        // Siblings stack in creation order, the first on top.
+        ::SetWindowPos(controllo, HWND_BOTTOM, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        controlli_[i] = controllo;
+    }
+
+    suggerimenti_ =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, finestra_, nullptr, istanza_, nullptr);
+    if (!suggerimenti_)
+        return false;
+    for (std::size_t i : {kOk, kAnnulla}) {
+        std::u16string testo = Utf16Da1252(kControlli[i].didascalia);
+        TTTOOLINFOW strumento{};
+        strumento.cbSize = TTTOOLINFOW_V2_SIZE;
+        strumento.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        strumento.hwnd = ::GetParent(controlli_[i]);
+        strumento.uId = reinterpret_cast<UINT_PTR>(controlli_[i]);
+        strumento.lpszText = reinterpret_cast<wchar_t*>(testo.data());
+        if (!::SendMessageW(suggerimenti_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&strumento))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// --- Layout at the window's DPI ---------------------------------------------------------------
+
+int FormSetupVelmar::Pixel(int twips) const noexcept {
+    return ::MulDiv(twips, static_cast<int>(dpi_), kTwipsPerPollice);
+}
+
+void FormSetupVelmar::CreaRisorseGrafiche() {
+    NONCLIENTMETRICSW metriche{};
+    metriche.cbSize = sizeof(metriche);
+    if (!::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metriche), &metriche, 0,
+                                      dpi_)) {
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metriche), &metriche, 0);
+    }
+    LOGFONTW carattere = metriche.lfMessageFont;
+    carattere.lfHeight = -::MulDiv(kPuntiCarattere, static_cast<int>(dpi_), 72);
+    carattere.lfWidth = 0;
+    carattere_.reset(::CreateFontIndirectW(&carattere));
+
+    const int lato = ::MulDiv(kLatoImmagine, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
+    immagineOk_ = Bitmap(Immagine::Ok, lato);
+    immagineAnnulla_ = Bitmap(Immagine::Annulla, lato);
+
+    auto icona = [&](int metricaX, int metricaY) {
+        return unique_hicon(
+            static_cast<HICON>(::LoadImageW(istanza_, MAKEINTRESOURCEW(IDI_PROGRAMMA), IMAGE_ICON,
+                                            ::GetSystemMetricsForDpi(metricaX, dpi_),
+                                            ::GetSystemMetricsForDpi(metricaY, dpi_), 0)));
+    };
+    // The window lets go of the old icons before they are destroyed.
+    unique_hicon grande = icona(SM_CXICON, SM_CYICON);
+    unique_hicon piccola = icona(SM_CXSMICON, SM_CYSMICON);
+    ::SendMessageW(finestra_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(grande.get()));
+    ::SendMessageW(finestra_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(piccola.get()));
+    iconaGrande_ = std::move(grande);
+    iconaPiccola_ = std::move(piccola);
+}
+
+void FormSetupVelmar::Disponi() noexcept {
+    const auto font = reinterpret_cast<WPARAM>(carattere_.get());
+    for (std::size_t i = 0; i < std::size(kControlli); ++i) {
+        const DefinizioneControllo& c = kControlli[i];
+        const HWND h = controlli_[i];
+        ::SendMessageW(h, WM_SETFONT, font, FALSE);
+        if (c.tipo != Tipo::Combo) {
+            ::SetWindowPos(h, nullptr, Pixel(c.sinistra), Pixel(c.alto), Pixel(c.larghezza),
+                           Pixel(c.altezza), SWP_NOZORDER | SWP_NOACTIVATE);
+            continue;
+        }
+        // A drop-down combo's window height is that of its open list; its edit field is as
+        // high as its item height plus borders, which differ with the visual style.
+        const int altezza = Pixel(c.altezza);
+        const auto altezzaVoce = static_cast<int>(::SendMessageW(h, CB_GETITEMHEIGHT, 0, 0));
+        ::SetWindowPos(h, nullptr, Pixel(c.sinistra), Pixel(c.alto), Pixel(c.larghezza),
+                       altezza + kRigheElenco * altezzaVoce, SWP_NOZORDER | SWP_NOACTIVATE);
+        constexpr int kBordiCombo = 6;  // classic style; corrected below when they differ
+        int campo = altezza - kBordiCombo;
+        for (int tentativo = 0; tentativo < 2; ++tentativo) {
+            ::SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), campo);
+            RECT r{};
+            ::GetWindowRect(h, &r);
+            const int scarto = altezza - (r.bottom - r.top);
+            if (scarto == 0)
+                break;
+            campo += scarto;
+        }
+    }
+    ::SendMessageW(suggerimenti_, WM_SETFONT, font, FALSE);
+    ::RedrawWindow(finestra_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Sizes the window so that its client area is 5670 x 2040 twips at its DPI, with its top left
+// corner at `angolo`; the result is measured and corrected, whatever the frame's metrics.
+void FormSetupVelmar::Dimensiona(POINT angolo) noexcept {
+    const int larghezza = Pixel(kLarghezzaClient);
+    const int altezza = Pixel(kAltezzaClient);
+    RECT r{0, 0, larghezza, altezza};
+    ::AdjustWindowRectExForDpi(&r, kStileFinestra, FALSE, kStileEstesoFinestra, dpi_);
+    SIZE dimensione{r.right - r.left, r.bottom - r.top};
+    ::SetWindowPos(finestra_, nullptr, angolo.x, angolo.y, dimensione.cx, dimensione.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    ::GetClientRect(finestra_, &client);
+    if (client.right != larghezza || client.bottom != altezza) {
+        dimensione.cx += larghezza - client.right;
+        dimensione.cy += altezza - client.bottom;
+        ::SetWindowPos(finestra_, nullptr, 0, 0, dimensione.cx, dimensione.cy,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void FormSetupVelmar::OnDpiChanged(UINT dpi, const RECT& suggerito) {
+    dpi_ = dpi;
+    const unique_hfont vecchio = std::move(carattere_);  // in use until Disponi replaces it
+    CreaRisorseGrafiche();
+    Disponi();
+    Dimensiona({suggerito.left, suggerito.top});
+}
+
+// --- Painting ---------------------------------------------------------------------------------
+
+void FormSetupVelmar::OnEraseBkgnd(HWND finestra, HDC dc) const noexcept {
+    RECT r;
+    ::GetClientRect(finestra, &r);
+    ::FillRect(dc, &r, pennelloSfondo_.get());
+}
+
+LRESULT FormSetupVelmar::OnCtlColorStatic(HDC dc, HWND controllo) noexcept {
+    const bool etichetta =
+        std::any_of(std::begin(kControlli), std::end(kControlli), [&](const auto& c) {
+            return c.tipo == Tipo::Etichetta && controlli_[&c - kControlli] == controllo;
+        });
+    ::SetBkColor(dc, etichetta ? kColoreEtichette : kColoreSfondo);
+    return reinterpret_cast<LRESULT>(etichetta ? pennelloEtichette_.get() : pennelloSfondo_.get());
+}
+
+// An image centred across the control's width, as far from the top as from the sides, over the
+// window's background; pressed, it moves by one pixel; focused, it is framed.
+void FormSetupVelmar::OnDrawItem(const DRAWITEMSTRUCT& voce) noexcept {
+    const HBITMAP bitmap =
+        voce.hwndItem == controlli_[kOk] ? immagineOk_.get() : immagineAnnulla_.get();
+    ::FillRect(voce.hDC, &voce.rcItem, pennelloSfondo_.get());
+    BITMAP info{};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info))
+        return;
+    const int lato = info.bmWidth;
+    const int margine =
+        std::max(0, static_cast<int>(voce.rcItem.right - voce.rcItem.left - lato) / 2);
+    const int spinto = (voce.itemState & ODS_SELECTED) ? 1 : 0;
+    const int x = voce.rcItem.left + margine + spinto;
+    const int y = voce.rcItem.top + margine + spinto;
+
+    unique_hdc memoria(::CreateCompatibleDC(voce.hDC));
+    if (!memoria)
+        return;
+    {
+        Selezione selezione(memoria.get(), bitmap);
+        const BLENDFUNCTION fusione{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        ::GdiAlphaBlend(voce.hDC, x, y, lato, lato, memoria.get(), 0, 0, lato, lato, fusione);
+    }
+    if ((voce.itemState & ODS_FOCUS) && !(voce.itemState & ODS_NOFOCUSRECT)) {
+        RECT cornice{x - 1, y - 1, x + lato + 1, y + lato + 1};
+        ::DrawFocusRect(voce.hDC, &cornice);
+    }
+}
+
+// --- Events -----------------------------------------------------------------------------------
+
+void FormSetupVelmar::OnActivate(bool attiva) noexcept {
+    if (!attiva) {
+        const HWND fuoco = ::GetFocus();
+        if (fuoco && ::IsChild(finestra_, fuoco))
+            ultimoFuoco_ = fuoco;
+        return;
+    }
+    if (!ultimoFuoco_ || !::IsWindow(ultimoFuoco_)) {
+        ultimoFuoco_ = ::GetNextDlgTabItem(finestra_, nullptr, FALSE);
+    }
+    ::SetFocus(ultimoFuoco_);
+}
+
+void FormSetupVelmar::OnClose() noexcept {
+    Termina();
+}
+
+void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
+    if (id == IdControllo(kCombo)) {
+        if (codice == CBN_EDITCHANGE) {
+            CercaDitta(TestoDi(controllo));
+        } else if (codice == CBN_SELCHANGE) {
+            // The edit field still shows the old text: the chosen entry is the new code.
+            const auto scelta = static_cast<int>(::SendMessageW(controllo, CB_GETCURSEL, 0, 0));
+            CercaDitta(scelta == CB_ERR ? TestoDi(controllo) : VoceElenco(controllo, scelta));
+        }
+    } else if (id == IdControllo(kOk) && codice == BN_CLICKED) {
+        Conferma();
+    } else if (id == IdControllo(kAnnulla) && codice == BN_CLICKED) {
+        Termina();
+    } else if (id == IDCANCEL) {
+        // Escape, through the dialog manager.
+        Termina();
+    } else if (id == IDOK) {
+        // Enter, through the dialog manager: a focused image acts as if clicked.
+        const HWND fuoco = ::GetFocus();
+        if (fuoco == controlli_[kOk]) {
+            Conferma();
+        } else if (fuoco == controlli_[kAnnulla]) {
+            Termina();
+        }
+    }
+}
+
+void FormSetupVelmar::CaricaDitte() {
+    const HWND combo = controlli_[kCombo];
+    for (const std::string& codice : archivio_.LeggiDitte()) {
+        const std::u16string testo = Utf16Da1252(codice);
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(testo)));
+    }
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+// A code with a character Windows-1252 lacks is in no line of the file: it finds nothing.
+void FormSetupVelmar::CercaDitta(std::u16string_view codice) {
+    const std::optional<std::string> codice1252 = Cp1252DaUtf16(codice);
+    const RisultatoRicerca r = codice1252 ? archivio_.CercaDitta(*codice1252) : RisultatoRicerca{};
+    const std::u16string descrizione = Utf16Da1252(r.descrizione);
+    const std::u16string macchina = Utf16Da1252(r.macchina);
+    ::SetWindowTextW(controlli_[kDescrizione], W(descrizione));
+    ::SetWindowTextW(controlli_[kMacchina], W(macchina));
+    ::SendMessageW(controlli_[kOpzioneNT], BM_SETCHECK,
+                   r.server == TipoServer::NT ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendMessageW(controlli_[kOpzioneLinux], BM_SETCHECK,
+                   r.server == TipoServer::Linux ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void FormSetupVelmar::Avvisa(std::string_view testo1252) {
+    interfaccia_.Messaggio(finestra_, Utf16Da1252(testo1252));
+}
+
+void FormSetupVelmar::Conferma() {
+    VociUtente voci;
+    voci.codice = Voce(controlli_[kCombo]);
+    voci.descrizione = Voce(controlli_[kDescrizione]);
+    voci.macchina = Voce(controlli_[kMacchina]);
+    voci.server = Attivo(controlli_[kOpzioneNT])      ? TipoServer::NT
+                  : Attivo(controlli_[kOpzioneLinux]) ? TipoServer::Linux
+                                                      : TipoServer::Nessuno;
+    EsitoValidazione esito = ValidaVoci(voci);
+    stato_ = std::move(esito.stato);
+    if (!esito.Valido()) {
+        Avvisa(esito.messaggio);
+        return;
+    }
+
+    const RisultatoSalvataggio salvataggio = archivio_.ScriviFile(stato_);
+    if (salvataggio.esito == EsitoSalvataggio::NessunaArea) {
+        Avvisa(kMsgNessunaArea);
+        Termina();
+        return;
+    }
+    Avvisa(MessaggioSalvataggio(salvataggio));
+    // A save that did not update every file leaves the window open to retry or cancel.
+    if (salvataggio.esito == EsitoSalvataggio::Salvato)
+        Termina();
+}
+
+// --- Window procedures ------------------------------------------------------------------------
+
+LRESULT CALLBACK FormSetupVelmar::ProceduraFinestra(HWND finestra, UINT messaggio, WPARAM w,
+                                                    LPARAM l) noexcept {
+    FormSetupVelmar* form = nullptr;
+    if (messaggio == WM_NCCREATE) {
+        form = static_cast<FormSetupVelmar*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+        form->finestra_ = finestra;
+        ::SetWindowLongPtrW(finestra, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    } else {
+        form = reinterpret_cast<FormSetupVelmar*>(::GetWindowLongPtrW(finestra, GWLP_USERDATA));
+    }
+    if (!form)
+        return ::DefWindowProcW(finestra, messaggio, w, l);
+    try {
+        return form->Gestisci(messaggio, w, l);
+    } catch (...) {
+        return messaggio == WM_CREATE ? -1 : 0;
+    }
+}
+
+LRESULT FormSetupVelmar::Gestisci(UINT messaggio, WPARAM w, LPARAM l) {
+    switch (messaggio) {
+        case WM_CREATE:
+            return OnCreate() ? 0 : -1;
+        case WM_COMMAND:
+            OnCommand(LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
+        case WM_DRAWITEM:
+            OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+            return TRUE;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));
+            return 0;
+        case WM_ACTIVATE:
+            OnActivate(LOWORD(w) != WA_INACTIVE);
+            return 0;
+        case WM_ERASEBKGND:
+            OnEraseBkgnd(finestra_, reinterpret_cast<HDC>(w));
+            return 1;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            ::SetWindowLongPtrW(finestra_, GWLP_USERDATA, 0);
+            finestra_ = nullptr;
+            controlli_.fill(nullptr);
+            suggerimenti_ = nullptr;
+            ultimoFuoco_ = nullptr;
+            return 0;
+        default:
+            return ::DefWindowProcW(finestra_, messaggio, w, l);
+    }
+}
+
+// Frames only group: they paint the window's background and pass their children's
+// notifications on to the window.
+LRESULT CALLBACK FormSetupVelmar::ProceduraCornice(HWND cornice, UINT messaggio, WPARAM w,
+                                                   LPARAM l) noexcept {
+    if (messaggio == WM_NCCREATE) {
+        ::SetWindowLongPtrW(
+            cornice, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+    }
+    const auto* form =
+        reinterpret_cast<const FormSetupVelmar*>(::GetWindowLongPtrW(cornice, GWLP_USERDATA));
+    if (form && form->finestra_) {
+        switch (messaggio) {
+            case WM_COMMAND:
+            case WM_NOTIFY:
+            case WM_CTLCOLORSTATIC:
+            case WM_CTLCOLOREDIT:
+            case WM_CTLCOLORLISTBOX:
+            case WM_CTLCOLORBTN:
+            case WM_DRAWITEM:
+                return ::SendMessageW(form->finestra_, messaggio, w, l);
+            case WM_ERASEBKGND:
+                form->OnEraseBkgnd(cornice, reinterpret_cast<HDC>(w));
+                return 1;
+            default:
+                break;
+        }
+    }
+    return ::DefWindowProcW(cornice, messaggio, w, l);
+}
+
+}  // namespace velmar

@@ -1,0 +1,109 @@
+// FormSetupVelmar: the program's only window. It lays out its controls from one table in twips
+// at the window's DPI, fills the code list at load, looks a company up whenever the code is
+// chosen or typed, and on the OK image runs the confirmation (checks, save, messages, end).
+// What it shows to a person and the end of the program go through `Interfaccia`, so tests can
+// drive the real window procedure.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/handles_win32.h"
+#include "store/archivio.h"
+#include "store/record.h"
+
+namespace velmar {
+
+// The two things the window does to the person beyond itself.
+class Interfaccia {
+  public:
+    virtual ~Interfaccia() = default;
+    // A modal message box owned by `proprietario`: OK button only, no icon, title "SetupVelmar".
+    // Returns when it is dismissed.
+    virtual void Messaggio(HWND proprietario, std::u16string_view testo) noexcept = 0;
+    // Ends the program at once: nothing after it runs.
+    virtual void Termina() noexcept = 0;
+};
+
+// MessageBoxW and ExitProcess.
+[[nodiscard]] Interfaccia& InterfacciaDiSistema() noexcept;
+
+// Number of rows of the control table (frames, labels, entries, option buttons, images).
+inline constexpr std::size_t kNumeroControlli = 18;
+
+class FormSetupVelmar {
+  public:
+    FormSetupVelmar(ArchivioDitte& archivio, Interfaccia& interfaccia) noexcept
+        : archivio_(archivio), interfaccia_(interfaccia) {}
+    FormSetupVelmar(const FormSetupVelmar&) = delete;
+    FormSetupVelmar& operator=(const FormSetupVelmar&) = delete;
+    ~FormSetupVelmar();
+
+    // Creates the window, hidden and centred on the screen, with its controls, and fills the
+    // code list (the load of the window). False when a window could not be created.
+    [[nodiscard]] bool Crea(HINSTANCE istanza) noexcept;
+    // Shows the window and puts the focus on the first control of the tab order.
+    void Mostra(int comando) noexcept;
+
+    [[nodiscard]] HWND Finestra() const noexcept { return finestra_; }
+    // The control named as in the table ("ComboCodiceDitta", "OptionServer(0)", ...), or null.
+    [[nodiscard]] HWND Controllo(std::string_view nome) const noexcept;
+    // The tooltip window of the two images.
+    [[nodiscard]] HWND Suggerimenti() const noexcept { return suggerimenti_; }
+    // The six values copied by the last confirmation.
+    [[nodiscard]] const StatoFinestra& Stato() const noexcept { return stato_; }
+
+    // The confirmation behind the OK image: copies the entries into the window state, shows the
+    // message of the first missing or unstorable entry, or saves and ends the program.
+    void Conferma();
+
+  private:
+    static LRESULT CALLBACK ProceduraFinestra(HWND, UINT, WPARAM, LPARAM) noexcept;
+    static LRESULT CALLBACK ProceduraCornice(HWND, UINT, WPARAM, LPARAM) noexcept;
+    LRESULT Gestisci(UINT messaggio, WPARAM w, LPARAM l);
+
+    bool OnCreate();
+    void OnCommand(int id, int codice, HWND controllo);
+    LRESULT OnCtlColorStatic(HDC dc, HWND controllo) noexcept;
+    void OnDrawItem(const DRAWITEMSTRUCT& voce) noexcept;
+    void OnDpiChanged(UINT dpi, const RECT& suggerito);
+    void OnActivate(bool attiva) noexcept;
+    void OnEraseBkgnd(HWND finestra, HDC dc) const noexcept;
+    void OnClose() noexcept;
+
+    int Pixel(int twips) const noexcept;
+    bool CreaControlli();
+    void CreaRisorseGrafiche();
+    void Disponi() noexcept;
+    void Dimensiona(POINT angolo) noexcept;
+
+    void CaricaDitte();
+    void CercaDitta(std::u16string_view codice);
+    void Avvisa(std::string_view testo1252);
+    void Termina() noexcept { interfaccia_.Termina(); }
+
+    ArchivioDitte& archivio_;
+    Interfaccia& interfaccia_;
+    StatoFinestra stato_;
+
+    HINSTANCE istanza_ = nullptr;
+    HWND finestra_ = nullptr;
+    std::array<HWND, kNumeroControlli> controlli_{};
+    HWND suggerimenti_ = nullptr;
+    HWND ultimoFuoco_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+
+    unique_hbrush pennelloSfondo_;
+    unique_hbrush pennelloEtichette_;
+    unique_hfont carattere_;
+    unique_hbitmap immagineOk_;
+    unique_hbitmap immagineAnnulla_;
+    unique_hicon iconaGrande_;
+    unique_hicon iconaPiccola_;
+};
+
+}  // namespace velmar

@@ -1,0 +1,20 @@
+// The program's artwork, drawn by code: the OK and cancel images of the setup window and the
+// program icon. Portable, so that the icon file can be made at build time on any host.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace velmar {
+
+enum class Immagine {
+    Ok,         // green check mark on a round light button face
+    Annulla,    // red cross on a round light button face
+    Programma,  // the program icon: white check mark on a round blue face
+};
+
+// Draws `immagine` in a square of `lato` pixels (lato > 0), anti-aliased, with transparent
+// corners. Pixels are 0xAARRGGBB with premultiplied alpha, row by row from the top.
+[[nodiscard]] std::vector<std::uint32_t> DisegnaImmagine(Immagine immagine, int lato);
+
+}  // namespace velmar
