@@ -188,59 +188,6 @@ void Salvataggio(benchmark::State& s) {
     Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
 }
 
-// The same save on a file system whose flush does nothing: what the save costs besides forcing
-// each copy onto the disk.
-class SenzaSvuota final : public velmar::FileSystem {
-  public:
-    char Separatore() const noexcept override { return sistema_.Separatore(); }
-    bool PercorsoAssoluto(std::string_view p) const noexcept override {
-        return sistema_.PercorsoAssoluto(p);
-    }
-    velmar::Esito ApriLettura(const std::string& p, std::unique_ptr<velmar::FileLettura>& f,
-                              bool& assente) override {
-        return sistema_.ApriLettura(p, f, assente);
-    }
-    velmar::Esito ApriScrittura(const std::string& p, velmar::ModoScrittura modo,
-                                std::unique_ptr<velmar::FileScrittura>& f) override {
-        std::unique_ptr<velmar::FileScrittura> vero;
-        velmar::Esito e = sistema_.ApriScrittura(p, modo, vero);
-        if (e)
-            f = std::make_unique<Scrittura>(std::move(vero));
-        return e;
-    }
-    bool CartellaEsiste(const std::string& p) override { return sistema_.CartellaEsiste(p); }
-    velmar::Esito Sostituisci(const std::string& da, const std::string& a) override {
-        return sistema_.Sostituisci(da, a);
-    }
-    velmar::Esito Elimina(const std::string& p) override { return sistema_.Elimina(p); }
-
-  private:
-    class Scrittura final : public velmar::FileScrittura {
-      public:
-        explicit Scrittura(std::unique_ptr<velmar::FileScrittura> f) : f_(std::move(f)) {}
-        velmar::Esito Scrivi(std::string_view d) override { return f_->Scrivi(d); }
-        velmar::Esito Svuota() override { return velmar::Esito::Riuscito(); }
-        velmar::Esito Chiudi() override { return f_->Chiudi(); }
-
-      private:
-        std::unique_ptr<velmar::FileScrittura> f_;
-    };
-    velmar::FileSystem& sistema_ = FileSystemDiSistema();
-};
-
-void SalvataggioSenzaSvuota(benchmark::State& s) {
-    const std::string base = Testo(Pacchetto(s.range(0)));
-    const velmar::StatoFinestra stato{
-        Codice(s.range(0) / 2), "Ditta salvata", "10.1.1.1", "db2admin", "db2admin", "db2admin"};
-    SenzaSvuota fs;
-    for (auto _ : s) {
-        auto r = velmar::SalvaDitta(fs, stato, "", base);
-        if (r.esito != velmar::EsitoSalvataggio::Salvato)
-            s.SkipWithError("save failed");
-    }
-    Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
-}
-
 void Righe(benchmark::internal::Benchmark* b) {
     b->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 }
@@ -251,7 +198,6 @@ BENCHMARK(RicercaUltima)->Apply(Righe);
 BENCHMARK(RicercaAssente)->Apply(Righe);
 BENCHMARK(QuattroCopie)->Apply(Righe);
 BENCHMARK(Salvataggio)->Apply(Righe);
-BENCHMARK(SalvataggioSenzaSvuota)->Apply(Righe);
 
 // Peak heap above what was in use before one lookup and one save.
 void StampaPiccoMemoria() {

@@ -16,6 +16,8 @@ namespace velmar {
 
 namespace {
 
+constexpr std::size_t kBlocco = 256 * 1024;
+
 Esito ErroreSistema(int codice) {
     return Esito::Fallito(std::strerror(codice));
 }
@@ -70,11 +72,6 @@ class ScritturaPosix final : public FileScrittura {
         }
         return Esito::Riuscito();
     }
-    Esito Svuota() override {
-        if (::fsync(fd_.get()) != 0)
-            return ErroreSistema(errno);
-        return Esito::Riuscito();
-    }
     Esito Chiudi() override {
         const int fd = fd_.release();
         if (fd >= 0 && ::close(fd) != 0)
@@ -85,6 +82,31 @@ class ScritturaPosix final : public FileScrittura {
   private:
     Descrittore fd_;
 };
+
+// Copies what is left of `in` to `out` through a buffer.
+Esito CopiaALetture(int in, int out) {
+    std::string buffer(kBlocco, '\0');
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return ErroreSistema(errno);
+        }
+        if (n == 0)
+            return Esito::Riuscito();
+        std::string_view resto(buffer.data(), static_cast<std::size_t>(n));
+        while (!resto.empty()) {
+            const ssize_t w = ::write(out, resto.data(), resto.size());
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return ErroreSistema(errno);
+            }
+            resto.remove_prefix(static_cast<std::size_t>(w));
+        }
+    }
+}
 
 std::string Nativo(const std::string& percorso) {
     return Utf8Da1252(percorso);
@@ -146,6 +168,42 @@ class FileSystemPosix final : public FileSystem {
         Descrittore cartella(::open(CartellaDi(a).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (cartella.get() >= 0)
             (void)::fsync(cartella.get());
+        return Esito::Riuscito();
+    }
+
+    Esito Copia(const std::string& origine, const std::string& destinazione) override {
+        Descrittore in(::open(Nativo(origine).c_str(), O_RDONLY | O_CLOEXEC));
+        if (in.get() < 0)
+            return ErroreSistema(errno);
+        Descrittore out(
+            ::open(Nativo(destinazione).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        if (out.get() < 0)
+            return ErroreSistema(errno);
+        // In the kernel where it can; by plain reads and writes where it cannot.
+        bool nelKernel = true;
+        for (;;) {
+            const ssize_t n =
+                nelKernel ? ::copy_file_range(in.get(), nullptr, out.get(), nullptr, 1 << 30, 0)
+                          : -1;
+            if (n > 0)
+                continue;
+            if (n == 0)
+                break;
+            if (nelKernel &&
+                (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                nelKernel = false;
+                const Esito e = CopiaALetture(in.get(), out.get());
+                if (!e)
+                    return e;
+                break;
+            }
+            if (errno != EINTR)
+                return ErroreSistema(errno);
+        }
+        if (::fsync(out.get()) != 0)
+            return ErroreSistema(errno);
+        if (::close(out.release()) != 0)
+            return ErroreSistema(errno);
         return Esito::Riuscito();
     }
 

@@ -76,11 +76,6 @@ class ScritturaWin32 final : public FileScrittura {
         }
         return Esito::Riuscito();
     }
-    Esito Svuota() override {
-        if (!::FlushFileBuffers(h_.get()))
-            return UltimoErrore();
-        return Esito::Riuscito();
-    }
     Esito Chiudi() override {
         HANDLE h = h_.release();
         if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h))
@@ -142,6 +137,19 @@ class FileSystemWin32 final : public FileSystem {
 
     Esito Sostituisci(const std::string& origine, const std::string& destinazione) override {
         return SostituisciFile(PercorsoWide(origine), PercorsoWide(destinazione));
+    }
+
+    Esito Copia(const std::string& origine, const std::string& destinazione) override {
+        const std::wstring a = PercorsoWide(destinazione);
+        if (!::CopyFileW(PercorsoWide(origine).c_str(), a.c_str(), FALSE))
+            return UltimoErrore();
+        unique_hfile h(::CreateFileW(a.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h || !::FlushFileBuffers(h.get()))
+            return UltimoErrore();
+        if (!::CloseHandle(h.release()))
+            return UltimoErrore();
+        return Esito::Riuscito();
     }
 
     Esito Elimina(const std::string& percorso) override {

@@ -33,9 +33,8 @@ print("In the process (best of the benchmark's runs), ratios in brackets:")
 print()
 print("| lines | plain read ms | list load ms (x read) | lookup, last line ms (x read) "
       "| lookup, no match ms (x read) | awk lookup ms (awk / lookup) "
-      "| 4 copies ms | save ms (x copies) | save without flush ms (x copies) "
-      "| 4 x cp ms (save / cp) |")
-print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+      "| 4 copies ms | save ms (x copies) | 4 x cp ms (save / cp) |")
+print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
 processi = []
 for righe in sorted({r for (_, r) in tempi}):
     file = os.path.join(cartella, f"pacchetto-{righe}", "BRIO_PARAMS.txt")
@@ -57,7 +56,6 @@ for righe in sorted({r for (_, r) in tempi}):
     assente = tempi[("RicercaAssente", righe)]
     copie = tempi[("QuattroCopie", righe)]
     salva = tempi[("Salvataggio", righe)]
-    senza = tempi[("SalvataggioSenzaSvuota", righe)]
     if console:
         base = os.path.dirname(file)
         mostra = migliore([console, "mostra", codice, "--base", base])
@@ -68,7 +66,7 @@ for righe in sorted({r for (_, r) in tempi}):
     print(f"| {righe:,} | {lettura:.3f} | {lista:.3f} ({lista / lettura:.2f}) "
           f"| {ultima:.3f} ({ultima / lettura:.2f}) | {assente:.3f} ({assente / lettura:.2f}) "
           f"| {awk:.1f} ({awk / ultima:.0f}) | {copie:.3f} | {salva:.3f} ({salva / copie:.2f}) "
-          f"| {senza:.3f} ({senza / copie:.2f}) | {cp:.1f} ({salva / cp:.2f}) |")
+          f"| {cp:.1f} ({salva / cp:.2f}) |")
 
 if processi:
     print()

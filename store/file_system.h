@@ -31,8 +31,6 @@ class FileScrittura {
   public:
     virtual ~FileScrittura() = default;
     [[nodiscard]] virtual Esito Scrivi(std::string_view dati) = 0;
-    // Forces what was written onto the disk.
-    [[nodiscard]] virtual Esito Svuota() = 0;
     // Closes the file; a failure here means the data may not be stored.
     [[nodiscard]] virtual Esito Chiudi() = 0;
 };
@@ -61,6 +59,10 @@ class FileSystem {
     [[nodiscard]] virtual Esito Sostituisci(const std::string& origine,
                                             const std::string& destinazione) = 0;
     [[nodiscard]] virtual Esito Elimina(const std::string& percorso) = 0;
+    // Copies the bytes of `origine` into `destinazione` (created, or emptied first) and forces
+    // the copy onto the disk. On failure the destination may hold part of the bytes.
+    [[nodiscard]] virtual Esito Copia(const std::string& origine,
+                                      const std::string& destinazione) = 0;
 };
 
 // The file system of the machine the program runs on.

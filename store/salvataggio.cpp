@@ -81,11 +81,10 @@ Esito FallitoCon(const char* passo, const Esito& e) {
     return Esito::Fallito(std::string(passo) + ": " + e.errore);
 }
 
-// Writes `scrivi` into a new file at `percorso` and closes it; with `svuota`, forces it onto the
-// disk first.
+// Writes `scrivi` into a new file at `percorso` and closes it. Not forced onto the disk: the
+// work file is only copied by this save, and each copy is.
 template <class Scrivi>
-Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, bool svuota,
-                         Scrivi&& scrivi) {
+Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, Scrivi&& scrivi) {
     std::unique_ptr<FileScrittura> file;
     Esito e = fs.ApriScrittura(percorso, ModoScrittura::Tronca, file);
     if (!e)
@@ -97,11 +96,6 @@ Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, bool svuot
         if (!e)
             e = FallitoCon("scrittura", e);
     }
-    if (e && svuota) {
-        e = file->Svuota();
-        if (!e)
-            e = FallitoCon("scrittura su disco", e);
-    }
     const Esito chiusura = file->Chiudi();
     if (e && !chiusura)
         e = FallitoCon("chiusura", chiusura);
@@ -112,27 +106,10 @@ Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, bool svuot
 Esito MettiAlPosto(FileSystem& fs, const std::string& origine, std::string_view cartella,
                    const std::string& destinazione) {
     const std::string temporaneo = PercorsoIn(fs, cartella, kNomeCopiaTemporanea);
-    Esito e = ScriviFileCompleto(fs, temporaneo, true, [&](ScritturaBufferizzata& out) {
-        std::unique_ptr<FileLettura> in;
-        bool assente = false;
-        Esito a = fs.ApriLettura(origine, in, assente);
-        if (!a)
-            return FallitoCon("apertura del file di lavoro", a);
-        auto buffer = std::make_unique<char[]>(kBufferLettura);
-        for (;;) {
-            std::size_t letti = 0;
-            a = in->Leggi(buffer.get(), kBufferLettura, letti);
-            if (!a)
-                return FallitoCon("lettura del file di lavoro", a);
-            if (letti == 0)
-                break;
-            out.append(std::string_view(buffer.get(), letti));
-            if (!out.Valido())
-                break;
-        }
-        return Esito::Riuscito();
-    });
-    if (e) {
+    Esito e = fs.Copia(origine, temporaneo);
+    if (!e) {
+        e = FallitoCon("copia", e);
+    } else {
         e = fs.Sostituisci(temporaneo, destinazione);
         if (!e)
             e = FallitoCon("sostituzione", e);
@@ -196,10 +173,9 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
         return r;
     }
 
-    // Rebuild the parameters file into the work file, emptied first. The work file is only read
-    // back by this save, so it is not forced onto the disk: each target's copy is.
+    // Rebuild the parameters file into the work file, emptied first.
     bool letturaFallita = false;
-    Esito e = ScriviFileCompleto(fs, lavoro, false, [&](ScritturaBufferizzata& out) {
+    Esito e = ScriviFileCompleto(fs, lavoro, [&](ScritturaBufferizzata& out) {
         CopiaConSostituzione copia(stato.CodiceDitta, record);
         bool assente = false;
         Esito l = LeggiBlocchiFile(fs, parametri, assente, [&](std::string_view blocco) {

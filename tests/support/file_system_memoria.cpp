@@ -43,11 +43,6 @@ class ScritturaMemoria final : public FileScrittura {
         fs_.file[percorso_].append(dati);
         return Esito::Riuscito();
     }
-    Esito Svuota() override {
-        if (fs_.Conta("Svuota " + percorso_))
-            return Esito::Fallito(kErroreSimulato);
-        return Esito::Riuscito();
-    }
     Esito Chiudi() override {
         if (fs_.Conta("Chiudi " + percorso_))
             return Esito::Fallito(kErroreSimulato);
@@ -111,6 +106,23 @@ Esito FileSystemMemoria::Sostituisci(const std::string& origine, const std::stri
         return Esito::Fallito("file non trovato");
     file[destinazione] = std::move(it->second);
     file.erase(origine);
+    return Esito::Riuscito();
+}
+
+Esito FileSystemMemoria::Copia(const std::string& origine, const std::string& destinazione) {
+    auto it = file.find(origine);
+    const std::string dati = it == file.end() ? std::string() : it->second;
+    if (Conta("Copia " + destinazione)) {
+        // A copy that fails half way leaves half the bytes, as a full disk does.
+        if (CartellaDelFileEsiste(destinazione))
+            file[destinazione] = dati.substr(0, dati.size() / 2);
+        return Esito::Fallito(kErroreSimulato);
+    }
+    if (it == file.end())
+        return Esito::Fallito("file non trovato");
+    if (!CartellaDelFileEsiste(destinazione))
+        return Esito::Fallito("percorso non trovato");
+    file[destinazione] = dati;
     return Esito::Riuscito();
 }
 

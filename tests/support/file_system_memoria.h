@@ -38,6 +38,7 @@ class FileSystemMemoria final : public FileSystem {
     }
     Esito Sostituisci(const std::string& origine, const std::string& destinazione) override;
     Esito Elimina(const std::string& percorso) override;
+    Esito Copia(const std::string& origine, const std::string& destinazione) override;
 
     // Counts one operation; true when this one must fail.
     bool Conta(const std::string& descrizione);
