@@ -258,7 +258,7 @@ class Esecuzione {
     StatoUscita Elenco() {
         if (!CreaArchivio())
             return StatoUscita::CartellaNonDisponibile;
-        const std::vector<std::string> codici = archivio_->LeggiDitte();
+        const ElencoCodici codici = archivio_->LeggiDitte();
         if (r_.json) {
             uscita_ << "{\"codici\":[";
             for (std::size_t i = 0; i < codici.size(); ++i) {
@@ -266,7 +266,7 @@ class Esecuzione {
             }
             uscita_ << "]}\n";
         } else {
-            for (const std::string& c : codici)
+            for (const std::string_view c : codici)
                 uscita_ << c << '\n';
         }
         return StatoUscita::Riuscito;

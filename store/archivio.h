@@ -16,7 +16,7 @@ class ArchivioDitte {
   public:
     virtual ~ArchivioDitte() = default;
     // Codes of the parameters file in file order (empty when it cannot be read).
-    [[nodiscard]] virtual std::vector<std::string> LeggiDitte() = 0;
+    [[nodiscard]] virtual ElencoCodici LeggiDitte() = 0;
     // The company of `codice`, or the empty result.
     [[nodiscard]] virtual RisultatoRicerca CercaDitta(std::string_view codice) = 0;
     // Saves the company of the window state and distributes the file.
@@ -29,7 +29,7 @@ class ArchivioCartella final : public ArchivioDitte {
     ArchivioCartella(FileSystem& fs, std::string cartellaBase, std::string valoreCatalogo)
         : fs_(fs), base_(std::move(cartellaBase)), catalogo_(std::move(valoreCatalogo)) {}
 
-    std::vector<std::string> LeggiDitte() override { return velmar::LeggiDitte(fs_, base_); }
+    ElencoCodici LeggiDitte() override { return velmar::LeggiDitte(fs_, base_); }
     RisultatoRicerca CercaDitta(std::string_view codice) override {
         return velmar::CercaDitta(fs_, base_, codice);
     }

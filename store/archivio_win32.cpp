@@ -10,7 +10,7 @@ namespace velmar {
 ArchivioPacchetto::ArchivioPacchetto(std::wstring progId) noexcept
     : componente_(std::move(progId)) {}
 
-std::vector<std::string> ArchivioPacchetto::LeggiDitte() {
+ElencoCodici ArchivioPacchetto::LeggiDitte() {
     return velmar::LeggiDitte(FileSystemDiSistema(), componente_.CartellaBase());
 }
 

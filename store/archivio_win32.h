@@ -17,7 +17,7 @@ class ArchivioPacchetto final : public ArchivioDitte {
     // `progId` names the application-folder component (another one only in tests).
     explicit ArchivioPacchetto(std::wstring progId = kProgIdPercorsi) noexcept;
 
-    std::vector<std::string> LeggiDitte() override;
+    ElencoCodici LeggiDitte() override;
     RisultatoRicerca CercaDitta(std::string_view codice) override;
     RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) override;
 

@@ -9,7 +9,7 @@ namespace velmar {
 
 void RaccoltaCodici::Riga(std::string_view riga) {
     if (auto codice = CodiceRiga(riga))
-        codici_.emplace_back(*codice);
+        codici_.Aggiungi(*codice);
 }
 
 void RaccoltaCodici::Blocco(std::string_view blocco) {
@@ -81,7 +81,7 @@ bool CartellaUsabile(const FileSystem& fs, std::string_view cartella) {
 
 }  // namespace
 
-std::vector<std::string> LeggiDitte(FileSystem& fs, std::string_view cartellaBase) {
+ElencoCodici LeggiDitte(FileSystem& fs, std::string_view cartellaBase) {
     RaccoltaCodici raccolta;
     if (!CartellaUsabile(fs, cartellaBase))
         return {};
@@ -106,7 +106,7 @@ RisultatoRicerca CercaDitta(FileSystem& fs, std::string_view cartellaBase,
     return std::move(ricerca.Risultato());
 }
 
-std::vector<std::string> CodiciDaTesto(std::string_view testo) {
+ElencoCodici CodiciDaTesto(std::string_view testo) {
     RaccoltaCodici raccolta;
     raccolta.Blocco(testo);
     return std::move(raccolta.Codici());

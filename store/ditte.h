@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/elenco_codici.h"
 #include "store/file_system.h"
 #include "store/righe.h"
 #include "store/record.h"
@@ -28,10 +29,10 @@ class RaccoltaCodici {
     void Riga(std::string_view riga);
     // All the lines of a block (see PerOgniRiga).
     void Blocco(std::string_view blocco);
-    std::vector<std::string>& Codici() noexcept { return codici_; }
+    ElencoCodici& Codici() noexcept { return codici_; }
 
   private:
-    std::vector<std::string> codici_;
+    ElencoCodici codici_;
 };
 
 // The last line whose field 5 equals the code decides description and server type;
@@ -69,7 +70,7 @@ template <class Fn>
 
 // Codes of the parameters file in `cartellaBase`, in file order, duplicates and empty codes
 // kept. A missing, unreadable or unavailable (empty or relative folder) file gives no codes.
-[[nodiscard]] std::vector<std::string> LeggiDitte(FileSystem& fs, std::string_view cartellaBase);
+[[nodiscard]] ElencoCodici LeggiDitte(FileSystem& fs, std::string_view cartellaBase);
 
 // Lookup of `codice` (exact, case-sensitive) in the parameters file of `cartellaBase`.
 // No match, or a file that cannot be read, gives the empty result.
@@ -77,7 +78,7 @@ template <class Fn>
                                           std::string_view codice);
 
 // The same two over a whole text, for tests and fuzzing.
-[[nodiscard]] std::vector<std::string> CodiciDaTesto(std::string_view testo);
+[[nodiscard]] ElencoCodici CodiciDaTesto(std::string_view testo);
 [[nodiscard]] RisultatoRicerca CercaInTesto(std::string_view testo, std::string_view codice);
 
 }  // namespace velmar

@@ -76,7 +76,7 @@ const char* DopoSeparatori(const char* p, const char* fine, int n) noexcept {
     return nullptr;
 }
 
-void AggiungiCodici(std::string_view blocco, std::vector<std::string>& codici) {
+void AggiungiCodici(std::string_view blocco, ElencoCodici& codici) {
     const char* const b = blocco.data();
     const std::size_t n = blocco.size();
     int separatori = 0;  // seen on the current line, counted up to six
@@ -86,8 +86,8 @@ void AggiungiCodici(std::string_view blocco, std::vector<std::string>& codici) {
     // A line ends at `cr`; the next one starts after it and after the LF of a CR LF.
     const auto fineRiga = [&](std::size_t cr) {
         if (separatori >= 5) {
-            codici.emplace_back(b + inizioCodice,
-                                (separatori >= 6 ? fineCodice : cr) - inizioCodice);
+            codici.Aggiungi(std::string_view(b + inizioCodice,
+                                             (separatori >= 6 ? fineCodice : cr) - inizioCodice));
         }
         separatori = 0;
         inizioRiga = cr + 1;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/elenco_codici.h"
+
 namespace velmar {
 
 // Position of the first occurrence of `ago` in `testo` at or after `da`, or npos.
@@ -20,6 +22,6 @@ namespace velmar {
 
 // Appends field 5 of every line of `blocco` that has at least six fields (a block of whole
 // lines, as PerOgniRiga reads it). One pass over the bytes: separators and line ends together.
-void AggiungiCodici(std::string_view blocco, std::vector<std::string>& codici);
+void AggiungiCodici(std::string_view blocco, ElencoCodici& codici);
 
 }  // namespace velmar

@@ -575,7 +575,7 @@ void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
 
 void FormSetupVelmar::CaricaDitte() {
     const HWND combo = controlli_[kCombo];
-    for (const std::string& codice : archivio_.LeggiDitte()) {
+    for (const std::string_view codice : archivio_.LeggiDitte()) {
         const std::u16string testo = Utf16Da1252(codice);
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(testo)));
     }

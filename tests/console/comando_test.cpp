@@ -68,7 +68,7 @@ class ArchivioFisso final : public ArchivioDitte {
   public:
     explicit ArchivioFisso(RisultatoSalvataggio r, bool lancia = false)
         : r_(std::move(r)), lancia_(lancia) {}
-    std::vector<std::string> LeggiDitte() override {
+    ElencoCodici LeggiDitte() override {
         if (lancia_)
             throw std::runtime_error("guasto");
         return {};

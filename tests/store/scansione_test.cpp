@@ -68,7 +68,7 @@ TEST(AggiungiCodici, AgreesWithCuttingEveryLine) {
             if (auto c = CodiceRiga(r))
                 attesi.emplace_back(*c);
         });
-        std::vector<std::string> codici;
+        ElencoCodici codici;
         AggiungiCodici(testo, codici);
         ASSERT_EQ(codici, attesi) << testing::PrintToString(testo);
     }

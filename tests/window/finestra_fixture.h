@@ -47,7 +47,7 @@ class ArchivioContato final : public ArchivioDitte {
     std::vector<std::string> ricerche;
     int salvataggi = 0;
 
-    std::vector<std::string> LeggiDitte() override {
+    ElencoCodici LeggiDitte() override {
         ++letture;
         return archivio_.LeggiDitte();
     }
