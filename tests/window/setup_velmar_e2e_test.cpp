@@ -191,6 +191,19 @@ Messaggio LeggiEChiudi(HWND box) {
     return m;
 }
 
+// Waits for the program's message box, checks that it is the program's own (title
+// "SetupVelmar", OK only) and says `testo`, and presses OK. Null when no box appeared.
+HWND ChiudiMessaggio(Programma& programma, std::wstring_view testo) {
+    const HWND box = programma.AttendiMessaggio();
+    if (box == nullptr)
+        return nullptr;
+    const Messaggio m = LeggiEChiudi(box);
+    EXPECT_EQ(m.titolo, L"SetupVelmar");
+    EXPECT_EQ(m.testo, testo);
+    EXPECT_TRUE(m.soloOk);
+    return box;
+}
+
 void Clicca(HWND immagine) {
     ::PostMessageW(immagine, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::PostMessageW(immagine, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -247,12 +260,7 @@ TEST_F(SetupVelmarExe, TypingACodeChoosingNtAndClickingOkSavesIntoEveryAreaAndEn
     Digita(macchina, L"10.0.0.99");
     Clicca(Trova(f, L"Button", L"Ok"));
 
-    const HWND box = programma.AttendiMessaggio();
-    ASSERT_NE(box, nullptr) << "no message box";
-    const Messaggio m = LeggiEChiudi(box);
-    EXPECT_EQ(m.titolo, L"SetupVelmar");
-    EXPECT_EQ(m.testo, L"Setup terminato");
-    EXPECT_TRUE(m.soloOk);
+    ASSERT_NE(ChiudiMessaggio(programma, L"Setup terminato"), nullptr) << "no message box";
     EXPECT_EQ(programma.AttendiFine(), 0);
 
     const std::string atteso =
@@ -272,11 +280,8 @@ TEST_F(SetupVelmarExe, OkWithNothingEnteredAsksForTheCodeAndTheCloseBoxEndsWitho
     ASSERT_NE(f, nullptr) << "the setup window did not appear";
 
     Clicca(Trova(f, L"Button", L"Ok"));
-    const HWND box = programma.AttendiMessaggio();
+    const HWND box = ChiudiMessaggio(programma, L"Inserisci il Codice Ditta");
     ASSERT_NE(box, nullptr) << "no message box";
-    const Messaggio m = LeggiEChiudi(box);
-    EXPECT_EQ(m.titolo, L"SetupVelmar");
-    EXPECT_EQ(m.testo, L"Inserisci il Codice Ditta");
     EXPECT_TRUE(Attendi([&] { return !::IsWindow(box); }));
     EXPECT_TRUE(::IsWindowVisible(f)) << "the window stays open";
 
