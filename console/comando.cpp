@@ -261,8 +261,10 @@ class Esecuzione {
         const ElencoCodici codici = archivio_->LeggiDitte();
         if (r_.json) {
             uscita_ << "{\"codici\":[";
-            for (std::size_t i = 0; i < codici.size(); ++i) {
-                uscita_ << (i ? "," : "") << StringaJson(codici[i]);
+            const char* virgola = "";
+            for (const std::string_view c : codici) {
+                uscita_ << virgola << StringaJson(c);
+                virgola = ",";
             }
             uscita_ << "]}\n";
         } else {

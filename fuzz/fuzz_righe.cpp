@@ -80,21 +80,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
         Verifica(velmar::CodiceRiga(r) == c.Campo(5));
     }
 
-    // The list holds one code per line with six fields or more, and a lookup of the last
-    // listed code finds a description.
+    // The list holds field 5 of every line with six fields or more, in order, and a lookup of
+    // the last listed code finds a description.
     const auto codici = velmar::CodiciDaTesto(testo);
-    std::size_t attesi = 0;
-    for (const auto& r : intere)
-        attesi += velmar::TagliaCampi(r).numero >= 6;
-    Verifica(codici.size() == attesi);
-    if (!codici.empty()) {
-        const auto r = velmar::CercaInTesto(testo, codici[codici.size() - 1]);
+    std::vector<std::string> attesi;
+    for (const auto& r : intere) {
+        if (auto c = velmar::CodiceRiga(r))
+            attesi.emplace_back(*c);
+    }
+    Verifica(codici == attesi);
+    if (!attesi.empty()) {
+        const auto r = velmar::CercaInTesto(testo, attesi.back());
         Verifica(r.server != velmar::TipoServer::Nessuno);
     }
     // Codes to look up: every listed code, the first without its first byte, and a few odd ones.
-    std::vector<std::string> daCercare(codici.begin(), codici.end());
-    if (!codici.empty() && !codici[0].empty())
-        daCercare.emplace_back(codici[0].substr(1));
+    std::vector<std::string> daCercare = attesi;
+    if (!attesi.empty() && !attesi.front().empty())
+        daCercare.emplace_back(attesi.front().substr(1));
     for (const char* c : {"", ";", "\r", "\n", "a;b", "0"})
         daCercare.emplace_back(c);
     for (const auto& codice : daCercare) {

@@ -1,11 +1,16 @@
-// The company codes of a parameters file, in file order: all the codes' bytes in one block and
-// where each ends. One allocation pair for the whole list, however many codes it holds.
+// The company codes of a parameters file, in file order: all the codes' bytes in one block, each
+// followed by a CR (no code holds one: a CR always ends a line). One block for the whole list,
+// grown in place where the allocator can, however many codes it holds.
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <iterator>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmar {
@@ -21,49 +26,110 @@ class ElencoCodici {
         using reference = std::string_view;
 
         const_iterator() noexcept = default;
-        const_iterator(const ElencoCodici* elenco, std::size_t i) noexcept
-            : elenco_(elenco), i_(i) {}
-        std::string_view operator*() const noexcept { return (*elenco_)[i_]; }
+        explicit const_iterator(const char* p) noexcept : p_(p) {}
+        std::string_view operator*() const noexcept { return std::string_view(p_, Lunghezza(p_)); }
         const_iterator& operator++() noexcept {
-            ++i_;
+            p_ += Lunghezza(p_) + 1;
             return *this;
         }
-        const_iterator operator++(int) noexcept { return {elenco_, i_++}; }
-        bool operator==(const const_iterator& altro) const noexcept { return i_ == altro.i_; }
+        const_iterator operator++(int) noexcept {
+            const_iterator prima = *this;
+            ++*this;
+            return prima;
+        }
+        bool operator==(const const_iterator& altro) const noexcept { return p_ == altro.p_; }
 
       private:
-        const ElencoCodici* elenco_ = nullptr;
-        std::size_t i_ = 0;
+        static std::size_t Lunghezza(const char* p) noexcept {
+            std::size_t n = 0;
+            while (p[n] != '\r')
+                ++n;
+            return n;
+        }
+        const char* p_ = nullptr;
     };
 
-    [[nodiscard]] std::size_t size() const noexcept { return fini_.size(); }
-    [[nodiscard]] bool empty() const noexcept { return fini_.empty(); }
-    [[nodiscard]] std::string_view operator[](std::size_t i) const noexcept {
-        const std::size_t inizio = i == 0 ? 0 : fini_[i - 1];
-        return std::string_view(testo_).substr(inizio, fini_[i] - inizio);
+    ElencoCodici() noexcept = default;
+    ElencoCodici(const ElencoCodici& altro) : quanti_(altro.quanti_) {
+        if (altro.usati_ > 0) {
+            Cresci(altro.usati_);
+            std::memcpy(dati_, altro.dati_, altro.usati_);
+            usati_ = altro.usati_;
+        }
     }
-    [[nodiscard]] const_iterator begin() const noexcept { return {this, 0}; }
-    [[nodiscard]] const_iterator end() const noexcept { return {this, size()}; }
+    ElencoCodici(ElencoCodici&& altro) noexcept
+        : dati_(std::exchange(altro.dati_, nullptr)),
+          usati_(std::exchange(altro.usati_, 0)),
+          capacita_(std::exchange(altro.capacita_, 0)),
+          quanti_(std::exchange(altro.quanti_, 0)) {}
+    ElencoCodici& operator=(ElencoCodici altro) noexcept {
+        std::swap(dati_, altro.dati_);
+        std::swap(usati_, altro.usati_);
+        std::swap(capacita_, altro.capacita_);
+        std::swap(quanti_, altro.quanti_);
+        return *this;
+    }
+    ~ElencoCodici() { std::free(dati_); }
 
+    [[nodiscard]] std::size_t size() const noexcept { return quanti_; }
+    [[nodiscard]] bool empty() const noexcept { return quanti_ == 0; }
+    [[nodiscard]] const_iterator begin() const noexcept { return const_iterator(dati_); }
+    [[nodiscard]] const_iterator end() const noexcept { return const_iterator(dati_ + usati_); }
+
+    // `codice` holds no CR.
     void Aggiungi(std::string_view codice) {
-        testo_.append(codice);
-        fini_.push_back(testo_.size());
+        const std::size_t n = codice.size();
+        if (capacita_ - usati_ < n + kMargine)
+            Cresci(usati_ + n + kMargine);
+        char* const d = dati_ + usati_;
+        const char* const s = codice.data();
+        // Codes are short: two overlapping fixed-size copies instead of a call for each.
+        if (n >= 8 && n <= 16) {
+            std::memcpy(d, s, 8);
+            std::memcpy(d + n - 8, s + n - 8, 8);
+        } else if (n >= 4 && n < 8) {
+            std::memcpy(d, s, 4);
+            std::memcpy(d + n - 4, s + n - 4, 4);
+        } else {
+            std::memcpy(d, s, n);
+        }
+        d[n] = '\r';
+        usati_ += n + 1;
+        ++quanti_;
     }
 
     // Equal to a list of codes given one by one (for tests and callers that hold copies).
     friend bool operator==(const ElencoCodici& a, const std::vector<std::string>& b) noexcept {
         if (a.size() != b.size())
             return false;
-        for (std::size_t i = 0; i < b.size(); ++i) {
-            if (a[i] != b[i])
+        auto i = a.begin();
+        for (const std::string& codice : b) {
+            if (*i != codice)
                 return false;
+            ++i;
         }
         return true;
     }
 
   private:
-    std::string testo_;
-    std::vector<std::size_t> fini_;
+    static constexpr std::size_t kMargine = 1;  // the CR after each code
+
+    // At least `serve` bytes of room; doubles, so that appends cost constant time on average.
+    void Cresci(std::size_t serve) {
+        std::size_t nuova = capacita_ < 4096 ? 4096 : capacita_ * 2;
+        if (nuova < serve)
+            nuova = serve;
+        void* p = std::realloc(dati_, nuova);
+        if (p == nullptr)
+            throw std::bad_alloc();
+        dati_ = static_cast<char*>(p);
+        capacita_ = nuova;
+    }
+
+    char* dati_ = nullptr;
+    std::size_t usati_ = 0;
+    std::size_t capacita_ = 0;
+    std::size_t quanti_ = 0;
 };
 
 }  // namespace velmar

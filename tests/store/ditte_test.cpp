@@ -24,6 +24,42 @@ TEST(ListaDitte, KeepsFileOrderDuplicatesAndEmptyCodesAndSkipsShortLines) {
     EXPECT_EQ(CodiciDaTesto(""), V{});
 }
 
+// The list keeps every code in one growing block: codes of every length, many of them, and the
+// copies the window and the console make must all read back the same.
+TEST(ElencoCodici, HoldsCodesOfEveryLengthThroughGrowthCopiesAndMoves) {
+    V attesi;
+    ElencoCodici elenco;
+    for (int i = 0; i < 20000; ++i) {
+        attesi.push_back(
+            std::string(static_cast<std::size_t>(i % 23), static_cast<char>('a' + i % 26)) +
+            std::to_string(i));
+        if (i % 97 == 0)
+            attesi.back().clear();
+        elenco.Aggiungi(attesi.back());
+    }
+    EXPECT_EQ(elenco, attesi);
+    EXPECT_EQ(elenco.size(), attesi.size());
+
+    ElencoCodici copia = elenco;
+    EXPECT_EQ(copia, attesi);
+    copia.Aggiungi("ultimo");
+    EXPECT_EQ(elenco, attesi);  // the original is untouched by the copy's growth
+
+    ElencoCodici mosso = std::move(copia);
+    attesi.push_back("ultimo");
+    EXPECT_EQ(mosso, attesi);
+
+    ElencoCodici assegnato;
+    assegnato = mosso;
+    assegnato = assegnato;
+    EXPECT_EQ(assegnato, attesi);
+
+    const ElencoCodici vuoto;
+    EXPECT_TRUE(vuoto.empty());
+    EXPECT_EQ(vuoto.begin(), vuoto.end());
+    EXPECT_EQ(ElencoCodici(vuoto), V{});
+}
+
 TEST(CercaDitta, LastMatchingLineDecides) {
     const std::string testo =
         "Prima;p;db2admin;db2admin;db2admin;002;10.0.0.1;\r\n"

@@ -31,10 +31,23 @@ TEST(TrovaSequenza, FindsTheFirstOccurrenceAtOrAfterTheStart) {
     }
 }
 
-TEST(TrovaSequenza, AgreesWithTheStandardSearchOnRandomText) {
+// The random comparisons below run once on the fastest loops the processor allows and once
+// with AVX2 kept off, so that every vector path is checked against the plain rules.
+class PercorsoScansione : public testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { ScansioneSoloSse2(GetParam()); }
+    void TearDown() override { ScansioneSoloSse2(false); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Vettori, PercorsoScansione, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& i) {
+                             return i.param ? "Sse2" : "Migliore";
+                         });
+
+TEST_P(PercorsoScansione, SequenceSearchAgreesWithTheStandardSearch) {
     std::mt19937 caso(7);
-    for (int prova = 0; prova < 2000; ++prova) {
-        std::string testo(caso() % 100, 'a');
+    for (int prova = 0; prova < 4000; ++prova) {
+        std::string testo(caso() % 300, 'a');
         for (char& c : testo)
             c = ";01\r"[caso() % 4];
         std::string ago(caso() % 5 + 1, 'a');
@@ -56,13 +69,14 @@ TEST(DopoSeparatori, PointsJustAfterTheNthSeparator) {
 }
 
 // The list reads separators and line ends in one pass; it must agree with cutting each line.
-TEST(AggiungiCodici, AgreesWithCuttingEveryLine) {
+TEST_P(PercorsoScansione, CodeListAgreesWithCuttingEveryLine) {
     std::mt19937 caso(13);
-    const char* pezzi[] = {";", "0", "01", "\r", "\n", "\r\n", "0123456789abcdef", "x;y;z"};
+    const char* pezzi[] = {";",     "0",       "01", "\r", "\n", "\r\n", "0123456789abcdef",
+                           "x;y;z", ";;;;;;;;"};
     for (int prova = 0; prova < 5000; ++prova) {
         std::string testo;
-        for (unsigned i = caso() % 60; i > 0; --i)
-            testo += pezzi[caso() % 8];
+        for (unsigned i = caso() % 120; i > 0; --i)
+            testo += pezzi[caso() % 9];
         std::vector<std::string> attesi;
         PerOgniRiga(testo, [&](std::string_view r) {
             if (auto c = CodiceRiga(r))
@@ -76,14 +90,14 @@ TEST(AggiungiCodici, AgreesWithCuttingEveryLine) {
 
 // The lookup only visits lines where the code can be field 5; it must agree with a lookup that
 // looks at every line.
-TEST(RicercaDitta, CandidateScanAgreesWithEveryLineScan) {
+TEST_P(PercorsoScansione, CandidateLookupAgreesWithEveryLineScan) {
     std::mt19937 caso(11);
     const char* pezzi[] = {";", "0", "01", "\r", "\n", "\r\n", "db2admin", "x"};
     for (int prova = 0; prova < 3000; ++prova) {
         std::string testo;
-        for (unsigned i = caso() % 40; i > 0; --i)
+        for (unsigned i = caso() % 80; i > 0; --i)
             testo += pezzi[caso() % 8];
-        for (std::string_view codice : {"", "0", "01", "x", "0;1", "\n"}) {
+        for (std::string_view codice : {"", "0", "01", "x", "0;1", "\n", "010", "db2admin"}) {
             RicercaDitta riferimento(codice);
             PerOgniRiga(testo, [&](std::string_view r) { riferimento.Riga(r); });
             ASSERT_EQ(CercaInTesto(testo, codice), riferimento.Risultato())
