@@ -78,20 +78,36 @@ class ElencoCodici {
 
     // `codice` holds no CR.
     void Aggiungi(std::string_view codice) {
+        Riserva(codice.size() + 1);
+        AggiungiRiservato(codice);
+    }
+
+    // Room for `byte` more bytes of codes, each code counting one more for its CR.
+    void Riserva(std::size_t byte) {
+        if (capacita_ - usati_ < byte)
+            Cresci(usati_ + byte);
+    }
+
+    // Aggiungi within room already made by Riserva: no calls, so that a caller's loop keeps its
+    // registers. Codes are short: fixed-size copies that may overlap instead of a copy call.
+    void AggiungiRiservato(std::string_view codice) noexcept {
         const std::size_t n = codice.size();
-        if (capacita_ - usati_ < n + kMargine)
-            Cresci(usati_ + n + kMargine);
         char* const d = dati_ + usati_;
         const char* const s = codice.data();
-        // Codes are short: two overlapping fixed-size copies instead of a call for each.
-        if (n >= 8 && n <= 16) {
+        if (n > 16) {
+            for (std::size_t k = 0; k + 16 < n; k += 16)
+                std::memcpy(d + k, s + k, 16);
+            std::memcpy(d + n - 16, s + n - 16, 16);
+        } else if (n >= 8) {
             std::memcpy(d, s, 8);
             std::memcpy(d + n - 8, s + n - 8, 8);
-        } else if (n >= 4 && n < 8) {
+        } else if (n >= 4) {
             std::memcpy(d, s, 4);
             std::memcpy(d + n - 4, s + n - 4, 4);
-        } else {
-            std::memcpy(d, s, n);
+        } else if (n > 0) {
+            d[0] = s[0];
+            d[n / 2] = s[n / 2];
+            d[n - 1] = s[n - 1];
         }
         d[n] = '\r';
         usati_ += n + 1;
@@ -112,8 +128,6 @@ class ElencoCodici {
     }
 
   private:
-    static constexpr std::size_t kMargine = 1;  // the CR after each code
-
     // At least `serve` bytes of room; doubles, so that appends cost constant time on average.
     void Cresci(std::size_t serve) {
         std::size_t nuova = capacita_ < 4096 ? 4096 : capacita_ * 2;

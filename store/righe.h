@@ -38,12 +38,12 @@ inline constexpr std::size_t kBufferLettura = 64 * 1024;
 template <class Fn>
 [[nodiscard]] Esito LeggiBlocchi(FileLettura& file, Fn&& blocco) {
     std::size_t capacita = kBufferLettura;
-    auto buffer = std::make_unique<char[]>(capacita);
+    auto buffer = std::make_unique_for_overwrite<char[]>(capacita);
     std::size_t usati = 0;  // bytes held, the start of a line first
     bool saltaLF = false;   // the last block ended with a CR: a LF now belongs to it
     for (;;) {
         if (usati == capacita) {
-            auto piu = std::make_unique<char[]>(capacita * 2);
+            auto piu = std::make_unique_for_overwrite<char[]>(capacita * 2);
             std::memcpy(piu.get(), buffer.get(), usati);
             buffer = std::move(piu);
             capacita *= 2;

@@ -1,5 +1,5 @@
-// Vector versions of the reader's searches: AVX2 where the processor has it (chosen at run
-// time), SSE2 on every other x86-64, plain loops elsewhere; all give the same results.
+// Vector versions of the reader's searches: AVX-512 or AVX2 where the processor has it (chosen
+// at run time), SSE2 on every other x86-64, plain loops elsewhere; all give the same results.
 #include "store/scansione.h"
 
 #include <bit>
@@ -18,13 +18,19 @@ namespace velmar {
 
 namespace {
 
-bool gSoloSse2 = false;
+LivelloScansione gMassimo = LivelloScansione::Avx512;
 
 #if defined(VELMAR_AVX2)
 bool HaAvx2() noexcept {
     static const bool si = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
                            __builtin_cpu_supports("bmi");
-    return si && !gSoloSse2;
+    return si && gMassimo >= LivelloScansione::Avx2;
+}
+bool HaAvx512() noexcept {
+    static const bool si = __builtin_cpu_supports("avx512f") &&
+                           __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("popcnt") &&
+                           __builtin_cpu_supports("bmi");
+    return si && gMassimo >= LivelloScansione::Avx512;
 }
 #endif
 
@@ -61,19 +67,48 @@ __attribute__((target("avx2"))) std::size_t TrovaAvx2(const char* t, std::size_t
     const __m256i vPrimo = _mm256_set1_epi8(ago[0]);
     const __m256i vSecondo = _mm256_set1_epi8(ago[1]);
     const __m256i vUltimo = _mm256_set1_epi8(ago[n - 1]);
-    while (i + n - 1 + 64 <= dimensione) {
-        std::uint64_t m = Candidati32(t + i, n, vPrimo, vSecondo, vUltimo) |
-                          std::uint64_t{Candidati32(t + i + 32, n, vPrimo, vSecondo, vUltimo)}
-                              << 32;
-        while (m != 0) {
-            const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(m));
+    // The inner loop makes no calls, so the compared bytes stay in registers.
+    for (;;) {
+        std::uint64_t m = 0;
+        for (; m == 0; i += 64) {
+            if (i + n - 1 + 64 > dimensione)
+                return std::string_view::npos;
+            m = Candidati32(t + i, n, vPrimo, vSecondo, vUltimo) |
+                std::uint64_t{Candidati32(t + i + 32, n, vPrimo, vSecondo, vUltimo)} << 32;
+        }
+        for (; m != 0; m &= m - 1) {
+            const std::size_t j = i - 64 + static_cast<std::size_t>(std::countr_zero(m));
             if (Combacia(t + j, ago))
                 return j;
-            m &= m - 1;
         }
-        i += 64;
     }
-    return std::string_view::npos;
+}
+
+// The same with AVX-512: each compare yields its 64-bit mask directly, the next compare only
+// where the previous matched.
+__attribute__((target("avx512f,avx512bw,bmi"))) std::size_t TrovaAvx512(const char* t,
+                                                                        std::size_t dimensione,
+                                                                        std::string_view ago,
+                                                                        std::size_t& i) {
+    const std::size_t n = ago.size();
+    const __m512i vPrimo = _mm512_set1_epi8(ago[0]);
+    const __m512i vSecondo = _mm512_set1_epi8(ago[1]);
+    const __m512i vUltimo = _mm512_set1_epi8(ago[n - 1]);
+    for (;;) {
+        std::uint64_t m = 0;
+        for (; m == 0; i += 64) {
+            if (i + n - 1 + 64 > dimensione)
+                return std::string_view::npos;
+            __mmask64 k = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(t + i), vPrimo);
+            k = _mm512_mask_cmpeq_epi8_mask(k, _mm512_loadu_si512(t + i + 1), vSecondo);
+            m = _mm512_mask_cmpeq_epi8_mask(k, _mm512_loadu_si512(t + i + n - 1), vUltimo);
+        }
+        for (; m != 0; m &= m - 1) {
+            const std::size_t j = i - 64 + static_cast<std::size_t>(std::countr_zero(m));
+            if (Combacia(t + j, ago))
+                return j;
+        }
+    }
 }
 #endif
 
@@ -81,7 +116,7 @@ __attribute__((target("avx2"))) std::size_t TrovaAvx2(const char* t, std::size_t
 class CamminoCodici {
   public:
     CamminoCodici(std::string_view blocco, ElencoCodici& codici)
-        : b_(blocco.data()), n_(blocco.size()), codici_(codici) {}
+        : b_(blocco.data()), n_(blocco.size()), codici_(&codici) {}
 
     // Handles the bytes at `base`: bit k of `cr` / `sep` set when byte base + k is a CR / a ';'.
     // Separators are counted a word at a time; only the fifth and sixth of a line are placed.
@@ -118,10 +153,10 @@ class CamminoCodici {
 
   private:
     // A line ends at `cr`; the next one starts after it and after the LF of a CR LF.
-    void FineRiga(std::size_t cr) {
+    [[gnu::always_inline]] inline void FineRiga(std::size_t cr) {
         if (separatori_ >= 5) {
             const std::size_t fine = separatori_ >= 6 ? fineCodice_ : cr;
-            codici_.Aggiungi(std::string_view(b_ + inizioCodice_, fine - inizioCodice_));
+            codici_->AggiungiRiservato(std::string_view(b_ + inizioCodice_, fine - inizioCodice_));
         }
         separatori_ = 0;
         inizioRiga_ = cr + 1;
@@ -142,7 +177,7 @@ class CamminoCodici {
             sep &= sep - 1;
         }
     }
-    void Separatore(std::size_t pos) {
+    [[gnu::always_inline]] inline void Separatore(std::size_t pos) {
         ++separatori_;
         if (separatori_ == 5) {
             inizioCodice_ = pos + 1;
@@ -153,7 +188,7 @@ class CamminoCodici {
 
     const char* b_;
     std::size_t n_;
-    ElencoCodici& codici_;
+    ElencoCodici* codici_;
     int separatori_ = 0;  // seen on the current line, counted up to six
     std::size_t inizioCodice_ = 0;
     std::size_t fineCodice_ = 0;
@@ -161,7 +196,10 @@ class CamminoCodici {
 };
 
 #if defined(VELMAR_AVX2)
-__attribute__((target("avx2,popcnt,bmi"))) std::size_t CamminaAvx2(CamminoCodici& c) {
+// The walks work on a copy of the walker that nothing else can see, so that its counters stay
+// in registers while the codes are written.
+__attribute__((target("avx2,popcnt,bmi"))) std::size_t CamminaAvx2(CamminoCodici& cammino) {
+    CamminoCodici c = cammino;
     const char* const b = c.Dati();
     const std::size_t n = c.Dimensione();
     const __m256i vCr = _mm256_set1_epi8('\r');
@@ -174,14 +212,31 @@ __attribute__((target("avx2,popcnt,bmi"))) std::size_t CamminaAvx2(CamminoCodici
             Uguali32(b + i, vSeparatore) | std::uint64_t{Uguali32(b + i + 32, vSeparatore)} << 32;
         c.Eventi(cr, sep, i);
     }
+    cammino = c;
+    return i;
+}
+
+__attribute__((target("avx512f,avx512bw,popcnt,bmi"))) std::size_t CamminaAvx512(
+    CamminoCodici& cammino) {
+    CamminoCodici c = cammino;
+    const char* const b = c.Dati();
+    const std::size_t n = c.Dimensione();
+    const __m512i vCr = _mm512_set1_epi8('\r');
+    const __m512i vSeparatore = _mm512_set1_epi8(';');
+    std::size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const __m512i v = _mm512_loadu_si512(b + i);
+        c.Eventi(_mm512_cmpeq_epi8_mask(v, vCr), _mm512_cmpeq_epi8_mask(v, vSeparatore), i);
+    }
+    cammino = c;
     return i;
 }
 #endif
 
 }  // namespace
 
-void ScansioneSoloSse2(bool si) noexcept {
-    gSoloSse2 = si;
+void LimitaScansione(LivelloScansione massimo) noexcept {
+    gMassimo = massimo;
 }
 
 std::size_t TrovaSequenza(std::string_view testo, std::string_view ago, std::size_t da) noexcept {
@@ -201,7 +256,11 @@ std::size_t TrovaSequenza(std::string_view testo, std::string_view ago, std::siz
     const char ultimo = ago[n - 1];
     std::size_t i = da;
 #if defined(VELMAR_AVX2)
-    if (HaAvx2()) {
+    if (HaAvx512()) {
+        const std::size_t j = TrovaAvx512(t, dimensione, ago, i);
+        if (j != std::string_view::npos)
+            return j;
+    } else if (HaAvx2()) {
         const std::size_t j = TrovaAvx2(t, dimensione, ago, i);
         if (j != std::string_view::npos)
             return j;
@@ -256,11 +315,17 @@ const char* DopoSeparatori(const char* p, const char* fine, int n) noexcept {
 }
 
 void AggiungiCodici(std::string_view blocco, ElencoCodici& codici) {
+    // A line with a code holds it and five separators more, so the block's codes with their
+    // CRs take fewer bytes than the block.
+    codici.Riserva(blocco.size());
     CamminoCodici cammino(blocco, codici);
     std::size_t i = 0;
 #if defined(VELMAR_AVX2)
-    if (HaAvx2())
+    if (HaAvx512()) {
+        i = CamminaAvx512(cammino);
+    } else if (HaAvx2()) {
         i = CamminaAvx2(cammino);
+    }
 #endif
 #if defined(__SSE2__)
     const char* const b = blocco.data();

@@ -1,5 +1,5 @@
-// Fast byte searches for the reader's hot loops: 64 bytes at a time with AVX2 where the processor
-// has it, 16 with SSE2 on other x86, plain loops elsewhere; all give the same results.
+// Fast byte searches for the reader's hot loops: 64 bytes at a time with AVX-512 or AVX2 where
+// the processor has it, 16 with SSE2 on other x86, plain loops elsewhere; same results on all.
 #pragma once
 
 #include <cstddef>
@@ -24,8 +24,9 @@ namespace velmar {
 // lines, as PerOgniRiga reads it). One pass over the bytes: separators and line ends together.
 void AggiungiCodici(std::string_view blocco, ElencoCodici& codici);
 
-// Keeps the searches off AVX2 even where the processor has it, so that tests can compare the
-// SSE2 and plain loops with it. Not for concurrent use with the searches.
-void ScansioneSoloSse2(bool si) noexcept;
+// The widest vectors the searches may use; the processor may allow fewer. Tests lower it to
+// compare every loop with the plain rules. Not for use while a search runs.
+enum class LivelloScansione { Sse2, Avx2, Avx512 };
+void LimitaScansione(LivelloScansione massimo) noexcept;
 
 }  // namespace velmar

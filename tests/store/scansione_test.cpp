@@ -31,17 +31,27 @@ TEST(TrovaSequenza, FindsTheFirstOccurrenceAtOrAfterTheStart) {
     }
 }
 
-// The random comparisons below run once on the fastest loops the processor allows and once
-// with AVX2 kept off, so that every vector path is checked against the plain rules.
-class PercorsoScansione : public testing::TestWithParam<bool> {
+// The random comparisons below run on each vector width the processor allows (a wider one it
+// lacks falls back to the next), so that every loop is checked against the plain rules.
+class PercorsoScansione : public testing::TestWithParam<LivelloScansione> {
   protected:
-    void SetUp() override { ScansioneSoloSse2(GetParam()); }
-    void TearDown() override { ScansioneSoloSse2(false); }
+    void SetUp() override { LimitaScansione(GetParam()); }
+    void TearDown() override { LimitaScansione(LivelloScansione::Avx512); }
 };
 
-INSTANTIATE_TEST_SUITE_P(Vettori, PercorsoScansione, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& i) {
-                             return i.param ? "Sse2" : "Migliore";
+INSTANTIATE_TEST_SUITE_P(Vettori, PercorsoScansione,
+                         testing::Values(LivelloScansione::Sse2, LivelloScansione::Avx2,
+                                         LivelloScansione::Avx512),
+                         [](const testing::TestParamInfo<LivelloScansione>& i) {
+                             switch (i.param) {
+                                 case LivelloScansione::Sse2:
+                                     return "Sse2";
+                                 case LivelloScansione::Avx2:
+                                     return "Avx2";
+                                 case LivelloScansione::Avx512:
+                                     break;
+                             }
+                             return "Avx512";
                          });
 
 TEST_P(PercorsoScansione, SequenceSearchAgreesWithTheStandardSearch) {
