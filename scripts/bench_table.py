@@ -13,9 +13,13 @@ console = sys.argv[4] if len(sys.argv) > 4 else None
 dati = json.load(open(risultati))
 tempi = {}
 for b in dati["benchmarks"]:
-    nome, righe = b["name"].split("/")[:2]
+    if b.get("run_type", "iteration") != "iteration" or "error_occurred" in b:
+        continue
+    nome, righe = b["run_name"].split("/")[:2] if "run_name" in b else b["name"].split("/")[:2]
     unita = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-    tempi[(nome, int(righe))] = b["real_time"] * unita  # milliseconds
+    chiave = (nome, int(righe))
+    # The best of the repetitions, in milliseconds.
+    tempi[chiave] = min(tempi.get(chiave, float("inf")), b["real_time"] * unita)
 
 
 def migliore(comando, volte=5):
@@ -28,14 +32,7 @@ def migliore(comando, volte=5):
     return meglio
 
 
-print()
-print("In the process (best of the benchmark's runs), ratios in brackets:")
-print()
-print("| lines | plain read ms | list load ms (x read) | lookup, last line ms (x read) "
-      "| lookup, no match ms (x read) | awk lookup ms (awk / lookup) "
-      "| 4 copies ms | save ms (x copies) | 4 x cp ms (save / cp) |")
-print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
-processi = []
+lettura_righe, salva_righe, processi = [], [], []
 for righe in sorted({r for (_, r) in tempi}):
     file = os.path.join(cartella, f"pacchetto-{righe}", "BRIO_PARAMS.txt")
     codice = f"{righe - 1:06d}"
@@ -55,18 +52,38 @@ for righe in sorted({r for (_, r) in tempi}):
     ultima = tempi[("RicercaUltima", righe)]
     assente = tempi[("RicercaAssente", righe)]
     copie = tempi[("QuattroCopie", righe)]
+    forzate = tempi[("QuattroCopieForzate", righe)]
     salva = tempi[("Salvataggio", righe)]
     if console:
-        base = os.path.dirname(file)
-        mostra = migliore([console, "mostra", codice, "--base", base])
-        salva_cmd = migliore([console, "salva", "--base", base, "--codice", f"{righe // 2:06d}",
+        mostra = migliore([console, "mostra", codice, "--base", os.path.dirname(file)])
+        salva_cmd = migliore([console, "salva", "--base",
+                              os.path.join(cartella, f"salvataggio-{righe}"),
+                              "--codice", f"{righe // 2:06d}",
                               "--descrizione", "Ditta salvata", "--server", "nt",
                               "--macchina", "10.1.1.1"])
         processi.append((righe, mostra, awk, salva_cmd, cp))
-    print(f"| {righe:,} | {lettura:.3f} | {lista:.3f} ({lista / lettura:.2f}) "
-          f"| {ultima:.3f} ({ultima / lettura:.2f}) | {assente:.3f} ({assente / lettura:.2f}) "
-          f"| {awk:.1f} ({awk / ultima:.0f}) | {copie:.3f} | {salva:.3f} ({salva / copie:.2f}) "
-          f"| {cp:.1f} ({salva / cp:.2f}) |")
+    lettura_righe.append(
+        f"| {righe:,} | {lettura:.3f} | {lista:.3f} ({lista / lettura:.2f}) "
+        f"| {ultima:.3f} ({ultima / lettura:.2f}) | {assente:.3f} ({assente / lettura:.2f}) "
+        f"| {awk:.1f} ({awk / ultima:.0f}) |")
+    salva_righe.append(
+        f"| {righe:,} | {copie:.3f} | {salva:.3f} ({salva / copie:.2f}) | {cp:.1f} ({salva / cp:.2f}) "
+        f"| {forzate:.3f} ({salva / forzate:.2f}) |")
+
+print()
+print("Reading, in the process (best of the benchmark's repetitions), ratios in brackets:")
+print()
+print("| lines | plain read ms | list load ms (x read) | lookup, last line ms (x read) "
+      "| lookup, no match ms (x read) | awk lookup ms (awk / lookup) |")
+print("|---:|---:|---:|---:|---:|---:|")
+print("\n".join(lettura_righe))
+print()
+print("Saving to the base and three areas, in the process, ratios in brackets:")
+print()
+print("| lines | 4 copies ms | save ms (x copies) | 4 x cp ms (save / cp) "
+      "| 4 copies, each flushed, ms (save / flushed copies) |")
+print("|---:|---:|---:|---:|---:|")
+print("\n".join(salva_righe))
 
 if processi:
     print()

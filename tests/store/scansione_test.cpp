@@ -31,6 +31,26 @@ TEST(TrovaSequenza, FindsTheFirstOccurrenceAtOrAfterTheStart) {
     }
 }
 
+const char* Nome(LivelloScansione l) {
+    switch (l) {
+        case LivelloScansione::Sse2:
+            return "Sse2";
+        case LivelloScansione::Avx2:
+            return "Avx2";
+        case LivelloScansione::Avx512:
+            break;
+    }
+    return "Avx512";
+}
+
+}  // namespace
+
+void PrintTo(LivelloScansione l, std::ostream* os) {
+    *os << Nome(l);
+}
+
+namespace {
+
 // The random comparisons below run on each vector width the processor allows (a wider one it
 // lacks falls back to the next), so that every loop is checked against the plain rules.
 class PercorsoScansione : public testing::TestWithParam<LivelloScansione> {
@@ -43,15 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Vettori, PercorsoScansione,
                          testing::Values(LivelloScansione::Sse2, LivelloScansione::Avx2,
                                          LivelloScansione::Avx512),
                          [](const testing::TestParamInfo<LivelloScansione>& i) {
-                             switch (i.param) {
-                                 case LivelloScansione::Sse2:
-                                     return "Sse2";
-                                 case LivelloScansione::Avx2:
-                                     return "Avx2";
-                                 case LivelloScansione::Avx512:
-                                     break;
-                             }
-                             return "Avx512";
+                             return std::string(Nome(i.param));
                          });
 
 TEST_P(PercorsoScansione, SequenceSearchAgreesWithTheStandardSearch) {
