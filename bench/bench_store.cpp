@@ -12,6 +12,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "store/ditte.h"
 #include "store/salvataggio.h"
@@ -75,12 +76,14 @@ std::string Codice(long i) {
 }
 
 // A package folder with a parameters file of `righe` realistic records and three area folders.
-const std::filesystem::path& Pacchetto(long righe) {
-    static std::map<long, std::filesystem::path> fatti;
-    auto it = fatti.find(righe);
+// The saves work on packages of their own (`nome` "salvataggio"): each save puts a new file in
+// place, and the reading benchmarks must all read the same file.
+const std::filesystem::path& Pacchetto(long righe, const std::string& nome = "pacchetto") {
+    static std::map<std::pair<std::string, long>, std::filesystem::path> fatti;
+    auto it = fatti.find({nome, righe});
     if (it != fatti.end())
         return it->second;
-    const auto cartella = gRadice / ("pacchetto-" + std::to_string(righe));
+    const auto cartella = gRadice / (nome + "-" + std::to_string(righe));
     std::filesystem::create_directories(cartella);
     for (const char* a : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}) {
         std::filesystem::create_directories(cartella / a);
@@ -95,7 +98,7 @@ const std::filesystem::path& Pacchetto(long righe) {
                ";10.0." + std::to_string(i / 250 % 256) + "." + std::to_string(i % 250) + ";\r\n";
         f << riga;
     }
-    return fatti.emplace(righe, cartella).first->second;
+    return fatti.emplace(std::pair{nome, righe}, cartella).first->second;
 }
 
 std::string Testo(const std::filesystem::path& p) {
@@ -192,24 +195,8 @@ void QuattroCopieForzate(benchmark::State& s) {
     Imposta(s, base / "BRIO_PARAMS.txt");
 }
 
-// The saves work on a package of their own: each save puts a new file in place, and the reading
-// benchmarks must all read the same file, whose pages the system keeps as they were written.
-const std::filesystem::path& PacchettoDaSalvare(long righe) {
-    static std::map<long, std::filesystem::path> fatti;
-    auto it = fatti.find(righe);
-    if (it != fatti.end())
-        return it->second;
-    const auto cartella = gRadice / ("salvataggio-" + std::to_string(righe));
-    for (const char* a : {"", "CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}) {
-        std::filesystem::create_directories(cartella / a);
-    }
-    std::filesystem::copy_file(Pacchetto(righe) / "BRIO_PARAMS.txt", cartella / "BRIO_PARAMS.txt",
-                               std::filesystem::copy_options::overwrite_existing);
-    return fatti.emplace(righe, cartella).first->second;
-}
-
 void Salvataggio(benchmark::State& s) {
-    const std::string base = Testo(PacchettoDaSalvare(s.range(0)));
+    const std::string base = Testo(Pacchetto(s.range(0), "salvataggio"));
     const velmar::StatoFinestra stato{
         Codice(s.range(0) / 2), "Ditta salvata", "10.1.1.1", "db2admin", "db2admin", "db2admin"};
     for (auto _ : s) {
@@ -237,7 +224,7 @@ void StampaPiccoMemoria() {
     std::printf("\nPeak heap (bytes above the baseline) for one call:\n");
     std::printf("%-10s %14s %14s\n", "lines", "lookup", "save");
     for (long righe : {1000L, 1000000L}) {
-        const std::string base = Testo(PacchettoDaSalvare(righe));
+        const std::string base = Testo(Pacchetto(righe, "salvataggio"));
         gPicco = gCorrente.load();
         std::size_t inizio = gCorrente;
         auto r = velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1));

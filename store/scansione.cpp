@@ -34,9 +34,16 @@ bool HaAvx512() noexcept {
 }
 #endif
 
-// Whether the `n` bytes of `ago` stand at `t`, knowing the first and the last already match.
-inline bool Combacia(const char* t, std::string_view ago) noexcept {
-    return std::memcmp(t + 1, ago.data() + 1, ago.size() - 2) == 0;
+// The first of the candidates at `base` + k (bit k of `candidati` set, first and last bytes of
+// `ago` already matching there) where the whole of `ago` stands, or npos.
+inline std::size_t PrimoCombaciante(const char* t, std::string_view ago, std::size_t base,
+                                    std::uint64_t candidati) noexcept {
+    for (; candidati != 0; candidati &= candidati - 1) {
+        const std::size_t j = base + static_cast<std::size_t>(std::countr_zero(candidati));
+        if (std::memcmp(t + j + 1, ago.data() + 1, ago.size() - 2) == 0)
+            return j;
+    }
+    return std::string_view::npos;
 }
 
 // Candidates of `ago` in [i, ...): 64 positions at a time whose first, second and last bytes
@@ -76,11 +83,8 @@ __attribute__((target("avx2"))) std::size_t TrovaAvx2(const char* t, std::size_t
             m = Candidati32(t + i, n, vPrimo, vSecondo, vUltimo) |
                 std::uint64_t{Candidati32(t + i + 32, n, vPrimo, vSecondo, vUltimo)} << 32;
         }
-        for (; m != 0; m &= m - 1) {
-            const std::size_t j = i - 64 + static_cast<std::size_t>(std::countr_zero(m));
-            if (Combacia(t + j, ago))
-                return j;
-        }
+        if (const std::size_t j = PrimoCombaciante(t, ago, i - 64, m); j != std::string_view::npos)
+            return j;
     }
 }
 
@@ -103,11 +107,8 @@ __attribute__((target("avx512f,avx512bw,bmi"))) std::size_t TrovaAvx512(const ch
             k = _mm512_mask_cmpeq_epi8_mask(k, _mm512_loadu_si512(t + i + 1), vSecondo);
             m = _mm512_mask_cmpeq_epi8_mask(k, _mm512_loadu_si512(t + i + n - 1), vUltimo);
         }
-        for (; m != 0; m &= m - 1) {
-            const std::size_t j = i - 64 + static_cast<std::size_t>(std::countr_zero(m));
-            if (Combacia(t + j, ago))
-                return j;
-        }
+        if (const std::size_t j = PrimoCombaciante(t, ago, i - 64, m); j != std::string_view::npos)
+            return j;
     }
 }
 #endif
@@ -273,19 +274,15 @@ std::size_t TrovaSequenza(std::string_view testo, std::string_view ago, std::siz
     while (i + n - 1 + 16 <= dimensione) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + n - 1));
-        auto m = static_cast<unsigned>(_mm_movemask_epi8(
+        const auto m = static_cast<std::uint16_t>(_mm_movemask_epi8(
             _mm_and_si128(_mm_cmpeq_epi8(a, vPrimo), _mm_cmpeq_epi8(b, vUltimo))));
-        while (m != 0) {
-            const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(m));
-            if (Combacia(t + j, ago))
-                return j;
-            m &= m - 1;
-        }
+        if (const std::size_t j = PrimoCombaciante(t, ago, i, m); j != std::string_view::npos)
+            return j;
         i += 16;
     }
 #endif
     for (; i + n <= dimensione; ++i) {
-        if (t[i] == primo && t[i + n - 1] == ultimo && Combacia(t + i, ago))
+        if (t[i] == primo && t[i + n - 1] == ultimo && PrimoCombaciante(t, ago, i, 1) == i)
             return i;
     }
     return std::string_view::npos;
