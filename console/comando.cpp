@@ -1,6 +1,7 @@
 // The console program's command line, its three commands and their output.
 #include "console/comando.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <exception>
@@ -196,13 +197,9 @@ std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sist
         return ErroreUso{"Valore non ammesso per '--server': " + Citato(*r.server) +
                          " (usa nt o linux)"};
     }
-    for (const auto& [cartella, nome] :
-         {std::pair{&r.base, "--base"}, {&r.catalogo, "--catalogo"}}) {
-        if (cartella->has_value() && !(*cartella)->testo) {
-            return ErroreUso{"La cartella di '" + std::string(nome) +
-                             "' contiene caratteri non ammessi"};
-        }
-    }
+    // A catalog folder that cannot be stored is the save's to report, as for the registry's.
+    if (r.base && !r.base->testo)
+        return ErroreUso{"La cartella di '--base' contiene caratteri non ammessi"};
     if (sistema == SistemaConsole::Linux && !r.base) {
         return ErroreUso{
             "Manca l'opzione '--base': su Linux la cartella del pacchetto va indicata"};
@@ -210,14 +207,23 @@ std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sist
     return std::nullopt;
 }
 
-// "a\r\nb" -> "a\nb": the window's message texts as console lines.
-std::string Righe(std::string_view testo) {
+// "a\r\nb\x1B" -> "a\nb\\x1B": the window's message texts as console lines, any other control
+// character shown as an escape unless `visibile` is false (JSON escapes them its own way).
+std::string Righe(std::string_view testo, bool visibile = true) {
     std::string r;
     r.reserve(testo.size());
-    for (std::size_t i = 0; i < testo.size(); ++i) {
-        if (testo[i] == '\r' && i + 1 < testo.size() && testo[i + 1] == '\n')
-            continue;
-        r += testo[i];
+    for (std::size_t inizio = 0; inizio <= testo.size();) {
+        const std::size_t fine = std::min(testo.find("\r\n", inizio), testo.size());
+        const std::string_view riga = testo.substr(inizio, fine - inizio);
+        if (visibile) {
+            r.append(TestoVisibile(riga));
+        } else {
+            r.append(riga);
+        }
+        if (fine == testo.size())
+            break;
+        r += '\n';
+        inizio = fine + 2;
     }
     return r;
 }
@@ -245,20 +251,31 @@ class Esecuzione {
         OpzioniArchivio o;
         if (r_.base)
             o.base = r_.base->testo;
-        if (r_.catalogo)
-            o.catalogo = r_.catalogo->testo;
+        if (r_.catalogo) {
+            o.catalogo = r_.catalogo->testo ? ValoreCatalogo{*r_.catalogo->testo, true}
+                                            : ValoreCatalogo{"", false};
+        }
         std::string errore;
         archivio_ = fabbrica_(o, errore);
         if (archivio_)
             return true;
-        errori_ << (errore.empty() ? "Cartella del pacchetto non disponibile" : errore) << '\n';
+        errori_ << Righe(errore.empty() ? "Cartella del pacchetto non disponibile" : errore)
+                << '\n';
         return false;
+    }
+
+    // A parameters file that exists but cannot be read is no empty package.
+    StatoUscita Illeggibile(const Esito& e) {
+        errori_ << "Il file dei parametri non si pu\xF2 leggere: " << Righe(e.errore) << '\n';
+        return StatoUscita::ParametriIlleggibili;
     }
 
     StatoUscita Elenco() {
         if (!CreaArchivio())
             return StatoUscita::CartellaNonDisponibile;
-        const ElencoCodici codici = archivio_->LeggiDitte();
+        ElencoCodici codici;
+        if (const Esito e = archivio_->LeggiDitte(codici); !e)
+            return Illeggibile(e);
         if (r_.json) {
             uscita_ << "{\"codici\":[";
             const char* virgola = "";
@@ -269,7 +286,7 @@ class Esecuzione {
             uscita_ << "]}\n";
         } else {
             for (const std::string_view c : codici)
-                uscita_ << c << '\n';
+                uscita_ << TestoVisibile(c) << '\n';
         }
         return StatoUscita::Riuscito;
     }
@@ -282,10 +299,13 @@ class Esecuzione {
         }
         if (!CreaArchivio())
             return StatoUscita::CartellaNonDisponibile;
-        const RisultatoRicerca d = archivio_->CercaDitta(*codice.testo);
+        RisultatoRicerca d;
+        if (const Esito e = archivio_->CercaDitta(*codice.testo, d); !e)
+            return Illeggibile(e);
         // A matching line always names a server type; no match leaves none.
         if (d.server == TipoServer::Nessuno) {
-            errori_ << kEtichettaCodice << " non trovato: '" << *codice.testo << "'\n";
+            errori_ << kEtichettaCodice << " non trovato: '" << TestoVisibile(*codice.testo)
+                    << "'\n";
             return StatoUscita::DittaNonTrovata;
         }
         const bool nt = d.server == TipoServer::NT;
@@ -295,10 +315,10 @@ class Esecuzione {
                     << ",\"server\":" << (nt ? "\"nt\"" : "\"linux\"")
                     << ",\"macchina\":" << StringaJson(d.macchina) << "}\n";
         } else {
-            uscita_ << kEtichettaCodice << ": " << *codice.testo << '\n'
-                    << kEtichettaDescrizione << ": " << d.descrizione << '\n'
+            uscita_ << kEtichettaCodice << ": " << TestoVisibile(*codice.testo) << '\n'
+                    << kEtichettaDescrizione << ": " << TestoVisibile(d.descrizione) << '\n'
                     << "Server DB2: " << (nt ? "NT" : "Linux") << '\n'
-                    << kEtichettaMacchina << ": " << d.macchina << '\n';
+                    << kEtichettaMacchina << ": " << TestoVisibile(d.macchina) << '\n';
         }
         return StatoUscita::Riuscito;
     }
@@ -317,23 +337,29 @@ class Esecuzione {
         if (!CreaArchivio())
             return StatoUscita::CartellaNonDisponibile;
         const RisultatoSalvataggio s = archivio_->ScriviFile(v.stato);
-        const std::string messaggio = Righe(
-            s.esito == EsitoSalvataggio::NessunaArea ? kMsgNessunaArea : MessaggioSalvataggio(s));
+        const std::string messaggio = s.esito == EsitoSalvataggio::NessunaArea
+                                          ? std::string(kMsgNessunaArea)
+                                          : MessaggioSalvataggio(s);
         if (r_.json)
-            ScriviJson(s, messaggio);
-        switch (s.esito) {
+            ScriviJson(s, Righe(messaggio, false));
+        if (s.esito != EsitoSalvataggio::Salvato) {
+            errori_ << Righe(messaggio) << '\n';
+        } else if (!r_.json) {
+            uscita_ << Righe(messaggio) << '\n';
+        }
+        return Stato(s.esito);
+    }
+
+    static StatoUscita Stato(EsitoSalvataggio esito) {
+        switch (esito) {
             case EsitoSalvataggio::Salvato:
-                if (!r_.json)
-                    uscita_ << messaggio << '\n';
                 return StatoUscita::Riuscito;
             case EsitoSalvataggio::NessunaArea:
-                errori_ << messaggio << '\n';
                 return StatoUscita::NessunaArea;
             case EsitoSalvataggio::SalvatoInParte:
             case EsitoSalvataggio::NonSalvato:
                 break;
         }
-        errori_ << messaggio << '\n';
         return StatoUscita::SalvataggioNonRiuscito;
     }
 
@@ -507,7 +533,7 @@ std::vector<VoceUtente> ArgomentiDaUtf16(std::span<const char16_t* const> argome
 }
 
 std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs, std::string_view base,
-                                                    std::string catalogo, std::string& errore) {
+                                                    ValoreCatalogo catalogo, std::string& errore) {
     const auto separatore = [&fs](char c) { return c == fs.Separatore() || c == '/'; };
     // Keep "/" and "C:\" whole.
     while (base.size() > 1 && separatore(base.back()) && !(base.size() == 3 && base[1] == ':')) {
@@ -518,7 +544,7 @@ std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs, std::string_
         errore = "La cartella del pacchetto deve essere un percorso completo: '" + cartella + "'";
         return nullptr;
     }
-    if (!fs.CartellaEsiste(cartella)) {
+    if (fs.Tipo(cartella) != TipoVoce::Cartella) {
         errore = "La cartella del pacchetto non esiste: '" + cartella + "'";
         return nullptr;
     }

@@ -32,6 +32,7 @@ enum class StatoUscita : int {
     SalvataggioNonRiuscito = 5,  // at least one parameters file not updated
     NessunaArea = 6,             // none of the three area folders exists: nothing saved
     CartellaNonDisponibile = 7,  // the package's base folder cannot be obtained or is missing
+    ParametriIlleggibili = 9,    // the parameters file exists but cannot be read
 };
 
 // The system the program is built for: it decides whether --base may be left out and what
@@ -47,7 +48,7 @@ inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
 // The folders named on the command line (Windows-1252), when they were named.
 struct OpzioniArchivio {
     std::optional<std::string> base;
-    std::optional<std::string> catalogo;
+    std::optional<ValoreCatalogo> catalogo;
 };
 
 // Gives the store for the options, or nothing with the reason in `errore` (Windows-1252).
@@ -72,7 +73,7 @@ using FabbricaArchivio =
 // `catalogo` empty means the default catalog folder.
 [[nodiscard]] std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs,
                                                                   std::string_view base,
-                                                                  std::string catalogo,
+                                                                  ValoreCatalogo catalogo,
                                                                   std::string& errore);
 
 // The text of --help.

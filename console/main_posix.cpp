@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     const velmar::FabbricaArchivio fabbrica = [](const velmar::OpzioniArchivio& o,
                                                  std::string& errore) {
         return velmar::CreaArchivioCartella(velmar::FileSystemDiSistema(), o.base.value_or(""),
-                                            o.catalogo.value_or(""), errore);
+                                            o.catalogo.value_or(velmar::ValoreCatalogo{}), errore);
     };
     std::ostringstream uscita, errori;
     const velmar::StatoUscita stato = velmar::EseguiComando(argomenti, uscita, errori, fabbrica);

@@ -79,7 +79,7 @@ std::unique_ptr<ArchivioDitte> CreaArchivio(const OpzioniArchivio& o, std::strin
             errore.append(": ").append(c.dettaglio);
         return nullptr;
     }
-    if (!FileSystemDiSistema().CartellaEsiste(c.cartella)) {
+    if (FileSystemDiSistema().Tipo(c.cartella) != TipoVoce::Cartella) {
         errore = "La cartella del pacchetto non esiste: '" + c.cartella + "'";
         return nullptr;
     }

@@ -1,8 +1,16 @@
 // The store's file operations on Windows. Paths arrive as Windows-1252 and are passed to the
 // wide-character functions; errors are described with the system's own message text.
-// Replacing a file is one MoveFileExW with write-through, retried for a short while when
-// another process holds the target open (indexers and antivirus software do).
+// New files are created with CREATE_NEW, which never opens what a link points to; a name that
+// is taken is cleared by renaming a new file over it, since deleting a link may delete its
+// target (Wine does). A replacement is one MoveFileExW with write-through, retried for a short
+// while when another process holds the target open (indexers and antivirus software do); the
+// new file first takes the attributes and, when it was set for it, the access list of the file
+// it replaces, as ReplaceFileW would, without ReplaceFileW's moment with no file at the name.
 #include <windows.h>
+#include <aclapi.h>
+
+#include <atomic>
+#include <vector>
 
 #include "platform/file_system_win32.h"
 #include "platform/handles_win32.h"
@@ -39,15 +47,60 @@ std::wstring PercorsoWide(std::string_view percorso) {
     return std::wstring(w.begin(), w.end());
 }
 
+bool DaclPropria(SECURITY_DESCRIPTOR_CONTROL controllo, const ACL* dacl) noexcept {
+    if (dacl == nullptr)
+        return false;
+    if ((controllo & SE_DACL_PROTECTED) != 0)
+        return true;
+    if ((controllo & SE_DACL_AUTO_INHERITED) == 0)
+        return false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* voce = nullptr;
+        if (::GetAce(const_cast<ACL*>(dacl), i, &voce) &&
+            (static_cast<const ACE_HEADER*>(voce)->AceFlags & INHERITED_ACE) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 namespace {
 
+constexpr DWORD kCondivisione = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kBloccoCopia = 1 << 20;
+constexpr DWORD kPausaBloccoMs = 50;
+// Attributes a replacement keeps (read-only files are not replaced at all).
+constexpr DWORD kAttributiTenuti = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+Esito Errore(DWORD codice) {
+    return Esito::Fallito(DescrizioneErrore(codice));
+}
+
 Esito UltimoErrore() {
-    return Esito::Fallito(DescrizioneErrore(::GetLastError()));
+    return Errore(::GetLastError());
+}
+
+void LiberaLocale(PSECURITY_DESCRIPTOR p) noexcept {
+    ::LocalFree(p);
+}
+using unique_descrittore = unique_any<PSECURITY_DESCRIPTOR, LiberaLocale, nullptr>;
+
+Esito ScriviTutto(HANDLE h, std::string_view dati) {
+    while (!dati.empty()) {
+        const DWORD blocco =
+            dati.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(dati.size());
+        DWORD scritti = 0;
+        if (!::WriteFile(h, dati.data(), blocco, &scritti, nullptr))
+            return UltimoErrore();
+        dati.remove_prefix(scritti);
+    }
+    return Esito::Riuscito();
 }
 
 class LetturaWin32 final : public FileLettura {
   public:
-    explicit LetturaWin32(HANDLE h) : h_(h) {}
+    explicit LetturaWin32(unique_hfile h) : h_(std::move(h)) {}
     Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
         DWORD n = 0;
         const DWORD chiesti = capacita > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacita);
@@ -63,19 +116,8 @@ class LetturaWin32 final : public FileLettura {
 
 class ScritturaWin32 final : public FileScrittura {
   public:
-    explicit ScritturaWin32(HANDLE h) : h_(h) {}
-    Esito Scrivi(std::string_view dati) override {
-        while (!dati.empty()) {
-            const DWORD blocco =
-                dati.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(dati.size());
-            DWORD scritti = 0;
-            if (!::WriteFile(h_.get(), dati.data(), blocco, &scritti, nullptr)) {
-                return UltimoErrore();
-            }
-            dati.remove_prefix(scritti);
-        }
-        return Esito::Riuscito();
-    }
+    explicit ScritturaWin32(unique_hfile h) : h_(std::move(h)) {}
+    Esito Scrivi(std::string_view dati) override { return ScriviTutto(h_.get(), dati); }
     Esito Chiudi() override {
         HANDLE h = h_.release();
         if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h))
@@ -87,8 +129,91 @@ class ScritturaWin32 final : public FileScrittura {
     unique_hfile h_;
 };
 
+class BloccoWin32 final : public Blocco {
+  public:
+    explicit BloccoWin32(unique_hfile h) : h_(std::move(h)) {}
+
+  private:
+    unique_hfile h_;  // closing it releases the lock
+};
+
 bool ErroreTemporaneo(DWORD e) noexcept {
     return e == ERROR_SHARING_VIOLATION || e == ERROR_ACCESS_DENIED || e == ERROR_LOCK_VIOLATION;
+}
+
+bool NomeOccupato(DWORD e) noexcept {
+    return e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS;
+}
+
+// A new file at `percorso`, opened with `accesso`. When the name is taken, the new file is made
+// under a name of its own and renamed over whatever stands there (never deleting through it).
+Esito CreaFileNuovo(const std::wstring& percorso, DWORD accesso, unique_hfile& h) {
+    h.reset(::CreateFileW(percorso.c_str(), accesso, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h)
+        return Esito::Riuscito();
+    if (!NomeOccupato(::GetLastError()))
+        return UltimoErrore();
+    static std::atomic<unsigned> contatore{0};
+    const std::wstring provvisorio = percorso + L"." + std::to_wstring(::GetCurrentProcessId()) +
+                                     L"-" + std::to_wstring(++contatore);
+    h.reset(::CreateFileW(provvisorio.c_str(), accesso, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h)
+        return UltimoErrore();
+    if (::MoveFileExW(provvisorio.c_str(), percorso.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return Esito::Riuscito();
+    const DWORD e = ::GetLastError();
+    h.reset();
+    ::DeleteFileW(provvisorio.c_str());
+    const DWORD attributi = ::GetFileAttributesW(percorso.c_str());
+    if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return Esito::Fallito("al suo posto c'\xE8 una cartella");
+    return Errore(e);
+}
+
+Esito CopiaDati(HANDLE in, HANDLE out) {
+    std::vector<char> buffer(kBloccoCopia);
+    for (;;) {
+        DWORD letti = 0;
+        if (!::ReadFile(in, buffer.data(), kBloccoCopia, &letti, nullptr))
+            return UltimoErrore();
+        if (letti == 0)
+            return Esito::Riuscito();
+        const Esito e = ScriviTutto(out, std::string_view(buffer.data(), letti));
+        if (!e)
+            return e;
+    }
+}
+
+// Gives the new file `h` the kept attributes and, when it was set for that file, the access
+// list of `modello`.
+Esito CopiaPermessi(HANDLE h, const std::wstring& modello, DWORD attributi) {
+    FILE_BASIC_INFO base{};
+    base.FileAttributes = (attributi & kAttributiTenuti) != 0 ? (attributi & kAttributiTenuti)
+                                                              : FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(h, FileBasicInfo, &base, sizeof(base)))
+        return UltimoErrore();
+
+    PACL dacl = nullptr;
+    unique_descrittore descrittore;
+    const DWORD r =
+        ::GetNamedSecurityInfoW(modello.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, descrittore.put());
+    if (r != ERROR_SUCCESS)
+        return Errore(r);
+    SECURITY_DESCRIPTOR_CONTROL controllo = 0;
+    DWORD revisione = 0;
+    if (!::GetSecurityDescriptorControl(descrittore.get(), &controllo, &revisione))
+        return UltimoErrore();
+    if (!DaclPropria(controllo, dacl))
+        return Esito::Riuscito();  // inherited from the folder, as the new file's is
+    const SECURITY_INFORMATION quale =
+        DACL_SECURITY_INFORMATION |
+        ((controllo & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                              : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    const DWORD s = ::SetSecurityInfo(h, SE_FILE_OBJECT, quale, nullptr, nullptr, dacl, nullptr);
+    return s == ERROR_SUCCESS ? Esito::Riuscito() : Errore(s);
 }
 
 class FileSystemWin32 final : public FileSystem {
@@ -105,51 +230,107 @@ class FileSystemWin32 final : public FileSystem {
 
     Esito ApriLettura(const std::string& percorso, std::unique_ptr<FileLettura>& file,
                       bool& assente) override {
-        HANDLE h = ::CreateFileW(PercorsoWide(percorso).c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (h == INVALID_HANDLE_VALUE) {
+        unique_hfile h(::CreateFileW(PercorsoWide(percorso).c_str(), GENERIC_READ, kCondivisione,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!h) {
             const DWORD e = ::GetLastError();
             assente = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
-            return Esito::Fallito(DescrizioneErrore(e));
+            return Errore(e);
         }
-        file = std::make_unique<LetturaWin32>(h);
+        if (::GetFileType(h.get()) != FILE_TYPE_DISK)
+            return Esito::Fallito("non \xE8 un file regolare");
+        file = std::make_unique<LetturaWin32>(std::move(h));
         return Esito::Riuscito();
     }
 
-    Esito ApriScrittura(const std::string& percorso, ModoScrittura modo,
-                        std::unique_ptr<FileScrittura>& file) override {
-        const bool tronca = modo == ModoScrittura::Tronca;
-        HANDLE h =
-            ::CreateFileW(PercorsoWide(percorso).c_str(), tronca ? GENERIC_WRITE : FILE_APPEND_DATA,
-                          FILE_SHARE_READ, nullptr, tronca ? CREATE_ALWAYS : OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return UltimoErrore();
-        file = std::make_unique<ScritturaWin32>(h);
-        return Esito::Riuscito();
-    }
-
-    bool CartellaEsiste(const std::string& percorso) override {
+    TipoVoce Tipo(const std::string& percorso) override {
         const DWORD a = ::GetFileAttributesW(PercorsoWide(percorso).c_str());
-        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (a == INVALID_FILE_ATTRIBUTES)
+            return TipoVoce::Assente;
+        return (a & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TipoVoce::Cartella : TipoVoce::File;
+    }
+
+    Esito Blocca(const std::string& percorso, std::chrono::milliseconds attesa,
+                 std::unique_ptr<Blocco>& blocco, bool& occupato) override {
+        occupato = false;
+        const std::wstring p = PercorsoWide(percorso);
+        constexpr DWORD kAccesso = GENERIC_READ | GENERIC_WRITE;
+        unique_hfile h(::CreateFileW(p.c_str(), kAccesso, kCondivisione, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        // Created only where nothing stands: never through a link to a file elsewhere.
+        for (int tentativo = 0; !h && ::GetLastError() == ERROR_FILE_NOT_FOUND && tentativo < 2;
+             ++tentativo) {
+            h.reset(::CreateFileW(p.c_str(), kAccesso, kCondivisione, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!h && NomeOccupato(::GetLastError())) {
+                h.reset(::CreateFileW(p.c_str(), kAccesso, kCondivisione, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+            }
+        }
+        if (!h)
+            return UltimoErrore();
+        const auto scadenza = std::chrono::steady_clock::now() + attesa;
+        for (;;) {
+            OVERLAPPED dove{};
+            if (::LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                             &dove)) {
+                break;
+            }
+            const DWORD e = ::GetLastError();
+            if (e != ERROR_LOCK_VIOLATION && e != ERROR_IO_PENDING)
+                return Errore(e);
+            if (std::chrono::steady_clock::now() >= scadenza) {
+                occupato = true;
+                return Errore(e);
+            }
+            ::Sleep(kPausaBloccoMs);
+        }
+        blocco = std::make_unique<BloccoWin32>(std::move(h));
+        return Esito::Riuscito();
+    }
+
+    Esito CreaNuovo(const std::string& percorso, std::unique_ptr<FileScrittura>& file) override {
+        unique_hfile h;
+        const Esito e = CreaFileNuovo(PercorsoWide(percorso), GENERIC_WRITE, h);
+        if (!e)
+            return e;
+        file = std::make_unique<ScritturaWin32>(std::move(h));
+        return Esito::Riuscito();
+    }
+
+    Esito Copia(const std::string& origine, const std::string& destinazione,
+                const std::string& sostituendo) override {
+        const std::wstring modello = PercorsoWide(sostituendo);
+        const DWORD attributi = ::GetFileAttributesW(modello.c_str());
+        const bool conModello = attributi != INVALID_FILE_ATTRIBUTES;
+        if (conModello && (attributi & FILE_ATTRIBUTE_READONLY) != 0)
+            return Esito::Fallito("il file \xE8 di sola lettura");
+        unique_hfile in(::CreateFileW(PercorsoWide(origine).c_str(), GENERIC_READ, kCondivisione,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!in)
+            return UltimoErrore();
+        const std::wstring nuovo = PercorsoWide(destinazione);
+        unique_hfile out;
+        Esito e = CreaFileNuovo(nuovo, GENERIC_WRITE | WRITE_DAC | FILE_WRITE_ATTRIBUTES, out);
+        if (!e)
+            return e;
+        if (conModello)
+            e = CopiaPermessi(out.get(), modello, attributi);
+        if (e)
+            e = CopiaDati(in.get(), out.get());
+        if (e && !::FlushFileBuffers(out.get()))
+            e = UltimoErrore();
+        if (e && !::CloseHandle(out.release()))
+            e = UltimoErrore();
+        if (!e) {
+            out.reset();
+            ::DeleteFileW(nuovo.c_str());  // the file this copy made, not a file left by another
+        }
+        return e;
     }
 
     Esito Sostituisci(const std::string& origine, const std::string& destinazione) override {
         return SostituisciFile(PercorsoWide(origine), PercorsoWide(destinazione));
-    }
-
-    Esito Copia(const std::string& origine, const std::string& destinazione) override {
-        const std::wstring a = PercorsoWide(destinazione);
-        if (!::CopyFileW(PercorsoWide(origine).c_str(), a.c_str(), FALSE))
-            return UltimoErrore();
-        unique_hfile h(::CreateFileW(a.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h || !::FlushFileBuffers(h.get()))
-            return UltimoErrore();
-        if (!::CloseHandle(h.release()))
-            return UltimoErrore();
-        return Esito::Riuscito();
     }
 
     Esito Elimina(const std::string& percorso) override {
@@ -170,7 +351,7 @@ Esito SostituisciFile(const std::wstring& origine, const std::wstring& destinazi
         }
         const DWORD e = ::GetLastError();
         if (!ErroreTemporaneo(e) || i + 1 >= tentativi)
-            return Esito::Fallito(DescrizioneErrore(e));
+            return Errore(e);
         ::Sleep(attesaMs);
     }
 }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/handles_win32.h"
+#include "store/cp1252.h"
 
 namespace velmar {
 
@@ -54,10 +55,29 @@ bool LeggiValoreRegistro(HKEY radice, std::string_view chiave, std::string_view 
     return true;
 }
 
-std::string LeggiCartellaCatalogo() {
-    std::string valore;
-    (void)LeggiValoreRegistro(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo, valore);
-    return valore;
+bool ValoreRegistroRappresentabile(HKEY radice, std::string_view chiave, std::string_view nome) {
+    const std::u16string chiave16 = Utf16Da1252(chiave);
+    const std::u16string nome16 = Utf16Da1252(nome);
+    unique_hkey k;
+    if (::RegOpenKeyExW(radice, reinterpret_cast<const wchar_t*>(chiave16.c_str()), 0, KEY_READ,
+                        k.put()) != ERROR_SUCCESS) {
+        return true;
+    }
+    const auto* nomeW = reinterpret_cast<const wchar_t*>(nome16.c_str());
+    DWORD tipo = REG_NONE;
+    DWORD dimensione = 0;
+    if (::RegQueryValueExW(k.get(), nomeW, nullptr, &tipo, nullptr, &dimensione) != ERROR_SUCCESS ||
+        tipo != REG_SZ) {
+        return true;
+    }
+    std::u16string testo(dimensione / sizeof(char16_t) + 1, u'\0');
+    dimensione = static_cast<DWORD>(testo.size() * sizeof(char16_t));
+    if (::RegQueryValueExW(k.get(), nomeW, nullptr, &tipo, reinterpret_cast<BYTE*>(testo.data()),
+                           &dimensione) != ERROR_SUCCESS) {
+        return true;
+    }
+    testo.resize(dimensione / sizeof(char16_t));
+    return Cp1252DaUtf16(testo).has_value();
 }
 
 }  // namespace velmar

@@ -22,8 +22,10 @@ inline constexpr DWORD kDimensioneValoreRegistro = 1024;
 [[nodiscard]] bool LeggiValoreRegistro(HKEY radice, std::string_view chiave, std::string_view nome,
                                        std::string& valore);
 
-// BrioQuery's Open Catalog Extensions folder ("OpenCatalogDir" of the current user), as
-// Windows-1252 text; empty when it is not set or cannot be read (the caller uses the default).
-[[nodiscard]] std::string LeggiCartellaCatalogo();
+// False when value `nome` of key `chiave` is a REG_SZ whose text holds a character that
+// Windows-1252 lacks (the ANSI read above would give an approximation of it); true otherwise,
+// also when it cannot be read.
+[[nodiscard]] bool ValoreRegistroRappresentabile(HKEY radice, std::string_view chiave,
+                                                 std::string_view nome);
 
 }  // namespace velmar

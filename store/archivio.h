@@ -15,23 +15,26 @@ namespace velmar {
 class ArchivioDitte {
   public:
     virtual ~ArchivioDitte() = default;
-    // Codes of the parameters file in file order (empty when it cannot be read).
-    [[nodiscard]] virtual ElencoCodici LeggiDitte() = 0;
-    // The company of `codice`, or the empty result.
-    [[nodiscard]] virtual RisultatoRicerca CercaDitta(std::string_view codice) = 0;
+    // Codes of the parameters file in file order; fails when the file cannot be read.
+    [[nodiscard]] virtual Esito LeggiDitte(ElencoCodici& codici) = 0;
+    // The company of `codice`, or the empty result; fails when the file cannot be read.
+    [[nodiscard]] virtual Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) = 0;
     // Saves the company of the window state and distributes the file.
     [[nodiscard]] virtual RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) = 0;
 };
 
 // A package in a folder given once, with a catalog folder given once (empty for the default).
+// Saves wait up to kAttesaBlocco for another save on the package.
 class ArchivioCartella final : public ArchivioDitte {
   public:
-    ArchivioCartella(FileSystem& fs, std::string cartellaBase, std::string valoreCatalogo)
-        : fs_(fs), base_(std::move(cartellaBase)), catalogo_(std::move(valoreCatalogo)) {}
+    ArchivioCartella(FileSystem& fs, std::string cartellaBase, ValoreCatalogo catalogo)
+        : fs_(fs), base_(std::move(cartellaBase)), catalogo_(std::move(catalogo)) {}
 
-    ElencoCodici LeggiDitte() override { return velmar::LeggiDitte(fs_, base_); }
-    RisultatoRicerca CercaDitta(std::string_view codice) override {
-        return velmar::CercaDitta(fs_, base_, codice);
+    Esito LeggiDitte(ElencoCodici& codici) override {
+        return velmar::LeggiDitte(fs_, base_, codici);
+    }
+    Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override {
+        return velmar::CercaDitta(fs_, base_, codice, ditta);
     }
     RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) override {
         return SalvaDitta(fs_, stato, catalogo_, base_);
@@ -40,7 +43,7 @@ class ArchivioCartella final : public ArchivioDitte {
   private:
     FileSystem& fs_;
     std::string base_;
-    std::string catalogo_;
+    ValoreCatalogo catalogo_;
 };
 
 }  // namespace velmar

@@ -10,16 +10,25 @@ namespace velmar {
 ArchivioPacchetto::ArchivioPacchetto(std::wstring progId) noexcept
     : componente_(std::move(progId)) {}
 
-ElencoCodici ArchivioPacchetto::LeggiDitte() {
-    return velmar::LeggiDitte(FileSystemDiSistema(), componente_.CartellaBase());
+ValoreCatalogo LeggiCartellaCatalogo() {
+    ValoreCatalogo c;
+    (void)LeggiValoreRegistro(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo,
+                              c.testo);
+    c.rappresentabile =
+        ValoreRegistroRappresentabile(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo);
+    return c;
 }
 
-RisultatoRicerca ArchivioPacchetto::CercaDitta(std::string_view codice) {
-    return velmar::CercaDitta(FileSystemDiSistema(), componente_.CartellaBase(), codice);
+Esito ArchivioPacchetto::LeggiDitte(ElencoCodici& codici) {
+    return velmar::LeggiDitte(FileSystemDiSistema(), componente_.CartellaBase(), codici);
+}
+
+Esito ArchivioPacchetto::CercaDitta(std::string_view codice, RisultatoRicerca& ditta) {
+    return velmar::CercaDitta(FileSystemDiSistema(), componente_.CartellaBase(), codice, ditta);
 }
 
 RisultatoSalvataggio ArchivioPacchetto::ScriviFile(const StatoFinestra& stato) {
-    const std::string catalogo = LeggiCartellaCatalogo();
+    const ValoreCatalogo catalogo = LeggiCartellaCatalogo();
     CartellaComponente base = componente_.ChiediCartella();
     const bool disponibile = base.stato == StatoCartella::Disponibile;
     RisultatoSalvataggio r =

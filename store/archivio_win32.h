@@ -12,13 +12,17 @@
 
 namespace velmar {
 
+// BrioQuery's Open Catalog Extensions folder ("OpenCatalogDir" of the current user); empty when
+// it is not set or cannot be read (the save then uses the default).
+[[nodiscard]] ValoreCatalogo LeggiCartellaCatalogo();
+
 class ArchivioPacchetto final : public ArchivioDitte {
   public:
     // `progId` names the application-folder component (another one only in tests).
     explicit ArchivioPacchetto(std::wstring progId = kProgIdPercorsi) noexcept;
 
-    ElencoCodici LeggiDitte() override;
-    RisultatoRicerca CercaDitta(std::string_view codice) override;
+    Esito LeggiDitte(ElencoCodici& codici) override;
+    Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override;
     RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) override;
 
   private:

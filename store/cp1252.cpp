@@ -112,4 +112,23 @@ std::optional<std::string> Cp1252DaUtf8(std::string_view testo) {
     return out;
 }
 
+std::string TestoVisibile(std::string_view testo) {
+    constexpr char kCifre[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(testo.size());
+    for (const char b : testo) {
+        const auto c = static_cast<unsigned char>(b);
+        const bool controllo = (c < 0x20 && c != '\t') || c == 0x7F ||
+                               (c >= 0x80 && c < 0xA0 && CarattereDaByte(c) == c);
+        if (!controllo) {
+            out += b;
+            continue;
+        }
+        out += "\\x";
+        out += kCifre[c >> 4];
+        out += kCifre[c & 0xF];
+    }
+    return out;
+}
+
 }  // namespace velmar

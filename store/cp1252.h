@@ -20,4 +20,9 @@ namespace velmar {
 // UTF-8 to Windows-1252; nothing for a character without a byte or for malformed UTF-8.
 [[nodiscard]] std::optional<std::string> Cp1252DaUtf8(std::string_view testo);
 
+// The text with every control character but the tab shown as a visible escape, for a terminal
+// or a message: the bytes below 0x20, 0x7F, and the five bytes Windows-1252 leaves undefined.
+// "a\x1B[2Jb\tc" -> "a\\x1B[2Jb\tc" (the escape byte as the four characters \x1B).
+[[nodiscard]] std::string TestoVisibile(std::string_view testo);
+
 }  // namespace velmar

@@ -75,35 +75,41 @@ std::string PercorsoIn(const FileSystem& fs, std::string_view cartella, std::str
 
 namespace {
 
-bool CartellaUsabile(const FileSystem& fs, std::string_view cartella) {
-    return !cartella.empty() && fs.PercorsoAssoluto(cartella);
+// Reads the parameters file of `cartellaBase` in blocks of whole lines into fn. A missing file
+// is read as an empty one.
+template <class Fn>
+Esito LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Fn&& fn) {
+    if (cartellaBase.empty())
+        return Esito::Fallito("cartella del pacchetto non disponibile");
+    if (!fs.PercorsoAssoluto(cartellaBase)) {
+        return Esito::Fallito(std::string(cartellaBase) +
+                              ": la cartella del pacchetto non \xE8 un percorso completo");
+    }
+    const std::string percorso = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
+    bool assente = false;
+    const Esito e = LeggiBlocchiFile(fs, percorso, assente, fn);
+    if (!e && !assente)
+        return Esito::Fallito(percorso + ": " + e.errore);
+    return Esito::Riuscito();
 }
 
 }  // namespace
 
-ElencoCodici LeggiDitte(FileSystem& fs, std::string_view cartellaBase) {
+Esito LeggiDitte(FileSystem& fs, std::string_view cartellaBase, ElencoCodici& codici) {
     RaccoltaCodici raccolta;
-    if (!CartellaUsabile(fs, cartellaBase))
-        return {};
-    bool assente = false;
-    const Esito e = LeggiBlocchiFile(fs, PercorsoIn(fs, cartellaBase, kNomeFileParametri), assente,
-                                     [&](std::string_view blocco) { raccolta.Blocco(blocco); });
-    if (!e)
-        return {};
-    return std::move(raccolta.Codici());
+    const Esito e =
+        LeggiParametri(fs, cartellaBase, [&](std::string_view blocco) { raccolta.Blocco(blocco); });
+    codici = e ? std::move(raccolta.Codici()) : ElencoCodici();
+    return e;
 }
 
-RisultatoRicerca CercaDitta(FileSystem& fs, std::string_view cartellaBase,
-                            std::string_view codice) {
+Esito CercaDitta(FileSystem& fs, std::string_view cartellaBase, std::string_view codice,
+                 RisultatoRicerca& ditta) {
     RicercaDitta ricerca(codice);
-    if (!CartellaUsabile(fs, cartellaBase))
-        return {};
-    bool assente = false;
-    const Esito e = LeggiBlocchiFile(fs, PercorsoIn(fs, cartellaBase, kNomeFileParametri), assente,
-                                     [&](std::string_view blocco) { ricerca.Blocco(blocco); });
-    if (!e)
-        return {};
-    return std::move(ricerca.Risultato());
+    const Esito e =
+        LeggiParametri(fs, cartellaBase, [&](std::string_view blocco) { ricerca.Blocco(blocco); });
+    ditta = e ? std::move(ricerca.Risultato()) : RisultatoRicerca();
+    return e;
 }
 
 ElencoCodici CodiciDaTesto(std::string_view testo) {

@@ -68,14 +68,17 @@ template <class Fn>
     return LeggiBlocchi(*file, fn);
 }
 
-// Codes of the parameters file in `cartellaBase`, in file order, duplicates and empty codes
-// kept. A missing, unreadable or unavailable (empty or relative folder) file gives no codes.
-[[nodiscard]] ElencoCodici LeggiDitte(FileSystem& fs, std::string_view cartellaBase);
+// Codes of the parameters file in `cartellaBase` into `codici`, in file order, duplicates and
+// empty codes kept. A missing file has no codes. Fails, with no codes, when the folder is
+// unavailable (empty or relative) or the file exists but cannot be read; the failure names
+// the file and the reason.
+[[nodiscard]] Esito LeggiDitte(FileSystem& fs, std::string_view cartellaBase, ElencoCodici& codici);
 
-// Lookup of `codice` (exact, case-sensitive) in the parameters file of `cartellaBase`.
-// No match, or a file that cannot be read, gives the empty result.
-[[nodiscard]] RisultatoRicerca CercaDitta(FileSystem& fs, std::string_view cartellaBase,
-                                          std::string_view codice);
+// Lookup of `codice` (exact, case-sensitive) in the parameters file of `cartellaBase` into
+// `ditta`; no match, or a missing file, gives the empty result. Fails as LeggiDitte does, with
+// the empty result.
+[[nodiscard]] Esito CercaDitta(FileSystem& fs, std::string_view cartellaBase,
+                               std::string_view codice, RisultatoRicerca& ditta);
 
 // The same two over a whole text, for tests and fuzzing.
 [[nodiscard]] ElencoCodici CodiciDaTesto(std::string_view testo);

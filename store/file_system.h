@@ -3,6 +3,7 @@
 // Paths are Windows-1252 byte strings; each implementation converts them for its system.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -35,7 +36,15 @@ class FileScrittura {
     [[nodiscard]] virtual Esito Chiudi() = 0;
 };
 
-enum class ModoScrittura { Tronca, Aggiungi };
+// A lock held on a package: released when destroyed, and by the system when the process ends,
+// however it ends.
+class Blocco {
+  public:
+    virtual ~Blocco() = default;
+};
+
+// What a name stands for, following links.
+enum class TipoVoce { Assente, File, Cartella, Altro };
 
 class FileSystem {
   public:
@@ -46,23 +55,37 @@ class FileSystem {
     // True for a complete path ("C:\x", "\\server\share" on Windows; "/x" on POSIX).
     [[nodiscard]] virtual bool PercorsoAssoluto(std::string_view percorso) const noexcept = 0;
 
-    // Opens a file for reading. `assente` is set when the file (or its folder) does not exist;
-    // the result is then a failure too.
+    // Opens a regular file for reading; anything else (a folder, a pipe, a device) fails at
+    // once, without waiting on it. `assente` is set when the file (or its folder) does not
+    // exist; the result is then a failure too.
     [[nodiscard]] virtual Esito ApriLettura(const std::string& percorso,
                                             std::unique_ptr<FileLettura>& file, bool& assente) = 0;
-    // Opens a file for writing, creating it when absent.
-    [[nodiscard]] virtual Esito ApriScrittura(const std::string& percorso, ModoScrittura modo,
-                                              std::unique_ptr<FileScrittura>& file) = 0;
-    [[nodiscard]] virtual bool CartellaEsiste(const std::string& percorso) = 0;
+    [[nodiscard]] virtual TipoVoce Tipo(const std::string& percorso) = 0;
+
+    // Takes the exclusive lock of the file `percorso` (created empty when absent, never written),
+    // waiting up to `attesa` for another holder, in this process or any other, here or on
+    // another machine sharing the folder. `occupato` tells a failure because it stayed held.
+    [[nodiscard]] virtual Esito Blocca(const std::string& percorso,
+                                       std::chrono::milliseconds attesa,
+                                       std::unique_ptr<Blocco>& blocco, bool& occupato) = 0;
+
+    // Makes a new empty file at `percorso` and opens it for writing. Whatever stands at the
+    // name (a file, a leftover, a link) is cleared first without ever following a link: a file
+    // a link points to is never opened, moved or deleted. Fails when a folder stands there.
+    [[nodiscard]] virtual Esito CreaNuovo(const std::string& percorso,
+                                          std::unique_ptr<FileScrittura>& file) = 0;
+    // Makes `destinazione` afresh as CreaNuovo does, copies the bytes of `origine` into it and
+    // forces it onto the disk. It takes the permissions of `sostituendo`, the file it is meant
+    // to replace, when that exists; a read-only `sostituendo` is refused before anything is
+    // written. On failure the file it made is removed again.
+    [[nodiscard]] virtual Esito Copia(const std::string& origine, const std::string& destinazione,
+                                      const std::string& sostituendo) = 0;
     // Puts `origine` in the place of `destinazione` in one step: at every instant the
-    // destination is either its old content or the whole new one. `origine` is gone afterwards.
+    // destination is either its old content or the whole new one. A link at `destinazione` is
+    // replaced itself, never followed. `origine` is gone afterwards.
     [[nodiscard]] virtual Esito Sostituisci(const std::string& origine,
                                             const std::string& destinazione) = 0;
     [[nodiscard]] virtual Esito Elimina(const std::string& percorso) = 0;
-    // Copies the bytes of `origine` into `destinazione` (created, or emptied first) and forces
-    // the copy onto the disk. On failure the destination may hold part of the bytes.
-    [[nodiscard]] virtual Esito Copia(const std::string& origine,
-                                      const std::string& destinazione) = 0;
 };
 
 // The file system of the machine the program runs on.

@@ -2,7 +2,9 @@
 #include "store/salvataggio.h"
 
 #include <memory>
+#include <optional>
 
+#include "store/cp1252.h"
 #include "store/ditte.h"
 #include "store/righe.h"
 
@@ -81,14 +83,17 @@ Esito FallitoCon(const char* passo, const Esito& e) {
     return Esito::Fallito(std::string(passo) + ": " + e.errore);
 }
 
-// Writes `scrivi` into a new file at `percorso` and closes it. Not forced onto the disk: the
+// Writes `scrivi` into a new file at `percorso` and closes it; `creato` tells whether the file
+// was made, so that only a file of this save is ever removed. Not forced onto the disk: the
 // work file is only copied by this save, and each copy is.
 template <class Scrivi>
-Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, Scrivi&& scrivi) {
+Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, bool& creato,
+                         Scrivi&& scrivi) {
     std::unique_ptr<FileScrittura> file;
-    Esito e = fs.ApriScrittura(percorso, ModoScrittura::Tronca, file);
+    Esito e = fs.CreaNuovo(percorso, file);
+    creato = static_cast<bool>(e);
     if (!e)
-        return FallitoCon("apertura in scrittura", e);
+        return FallitoCon("creazione", e);
     ScritturaBufferizzata out(*file);
     e = scrivi(out);
     if (e) {
@@ -106,17 +111,34 @@ Esito ScriviFileCompleto(FileSystem& fs, const std::string& percorso, Scrivi&& s
 Esito MettiAlPosto(FileSystem& fs, const std::string& origine, std::string_view cartella,
                    const std::string& destinazione) {
     const std::string temporaneo = PercorsoIn(fs, cartella, kNomeCopiaTemporanea);
-    Esito e = fs.Copia(origine, temporaneo);
-    if (!e) {
-        e = FallitoCon("copia", e);
-    } else {
-        e = fs.Sostituisci(temporaneo, destinazione);
-        if (!e)
-            e = FallitoCon("sostituzione", e);
-    }
+    Esito e = fs.Copia(origine, temporaneo, destinazione);
     if (!e)
+        return FallitoCon("copia", e);
+    e = fs.Sostituisci(temporaneo, destinazione);
+    if (!e) {
         (void)fs.Elimina(temporaneo);
+        return FallitoCon("sostituzione", e);
+    }
     return e;
+}
+
+// Why a catalog folder cannot go into a record, or nothing when it can.
+std::optional<std::string> CatalogoNonAmmesso(const ValoreCatalogo& c) {
+    if (!c.rappresentabile) {
+        const std::string nome = c.testo.empty() ? "" : " '" + TestoVisibile(c.testo) + "'";
+        return "La cartella del catalogo" + nome + " contiene caratteri che Windows-1252 non ha";
+    }
+    if (c.testo.find_first_of(";\r\n") != std::string::npos) {
+        return "La cartella del catalogo '" + TestoVisibile(c.testo) +
+               "' contiene caratteri non ammessi (';' o un a capo)";
+    }
+    return std::nullopt;
+}
+
+std::string MotivoOccupato(std::string_view cartellaBase, std::chrono::milliseconds attesa) {
+    return "Un altro salvataggio \xE8 in corso nella cartella " + std::string(cartellaBase) +
+           ": dopo " + std::to_string((attesa.count() + 999) / 1000) +
+           " secondi di attesa non \xE8 stato scritto nulla. Riprova pi\xF9 tardi";
 }
 
 }  // namespace
@@ -132,10 +154,15 @@ std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
 }
 
 RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
-                                std::string_view valoreCatalogo, std::string_view cartellaBase) {
+                                const ValoreCatalogo& catalogo, std::string_view cartellaBase,
+                                std::chrono::milliseconds attesa) {
     RisultatoSalvataggio r;
     r.esito = EsitoSalvataggio::NonSalvato;
-    const std::string record = ComponiRecord(stato, CartellaCatalogo(valoreCatalogo));
+    if (auto motivo = CatalogoNonAmmesso(catalogo)) {
+        r.errori.push_back({"", std::move(*motivo)});
+        return r;
+    }
+    const std::string record = ComponiRecord(stato, CartellaCatalogo(catalogo.testo));
 
     if (cartellaBase.empty()) {
         r.errori.push_back({"", "cartella del pacchetto non disponibile"});
@@ -147,50 +174,84 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
         return r;
     }
 
-    const std::string lavoro = PercorsoIn(fs, cartellaBase, kNomeFileLavoro);
-    const std::string parametri = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
-
-    // The work file exists from here on, even if the save stops for lack of area folders.
+    // From here to the last copy, no other save runs on this package.
+    std::unique_ptr<Blocco> blocco;
     {
-        std::unique_ptr<FileScrittura> file;
-        Esito e = fs.ApriScrittura(lavoro, ModoScrittura::Aggiungi, file);
-        if (e)
-            e = file->Chiudi();
+        const std::string fileBlocco = PercorsoIn(fs, cartellaBase, kNomeFileBlocco);
+        bool occupato = false;
+        const Esito e = fs.Blocca(fileBlocco, attesa, blocco, occupato);
         if (!e) {
-            r.errori.push_back({lavoro, FallitoCon("apertura in scrittura", e).errore});
+            r.errori.push_back(
+                occupato ? PercorsoNonAggiornato{"", MotivoOccupato(cartellaBase, attesa)}
+                         : PercorsoNonAggiornato{fileBlocco, FallitoCon("blocco", e).errore});
             return r;
         }
     }
 
+    const std::string lavoro = PercorsoIn(fs, cartellaBase, kNomeFileLavoro);
+    const std::string parametri = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
+
     std::vector<std::string> aree;
     for (std::string_view area : kCartelleAree) {
         std::string cartella = PercorsoIn(fs, cartellaBase, area);
-        if (fs.CartellaEsiste(cartella))
+        if (fs.Tipo(cartella) == TipoVoce::Cartella)
             aree.push_back(std::move(cartella));
     }
     if (aree.empty()) {
+        // The work file is left as it was, created empty when absent.
+        std::unique_ptr<FileScrittura> file;
+        if (fs.Tipo(lavoro) == TipoVoce::Assente && fs.CreaNuovo(lavoro, file))
+            (void)file->Chiudi();
         r.esito = EsitoSalvataggio::NessunaArea;
         return r;
     }
 
-    // Rebuild the parameters file into the work file, emptied first.
+    std::unique_ptr<FileLettura> letto;
+    bool assente = false;
+    if (Esito e = fs.ApriLettura(parametri, letto, assente); !e && !assente) {
+        r.errori.push_back({parametri, FallitoCon("lettura", e).errore});
+        return r;
+    }
+    if (assente) {
+        // Copies in the areas but none in the base folder: a save stopped half way, or a file
+        // deleted by hand. Rebuilding from nothing would drop every company they hold.
+        std::string copie;
+        for (const std::string& area : aree) {
+            const std::string copia = PercorsoIn(fs, area, kNomeFileParametri);
+            if (fs.Tipo(copia) != TipoVoce::Assente)
+                copie.append(copie.empty() ? "" : ", ").append(copia);
+        }
+        if (!copie.empty()) {
+            r.errori.push_back(
+                {parametri, "il file manca, ma ne esistono copie nelle aree: " + copie +
+                                ". Non \xE8 stato scritto nulla: rimetti una delle copie al suo "
+                                "posto e riprova"});
+            return r;
+        }
+    }
+
+    // Rebuild the parameters file into the work file, made afresh.
     bool letturaFallita = false;
-    Esito e = ScriviFileCompleto(fs, lavoro, [&](ScritturaBufferizzata& out) {
+    bool creato = false;
+    Esito e = ScriviFileCompleto(fs, lavoro, creato, [&](ScritturaBufferizzata& out) {
         CopiaConSostituzione copia(stato.CodiceDitta, record);
-        bool assente = false;
-        Esito l = LeggiBlocchiFile(fs, parametri, assente, [&](std::string_view blocco) {
-            PerOgniRiga(blocco, [&](std::string_view riga) { copia.Riga(riga, out); });
-        });
-        if (!l && !assente) {
-            letturaFallita = true;
-            return FallitoCon("lettura", l);
+        if (letto) {
+            Esito l = LeggiBlocchi(*letto, [&](std::string_view blocco) {
+                PerOgniRiga(blocco, [&](std::string_view riga) { copia.Riga(riga, out); });
+            });
+            if (!l) {
+                letturaFallita = true;
+                return FallitoCon("lettura", l);
+            }
         }
         copia.Chiudi(out);
         return Esito::Riuscito();
     });
+    letto.reset();
     if (!e) {
         r.errori.push_back({letturaFallita ? parametri : lavoro, e.errore});
-        (void)fs.Elimina(lavoro);
+        if (creato)
+            (void)fs.Elimina(lavoro);
         return r;
     }
 

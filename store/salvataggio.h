@@ -1,10 +1,12 @@
 // Saving one company: the parameters file is rebuilt through the work file with the company's
 // lines replaced (or the record appended), then put in place in the base folder and in every
 // area folder that exists. No target is ever deleted: each is replaced in one step by a
-// complete, flushed copy, so it always holds either its old or its new content.
+// complete, flushed copy, so it always holds either its old or its new content. One save at a
+// time runs on a package: each holds the package's lock from its first read to its last copy.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +18,10 @@ namespace velmar {
 
 inline constexpr std::string_view kNomeFileLavoro = "BRIO_PARAMS.dep";
 inline constexpr std::string_view kNomeCopiaTemporanea = "BRIO_PARAMS.new";
+// Empty; locked by the save that runs, never written.
+inline constexpr std::string_view kNomeFileBlocco = "BRIO_PARAMS.lck";
+// How long a save waits for another one to end before it gives up.
+inline constexpr std::chrono::milliseconds kAttesaBlocco = std::chrono::seconds(30);
 inline constexpr std::array<std::string_view, 3> kCartelleAree = {"CONTABILITA", "COMMERCIALE",
                                                                   "SCHEDULATORE"};
 
@@ -29,6 +35,16 @@ enum class EsitoSalvataggio {
 struct PercorsoNonAggiornato {
     std::string percorso;
     std::string motivo;
+};
+
+// The catalog folder as read from the registry or given as an option, in Windows-1252; empty for
+// the default folder. `rappresentabile` is false when it held characters that Windows-1252
+// lacks: `testo` then shows them as '?', for the message only.
+struct ValoreCatalogo {
+    std::string testo;
+    bool rappresentabile = true;
+
+    bool operator==(const ValoreCatalogo&) const = default;
 };
 
 struct RisultatoSalvataggio {
@@ -47,10 +63,13 @@ struct RisultatoSalvataggio {
                                              std::string_view record);
 
 // Saves `stato` into the package in `cartellaBase` (an absolute folder; empty means the folder
-// is unavailable). `valoreCatalogo` is the catalog folder as read from the registry (empty for
-// the default). Shows nothing and ends nothing: the caller reports the result.
+// is unavailable), waiting up to `attesa` for a save that holds the package. Writes nothing when
+// the catalog folder cannot be stored in a record, when the package stays held, when the
+// parameters file cannot be read, or when it is missing while area copies of it exist.
+// Shows nothing and ends nothing: the caller reports the result.
 [[nodiscard]] RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
-                                              std::string_view valoreCatalogo,
-                                              std::string_view cartellaBase);
+                                              const ValoreCatalogo& catalogo,
+                                              std::string_view cartellaBase,
+                                              std::chrono::milliseconds attesa = kAttesaBlocco);
 
 }  // namespace velmar

@@ -575,7 +575,10 @@ void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
 
 void FormSetupVelmar::CaricaDitte() {
     const HWND combo = controlli_[kCombo];
-    for (const std::string_view codice : archivio_.LeggiDitte()) {
+    // A file that cannot be read lists no codes, as a missing one; a save refuses it.
+    ElencoCodici codici;
+    (void)archivio_.LeggiDitte(codici);
+    for (const std::string_view codice : codici) {
         const std::u16string testo = Utf16Da1252(codice);
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(testo)));
     }
@@ -585,7 +588,9 @@ void FormSetupVelmar::CaricaDitte() {
 // A code with a character Windows-1252 lacks is in no line of the file: it finds nothing.
 void FormSetupVelmar::CercaDitta(std::u16string_view codice) {
     const std::optional<std::string> codice1252 = Cp1252DaUtf16(codice);
-    const RisultatoRicerca r = codice1252 ? archivio_.CercaDitta(*codice1252) : RisultatoRicerca{};
+    RisultatoRicerca r;
+    if (codice1252)
+        (void)archivio_.CercaDitta(*codice1252, r);  // a file that cannot be read finds nothing
     const std::u16string descrizione = Utf16Da1252(r.descrizione);
     const std::u16string macchina = Utf16Da1252(r.macchina);
     ::SetWindowTextW(controlli_[kDescrizione], W(descrizione));
@@ -615,7 +620,10 @@ void FormSetupVelmar::Conferma() {
         return;
     }
 
+    // The save may wait for another one on the same package.
+    const HCURSOR cursore = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     const RisultatoSalvataggio salvataggio = archivio_.ScriviFile(stato_);
+    ::SetCursor(cursore);
     if (salvataggio.esito == EsitoSalvataggio::NessunaArea) {
         Avvisa(kMsgNessunaArea);
         Termina();

@@ -49,7 +49,8 @@ class Console : public testing::Test {
                 errore = erroreFabbrica;
                 return nullptr;
             }
-            return std::make_unique<ArchivioCartella>(fs, kBase, o.catalogo.value_or(""));
+            return std::make_unique<ArchivioCartella>(fs, kBase,
+                                                      o.catalogo.value_or(ValoreCatalogo{}));
         };
         return EseguiComando(voci, uscita, errori, fabbrica, sistema);
     }
@@ -68,12 +69,12 @@ class ArchivioFisso final : public ArchivioDitte {
   public:
     explicit ArchivioFisso(RisultatoSalvataggio r, bool lancia = false)
         : r_(std::move(r)), lancia_(lancia) {}
-    ElencoCodici LeggiDitte() override {
+    Esito LeggiDitte(ElencoCodici&) override {
         if (lancia_)
             throw std::runtime_error("guasto");
         return {};
     }
-    RisultatoRicerca CercaDitta(std::string_view) override { return {}; }
+    Esito CercaDitta(std::string_view, RisultatoRicerca&) override { return {}; }
     RisultatoSalvataggio ScriviFile(const StatoFinestra&) override { return r_; }
 
   private:
@@ -110,8 +111,6 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
          "Valore non ammesso per '--server': (caratteri non ammessi) (usa nt o linux)"},
         {{"elenco", "--base", kNonRappresentabile},
          "La cartella di '--base' contiene caratteri non ammessi"},
-        {{"elenco", "--catalogo", kNonRappresentabile},
-         "La cartella di '--catalogo' contiene caratteri non ammessi"},
         {{"elenco", "--", "--help"}, "Argomento in pi\xF9: '--help'"},
     };
     for (const Caso& c : casi) {
@@ -137,7 +136,7 @@ TEST_F(Console, BaseFolderIsRequiredOnLinuxOnly) {
     EXPECT_EQ(Esegui({"--base=/srv/v", "elenco", "--catalogo", ""}, SistemaConsole::Linux),
               StatoUscita::Riuscito);
     EXPECT_EQ(opzioni.base, "/srv/v");
-    EXPECT_EQ(opzioni.catalogo, "");
+    EXPECT_EQ(opzioni.catalogo, ValoreCatalogo{});
 }
 
 TEST_F(Console, HelpWinsAnywhereBeforeTheEndOfOptionsAndListsEveryExitStatus) {
@@ -433,6 +432,60 @@ TEST_F(Console, ArgumentsThatUtf8CannotGiveInWindows1252AreRejectedAsEntries) {
     EXPECT_EQ(voci[2].testo, "\xE8");
 }
 
+TEST_F(Console, AnUnreadableParametersFileIsAnErrorNotAnEmptyPackage) {
+    fs.file[kParametri] = "A;c;x;x;x;001;m;\r\n";
+    fs.illeggibili.insert(kParametri);
+    for (const auto& argomenti : std::vector<std::vector<std::optional<std::string>>>{
+             {"elenco"}, {"elenco", "--json"}, {"mostra", "001"}}) {
+        EXPECT_EQ(Esegui(argomenti), StatoUscita::ParametriIlleggibili);
+        EXPECT_EQ(errori.str(),
+                  "Il file dei parametri non si pu\xF2 leggere: C:\\P\\BRIO_PARAMS.txt: errore "
+                  "simulato\n");
+        EXPECT_EQ(uscita.str(), "");
+    }
+}
+
+TEST_F(Console, PlainTextShowsControlBytesAsEscapesAndJsonKeepsThem) {
+    fs.file[kParametri] =
+        "D\x1B[2J\x07;c;db2admin;x;db2admin;0\x1B"
+        "1;h\x9D\t;\r\n";
+    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "0\\x1B1\n");
+    EXPECT_EQ(Esegui({"mostra",
+                      "0\x1B"
+                      "1"}),
+              StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "Codice Ditta: 0\\x1B1\nDescrizione Ditta: D\\x1B[2J\\x07\nServer DB2: NT\n"
+              "IP Macchina Unix: h\\x9D\t\n");
+    EXPECT_EQ(Esegui({"mostra",
+                      "0\x1B"
+                      "1",
+                      "--json"}),
+              StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "{\"codice\":\"0\\u001b1\",\"descrizione\":\"D\\u001b[2J\\u0007\","
+              "\"server\":\"nt\",\"macchina\":\"h\x9D\\t\"}\n");
+}
+
+TEST_F(Console, ACatalogFolderThatCannotGoIntoARecordFailsTheSave) {
+    fs.file[kParametri] = "Uno;c;x;x;x;001;m;\r\n";
+    const auto prima = fs.file;
+    const std::pair<std::optional<std::string>, std::string> casi[] = {
+        {"C:\\a;b", "La cartella del catalogo 'C:\\a;b' contiene caratteri non ammessi"},
+        {kNonRappresentabile,
+         "La cartella del catalogo contiene caratteri che Windows-1252 non ha"},
+    };
+    for (const auto& [catalogo, motivo] : casi) {
+        EXPECT_EQ(Esegui({"salva", "--codice", "2", "--descrizione", "d", "--server", "nt",
+                          "--macchina", "m", "--catalogo", catalogo}),
+                  StatoUscita::SalvataggioNonRiuscito);
+        EXPECT_EQ(errori.str().rfind("Salvataggio non riuscito.\n" + motivo, 0), 0u)
+            << errori.str();
+        EXPECT_EQ(fs.file, prima);
+    }
+}
+
 TEST(StringaJson, EscapesQuotesBackslashesAndControlCharactersOnly) {
     struct Caso {
         std::string testo;
@@ -468,11 +521,13 @@ TEST(CreaArchivioCartella, NeedsAnExistingCompleteFolderAndDropsFinalSeparators)
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.base);
         std::string errore;
-        const auto a = CreaArchivioCartella(fs, c.base, "", errore);
+        const auto a = CreaArchivioCartella(fs, c.base, {}, errore);
         EXPECT_EQ(errore, c.errore);
         EXPECT_EQ(a == nullptr, !c.errore.empty());
         if (a) {
-            EXPECT_EQ(a->LeggiDitte(), std::vector<std::string>{"007"});
+            ElencoCodici codici;
+            EXPECT_TRUE(a->LeggiDitte(codici));
+            EXPECT_EQ(codici, std::vector<std::string>{"007"});
         }
     }
 }

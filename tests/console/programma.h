@@ -1,22 +1,19 @@
 // Runs the built SetupVelmarCmd as a child process with its output sent to files, and gives its
-// exit status and both outputs. Arguments are UTF-8 here: the POSIX child gets them as they
-// are, the Windows child as UTF-16 on its command line.
+// exit status and both outputs.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/processo.h"
+
 namespace velmar::test {
 
-struct EsitoProgramma {
-    int stato = -1;
-    std::string uscita;  // standard output, as written (UTF-8 when redirected)
-    std::string errori;  // standard error
-};
-
-// Runs the program with `argomenti`, its outputs going to files in `cartella`.
-EsitoProgramma EseguiProgramma(const std::vector<std::string>& argomenti,
-                               const std::filesystem::path& cartella);
+// Runs the program with `argomenti` (UTF-8), its outputs going to files in `cartella`.
+inline EsitoProgramma EseguiProgramma(const std::vector<std::string>& argomenti,
+                                      const std::filesystem::path& cartella) {
+    return EseguiProgramma(VELMAR_CONSOLE_EXE, argomenti, cartella);
+}
 
 }  // namespace velmar::test

@@ -67,18 +67,20 @@ TEST(SalvataggioWin32, ALockedAreaCopyIsReportedAndTheOthersAreUpdated) {
         base.Crea(a);
     const auto bloccato = base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.txt";
     test::ScriviTesto(bloccato, "vecchio\r\n");
+    test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.txt", "vecchio\r\n");
     unique_hfile aperto = TieniAperto(bloccato);
     ASSERT_TRUE(aperto);
 
     const StatoFinestra s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
-    const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), s, "C:\\Cat", base.Testo());
+    const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), s, {"C:\\Cat"}, base.Testo());
     aperto.reset();
 
     EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
     ASSERT_EQ(r.errori.size(), 1u);
     EXPECT_EQ(r.errori[0].percorso, bloccato.string());
     EXPECT_EQ(test::LeggiTesto(bloccato), "vecchio\r\n");
-    const std::string nuovo = "D;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;M;\r\n";
+    const std::string nuovo =
+        "vecchio\r\nD;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;M;\r\n";
     EXPECT_EQ(test::LeggiTesto(base.Percorso() / "BRIO_PARAMS.txt"), nuovo);
     EXPECT_EQ(test::LeggiTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt"), nuovo);
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.new"));
@@ -92,10 +94,69 @@ TEST(SalvataggioWin32, FolderNamesInWindows1252AreTheSystemsNames) {
     std::filesystem::create_directories(cartella / L"SCHEDULATORE");
 
     const StatoFinestra s{"7", "Caff\xE8", "M", "db2inst1", "db2inst1", "db2inst1"};
-    ASSERT_EQ(SalvaDitta(FileSystemDiSistema(), s, "", base).esito, EsitoSalvataggio::Salvato);
+    ASSERT_EQ(SalvaDitta(FileSystemDiSistema(), s, {}, base).esito, EsitoSalvataggio::Salvato);
     EXPECT_TRUE(std::filesystem::exists(cartella / L"SCHEDULATORE" / L"BRIO_PARAMS.txt"));
-    EXPECT_EQ(LeggiDitte(FileSystemDiSistema(), base), std::vector<std::string>{"7"});
-    EXPECT_EQ(CercaDitta(FileSystemDiSistema(), base, "7").descrizione, "Caff\xE8");
+    ElencoCodici codici;
+    ASSERT_TRUE(LeggiDitte(FileSystemDiSistema(), base, codici));
+    EXPECT_EQ(codici, std::vector<std::string>{"7"});
+    RisultatoRicerca ditta;
+    ASSERT_TRUE(CercaDitta(FileSystemDiSistema(), base, "7", ditta));
+    EXPECT_EQ(ditta.descrizione, "Caff\xE8");
+}
+
+TEST(SalvataggioWin32, KeepsAttributesRefusesReadOnlyCopiesAndReplacesLeftovers) {
+    test::CartellaTemporanea base;
+    for (const char* a : {"CONTABILITA", "COMMERCIALE"})
+        base.Crea(a);
+    const auto nascosto = base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt";
+    const auto solaLettura = base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.txt";
+    for (const auto& p : {base.Percorso() / "BRIO_PARAMS.txt", nascosto, solaLettura})
+        test::ScriviTesto(p, "vecchio\r\n");
+    ASSERT_TRUE(::SetFileAttributesW(nascosto.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(::SetFileAttributesW(solaLettura.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+    // Leftovers of a save that was stopped: taken over, not appended to.
+    test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.dep", "avanzo\r\n");
+    test::ScriviTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new", "avanzo\r\n");
+
+    const StatoFinestra s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
+    const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), s, {"C:\\Cat"}, base.Testo());
+    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].percorso, solaLettura.string());
+    EXPECT_NE(r.errori[0].motivo.find("sola lettura"), std::string::npos) << r.errori[0].motivo;
+    EXPECT_EQ(test::LeggiTesto(solaLettura), "vecchio\r\n");
+    const std::string nuovo =
+        "vecchio\r\nD;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;M;\r\n";
+    EXPECT_EQ(test::LeggiTesto(nascosto), nuovo);
+    EXPECT_NE(::GetFileAttributesW(nascosto.wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.dep"));
+    EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new"));
+    ::SetFileAttributesW(solaLettura.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// An access list with one entry for everyone, carrying `flagVoce`.
+std::vector<unsigned char> Acl(BYTE flagVoce) {
+    std::vector<unsigned char> sid(SECURITY_MAX_SID_SIZE);
+    DWORD dimensione = static_cast<DWORD>(sid.size());
+    EXPECT_TRUE(::CreateWellKnownSid(WinWorldSid, nullptr, sid.data(), &dimensione));
+    std::vector<unsigned char> acl(256);
+    auto* p = reinterpret_cast<ACL*>(acl.data());
+    EXPECT_TRUE(::InitializeAcl(p, static_cast<DWORD>(acl.size()), ACL_REVISION));
+    EXPECT_TRUE(::AddAccessAllowedAceEx(p, ACL_REVISION, flagVoce, FILE_GENERIC_READ, sid.data()));
+    return acl;
+}
+
+TEST(DaclPropria, OnlyAListSetForTheFileIsCopiedToItsReplacement) {
+    const auto ereditata = Acl(INHERITED_ACE);
+    const auto propria = Acl(0);
+    const auto* e = reinterpret_cast<const ACL*>(ereditata.data());
+    const auto* p = reinterpret_cast<const ACL*>(propria.data());
+    EXPECT_FALSE(DaclPropria(SE_DACL_AUTO_INHERITED, nullptr));
+    EXPECT_FALSE(DaclPropria(SE_DACL_AUTO_INHERITED, e));
+    EXPECT_TRUE(DaclPropria(SE_DACL_AUTO_INHERITED, p));
+    EXPECT_TRUE(DaclPropria(SE_DACL_AUTO_INHERITED | SE_DACL_PROTECTED, e));
+    // No sign of inheritance at all (FAT, Wine): nothing to copy.
+    EXPECT_FALSE(DaclPropria(0, p));
 }
 
 TEST(DescrizioneErrore, GivesTheSystemsTextAndTheCode) {

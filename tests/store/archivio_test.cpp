@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/registro_win32.h"
@@ -86,11 +87,24 @@ TEST_F(Pacchetto, SavesWithTheCatalogFolderReadFromTheRegistry) {
 }
 
 TEST_F(Pacchetto, CatalogFolderReaderGivesTheValueOrEmpty) {
-    EXPECT_EQ(LeggiCartellaCatalogo(), "");
+    EXPECT_EQ(LeggiCartellaCatalogo(), ValoreCatalogo{});
     ASSERT_EQ(catalogo.Scrivi(REG_SZ, "E:\\Cataloghi\0"s), ERROR_SUCCESS);
-    EXPECT_EQ(LeggiCartellaCatalogo(), "E:\\Cataloghi");
+    EXPECT_EQ(LeggiCartellaCatalogo(), ValoreCatalogo{"E:\\Cataloghi"});
     ASSERT_EQ(catalogo.Scrivi(REG_BINARY, "\x01"s), ERROR_SUCCESS);
-    EXPECT_EQ(LeggiCartellaCatalogo(), "");
+    EXPECT_EQ(LeggiCartellaCatalogo(), ValoreCatalogo{});
+}
+
+TEST_F(Pacchetto, ACatalogFolderThatCannotGoIntoARecordStopsTheSave) {
+    base.Crea("CONTABILITA");
+    for (const std::wstring valore : {L"D:\\O;CE", L"D:\\OCE\r\n", L"D:\\\u0141\u00F3d\u017A"}) {
+        ASSERT_EQ(catalogo.ScriviWide(valore), ERROR_SUCCESS);
+        const RisultatoSalvataggio r = ArchivioPacchetto().ScriviFile(kDitta001);
+        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+        ASSERT_EQ(r.errori.size(), 1u);
+        EXPECT_EQ(r.errori[0].motivo.rfind("La cartella del catalogo 'D:\\", 0), 0u)
+            << r.errori[0].motivo;
+        EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.txt"));
+    }
 }
 
 TEST_F(Pacchetto, ListsAndLooksUpInTheComponentsFolder) {
@@ -98,15 +112,19 @@ TEST_F(Pacchetto, ListsAndLooksUpInTheComponentsFolder) {
                       "Prima;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n"
                       "Seconda;C:\\Cat\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.2;\r\n");
     ArchivioPacchetto archivio;
-    EXPECT_EQ(archivio.LeggiDitte(), (std::vector<std::string>{"001", "002"}));
-    EXPECT_EQ(archivio.CercaDitta("002"),
-              (RisultatoRicerca{"Seconda", "10.0.0.2", TipoServer::Linux}));
+    ElencoCodici codici;
+    EXPECT_TRUE(archivio.LeggiDitte(codici));
+    EXPECT_EQ(codici, (std::vector<std::string>{"001", "002"}));
+    RisultatoRicerca ditta;
+    EXPECT_TRUE(archivio.CercaDitta("002", ditta));
+    EXPECT_EQ(ditta, (RisultatoRicerca{"Seconda", "10.0.0.2", TipoServer::Linux}));
 
     // The folder is asked for at every operation.
     test::CartellaTemporanea altra;
     const std::string t = altra.Testo();
     ASSERT_EQ(brio.ScriviWide(std::wstring(t.begin(), t.end())), ERROR_SUCCESS);
-    EXPECT_TRUE(archivio.LeggiDitte().empty());
+    EXPECT_TRUE(archivio.LeggiDitte(codici));
+    EXPECT_TRUE(codici.empty());
 }
 
 TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
@@ -128,8 +146,12 @@ TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
         if (!c.conChiave)
             brio.Elimina();
         ArchivioPacchetto archivio(c.progId);
-        EXPECT_TRUE(archivio.LeggiDitte().empty());
-        EXPECT_EQ(archivio.CercaDitta("001"), RisultatoRicerca{});
+        ElencoCodici codici;
+        EXPECT_FALSE(archivio.LeggiDitte(codici));
+        EXPECT_TRUE(codici.empty());
+        RisultatoRicerca ditta;
+        EXPECT_FALSE(archivio.CercaDitta("001", ditta));
+        EXPECT_EQ(ditta, RisultatoRicerca{});
         const RisultatoSalvataggio r = archivio.ScriviFile(kDitta001);
         EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
         EXPECT_TRUE(r.aggiornati.empty());

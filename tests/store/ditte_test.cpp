@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/file_system_memoria.h"
 
@@ -101,47 +105,86 @@ TEST(CercaDitta, FieldsAreCutAtLoneLfNeverAtIt) {
     EXPECT_EQ(CercaInTesto(testo, "005").descrizione, "Due\nrighe");
 }
 
+// The list and the lookup of a package, with the outcome of the read.
+struct Letto {
+    Esito esito;
+    V codici;
+};
+Letto Elenco(FileSystem& fs, std::string_view base) {
+    ElencoCodici codici;
+    Letto l{LeggiDitte(fs, base, codici), {}};
+    l.codici.assign(codici.begin(), codici.end());
+    return l;
+}
+RisultatoRicerca Cerca(FileSystem& fs, std::string_view base, std::string_view codice,
+                       bool riuscita = true) {
+    RisultatoRicerca r{"x", "x", TipoServer::NT};
+    EXPECT_EQ(static_cast<bool>(CercaDitta(fs, base, codice, r)), riuscita) << codice;
+    return r;
+}
+
 class LetturaDaFile : public testing::Test {
   protected:
     test::CartellaTemporanea cartella;
     FileSystem& fs = FileSystemDiSistema();
 
-    void Parametri(const std::string& dati) {
-        test::ScriviTesto(cartella.Percorso() / "BRIO_PARAMS.txt", dati);
-    }
+    std::filesystem::path Parametri() const { return cartella.Percorso() / "BRIO_PARAMS.txt"; }
+    void Parametri(const std::string& dati) { test::ScriviTesto(Parametri(), dati); }
 };
 
 TEST_F(LetturaDaFile, ReadsTheParametersFileOfTheBaseFolder) {
     Parametri("A;p;db2admin;db2admin;db2admin;002;m1;\r\nB;p;x;x;x;001;m2;\r\n");
-    EXPECT_EQ(LeggiDitte(fs, cartella.Testo()), (V{"002", "001"}));
-    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), "002"),
-              (RisultatoRicerca{"A", "m1", TipoServer::NT}));
+    EXPECT_EQ(Elenco(fs, cartella.Testo()).codici, (V{"002", "001"}));
+    EXPECT_EQ(Cerca(fs, cartella.Testo(), "002"), (RisultatoRicerca{"A", "m1", TipoServer::NT}));
 }
 
-TEST_F(LetturaDaFile, MissingFileOrUnavailableFolderReadsAsNoLines) {
-    EXPECT_EQ(LeggiDitte(fs, cartella.Testo()), V{});
-    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), ""), RisultatoRicerca{});
+TEST_F(LetturaDaFile, AMissingFileHasNoLinesAndAnUnavailableFolderFails) {
+    const Letto vuoto = Elenco(fs, cartella.Testo());
+    EXPECT_TRUE(vuoto.esito) << vuoto.esito.errore;
+    EXPECT_EQ(vuoto.codici, V{});
+    EXPECT_EQ(Cerca(fs, cartella.Testo(), ""), RisultatoRicerca{});
     Parametri("A;p;x;x;x;;m;\r\n");
-    EXPECT_EQ(LeggiDitte(fs, ""), V{});
-    EXPECT_EQ(CercaDitta(fs, "", ""), RisultatoRicerca{});
-    EXPECT_EQ(LeggiDitte(fs, "relativa"), V{});
+    for (const char* base : {"", "relativa"}) {
+        const Letto l = Elenco(fs, base);
+        EXPECT_FALSE(l.esito) << base;
+        EXPECT_EQ(l.codici, V{});
+        EXPECT_EQ(Cerca(fs, base, "", false), RisultatoRicerca{});
+    }
+}
+
+TEST_F(LetturaDaFile, AParametersFileThatIsNoRegularFileFailsAtOnceNamingIt) {
+    std::filesystem::create_directory(Parametri());
+    Letto l = Elenco(fs, cartella.Testo());
+    EXPECT_FALSE(l.esito);
+    EXPECT_EQ(l.esito.errore.rfind(Parametri().string() + ": ", 0), 0u) << l.esito.errore;
+    EXPECT_EQ(Cerca(fs, cartella.Testo(), "", false), RisultatoRicerca{});
+#ifndef _WIN32
+    // A FIFO would wait for a writer for ever.
+    std::filesystem::remove(Parametri());
+    ASSERT_EQ(::mkfifo(Parametri().c_str(), 0600), 0);
+    l = Elenco(fs, cartella.Testo());
+    EXPECT_FALSE(l.esito);
+    EXPECT_NE(l.esito.errore.find("non \xE8 un file regolare"), std::string::npos);
+#endif
 }
 
 TEST_F(LetturaDaFile, LinesLongerThanTheReadBufferAreWhole) {
     const std::string lunga(3 * kBufferLettura + 17, 'x');
     Parametri(lunga + ";p;x;x;x;001;m;\r\n" + "B;p;x;x;x;002;" + lunga + ";");
-    EXPECT_EQ(LeggiDitte(fs, cartella.Testo()), (V{"001", "002"}));
-    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), "001").descrizione, lunga);
-    EXPECT_EQ(CercaDitta(fs, cartella.Testo(), "002").macchina, lunga);
+    EXPECT_EQ(Elenco(fs, cartella.Testo()).codici, (V{"001", "002"}));
+    EXPECT_EQ(Cerca(fs, cartella.Testo(), "001").descrizione, lunga);
+    EXPECT_EQ(Cerca(fs, cartella.Testo(), "002").macchina, lunga);
 }
 
-TEST(LetturaConErrori, AFileThatFailsWhileReadingGivesNoLines) {
+TEST(LetturaConErrori, AFileThatFailsWhileReadingFailsWithNoLines) {
     test::FileSystemMemoria fs;
     fs.cartelle.insert("C:\\P");
     fs.file["C:\\P\\BRIO_PARAMS.txt"] = "A;p;x;x;x;001;m;\r\n";
     fs.illeggibili.insert("C:\\P\\BRIO_PARAMS.txt");
-    EXPECT_EQ(LeggiDitte(fs, "C:\\P"), V{});
-    EXPECT_EQ(CercaDitta(fs, "C:\\P", "001"), RisultatoRicerca{});
+    const Letto l = Elenco(fs, "C:\\P");
+    EXPECT_EQ(l.esito.errore, "C:\\P\\BRIO_PARAMS.txt: errore simulato");
+    EXPECT_EQ(l.codici, V{});
+    EXPECT_EQ(Cerca(fs, "C:\\P", "001", false), RisultatoRicerca{});
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ TEST(Interruzione, KilledSavesLeaveEveryFileOldOrNew) {
         const pid_t figlio = fork();
         ASSERT_GE(figlio, 0);
         if (figlio == 0) {
-            const auto r = SalvaDitta(FileSystemDiSistema(), stato, "", base.Testo());
+            const auto r = SalvaDitta(FileSystemDiSistema(), stato, {}, base.Testo());
             _exit(r.esito == EsitoSalvataggio::Salvato ? 0 : 1);
         }
         // Most saves take a few milliseconds; the delay covers their whole span and beyond.

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "store/ditte.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/file_system_memoria.h"
@@ -44,7 +49,7 @@ class Salvataggio : public testing::Test {
     }
     RisultatoSalvataggio Salva(const StatoFinestra& s = kDitta001,
                                const std::string& catalogo = "C:\\Cat") {
-        return SalvaDitta(fs, s, catalogo, base.Testo());
+        return SalvaDitta(fs, s, {catalogo}, base.Testo());
     }
 };
 
@@ -112,15 +117,18 @@ TEST_F(Salvataggio, KeepsBlankLinesAndBytesAndASavedCompanyReadsBack) {
     ASSERT_EQ(Salva(s).esito, EsitoSalvataggio::Salvato);
     const std::string testo = test::LeggiTesto(Parametri());
     EXPECT_EQ(testo.substr(0, 35), "\r\nCaff\xE8;p;x;x;x;002;m\n2;\r\n\r\ncorta\r\n");
-    EXPECT_EQ(CercaDitta(fs, base.Testo(), "  "),
-              (RisultatoRicerca{"Societ\xE0 \x80", "host", TipoServer::Linux}));
-    EXPECT_EQ(LeggiDitte(fs, base.Testo()), (std::vector<std::string>{"002", "  "}));
+    RisultatoRicerca ditta;
+    ASSERT_TRUE(CercaDitta(fs, base.Testo(), "  ", ditta));
+    EXPECT_EQ(ditta, (RisultatoRicerca{"Societ\xE0 \x80", "host", TipoServer::Linux}));
+    ElencoCodici codici;
+    ASSERT_TRUE(LeggiDitte(fs, base.Testo(), codici));
+    EXPECT_EQ(codici, (std::vector<std::string>{"002", "  "}));
 }
 
 TEST_F(Salvataggio, WritesNothingWithoutAnAbsoluteBaseFolder) {
     base.Crea("CONTABILITA");
     for (const std::string cartella : {"", "relativa"}) {
-        const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, "", cartella);
+        const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {}, cartella);
         EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
         ASSERT_EQ(r.errori.size(), 1u);
         EXPECT_FALSE(r.errori[0].motivo.empty());
@@ -128,6 +136,77 @@ TEST_F(Salvataggio, WritesNothingWithoutAnAbsoluteBaseFolder) {
     EXPECT_FALSE(std::filesystem::exists(Parametri()));
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.dep"));
 }
+
+#ifndef _WIN32
+TEST_F(Salvataggio, NamesTakenByLinksOrFoldersAreClearedNeverFollowed) {
+    for (const char* a : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"})
+        base.Crea(a);
+    const std::string vecchio = "A;p;x;x;x;002;m;\r\n";
+    test::ScriviTesto(Parametri(), vecchio);
+    const auto altrove = base.Crea("altrove");
+    const auto nascosto = altrove / "nascosto.txt";
+    const auto lontano = altrove / "lontano.txt";
+    test::ScriviTesto(nascosto, "nascosto\r\n");
+    test::ScriviTesto(lontano, "lontano\r\n");
+    namespace fs = std::filesystem;
+    // A work file that is another name of the parameters file, links to a file elsewhere at a
+    // temporary name and at an area's copy, a folder at another temporary name.
+    fs::create_hard_link(Parametri(), base.Percorso() / "BRIO_PARAMS.dep");
+    fs::create_symlink(nascosto, base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new");
+    fs::create_symlink(lontano, Parametri("COMMERCIALE"));
+    fs::create_directory(base.Percorso() / "SCHEDULATORE" / "BRIO_PARAMS.new");
+
+    const RisultatoSalvataggio r = Salva();
+    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].percorso, Parametri("SCHEDULATORE").string());
+    EXPECT_NE(r.errori[0].motivo.find("cartella"), std::string::npos) << r.errori[0].motivo;
+    const std::string atteso = vecchio + kRecord001 + "\r\n";
+    for (const char* a : {"", "CONTABILITA", "COMMERCIALE"}) {
+        EXPECT_EQ(test::LeggiTesto(Parametri(a)), atteso) << a;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Parametri(a)))) << a;
+    }
+    EXPECT_EQ(test::LeggiTesto(nascosto), "nascosto\r\n");
+    EXPECT_EQ(test::LeggiTesto(lontano), "lontano\r\n");
+    EXPECT_FALSE(
+        fs::exists(fs::symlink_status(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new")));
+    EXPECT_FALSE(fs::exists(base.Percorso() / "BRIO_PARAMS.dep"));
+}
+
+TEST_F(Salvataggio, AReplacementKeepsModeAndOwnerAndAReadOnlyCopyIsNotReplaced) {
+    for (const char* a : {"CONTABILITA", "COMMERCIALE"})
+        base.Crea(a);
+    const std::string vecchio = "A;p;x;x;x;002;m;\r\n";
+    for (const char* a : {"", "CONTABILITA", "COMMERCIALE"})
+        test::ScriviTesto(Parametri(a), vecchio);
+    ASSERT_EQ(::chmod(Parametri().c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(Parametri("CONTABILITA").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod(Parametri("COMMERCIALE").c_str(), 0444), 0);
+    // Only root may give a file to another owner; a replacement then keeps it.
+    const bool radice = ::geteuid() == 0;
+    if (radice) {
+        ASSERT_EQ(::chown(Parametri("CONTABILITA").c_str(), 4321, 4321), 0);
+    }
+
+    const RisultatoSalvataggio r = Salva();
+    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].percorso, Parametri("COMMERCIALE").string());
+    EXPECT_NE(r.errori[0].motivo.find("sola lettura"), std::string::npos) << r.errori[0].motivo;
+    EXPECT_EQ(test::LeggiTesto(Parametri("COMMERCIALE")), vecchio);
+    const auto stato = [](const std::filesystem::path& p) {
+        struct stat st {};
+        EXPECT_EQ(::stat(p.c_str(), &st), 0);
+        return st;
+    };
+    EXPECT_EQ(stato(Parametri()).st_mode & 07777, 0640u);
+    EXPECT_EQ(stato(Parametri("CONTABILITA")).st_mode & 07777, 0600u);
+    if (radice) {
+        EXPECT_EQ(stato(Parametri("CONTABILITA")).st_uid, 4321u);
+    }
+    EXPECT_NE(test::LeggiTesto(Parametri("CONTABILITA")), vecchio);
+}
+#endif
 
 // ---------------------------------------------------------------------------------------------
 // Every file operation of a save failing in turn.
@@ -161,14 +240,14 @@ TEST_F(SalvataggioConGuasti, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNa
 
     // Count the operations of a save that does not fail.
     auto pulito = Pacchetto(vecchio);
-    ASSERT_EQ(SalvaDitta(pulito, kDitta001, "C:\\Cat", kBase).esito, EsitoSalvataggio::Salvato);
+    ASSERT_EQ(SalvaDitta(pulito, kDitta001, {"C:\\Cat"}, kBase).esito, EsitoSalvataggio::Salvato);
     const long totale = pulito.operazioni;
     ASSERT_GT(totale, 20);
 
     for (long guasto = 0; guasto < totale; ++guasto) {
         auto fs = Pacchetto(vecchio);
         fs.fallisci = guasto;
-        const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, "C:\\Cat", kBase);
+        const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
         const std::string operazione = pulito.registro[static_cast<std::size_t>(guasto)];
         SCOPED_TRACE(operazione);
 
@@ -213,14 +292,14 @@ TEST_F(SalvataggioConGuasti, FailedReplaceOfTheBaseFileTouchesNoArea) {
     auto fs = Pacchetto("vecchio\r\n");
     const auto pulito = [&] {
         auto p = Pacchetto("vecchio\r\n");
-        (void)SalvaDitta(p, kDitta001, "C:\\Cat", kBase);
+        (void)SalvaDitta(p, kDitta001, {"C:\\Cat"}, kBase);
         return p.registro;
     }();
     const auto it =
         std::find(pulito.begin(), pulito.end(), "Sostituisci C:\\Pacchetto\\BRIO_PARAMS.txt");
     ASSERT_NE(it, pulito.end());
     fs.fallisci = it - pulito.begin();
-    const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, "C:\\Cat", kBase);
+    const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
     EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
     ASSERT_EQ(r.errori.size(), 1u);
     EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
@@ -233,7 +312,7 @@ TEST_F(SalvataggioConGuasti, FailedReplaceOfTheBaseFileTouchesNoArea) {
 TEST_F(SalvataggioConGuasti, AnUnreadableParametersFileIsNotAMissingOne) {
     auto fs = Pacchetto("A;p;x;x;x;002;m;\r\n");
     fs.illeggibili.insert(bersagli[0]);
-    const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, "C:\\Cat", kBase);
+    const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
     EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
     ASSERT_EQ(r.errori.size(), 1u);
     EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
@@ -245,8 +324,71 @@ TEST_F(SalvataggioConGuasti, AnUnreadableParametersFileIsNotAMissingOne) {
 TEST_F(SalvataggioConGuasti, AMissingAreaCopyIsCreated) {
     auto fs = Pacchetto("");
     fs.file.erase(bersagli[2]);
-    EXPECT_EQ(SalvaDitta(fs, kDitta001, "C:\\Cat", kBase).esito, EsitoSalvataggio::Salvato);
+    EXPECT_EQ(SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase).esito, EsitoSalvataggio::Salvato);
     EXPECT_EQ(fs.file[bersagli[2]], kRecord001 + "\r\n");
+}
+
+TEST_F(SalvataggioConGuasti, RefusalsWriteNothingAndSayWhy) {
+    enum class Pacchetto { Normale, Occupato, SoloCopieNelleAree };
+    struct Caso {
+        std::string catalogo;
+        bool rappresentabile;
+        Pacchetto pacchetto;
+        std::string percorso;
+        std::string motivo;  // how it starts
+    };
+    const Caso casi[] = {
+        {"C:\\a;b", true, Pacchetto::Normale, "",
+         "La cartella del catalogo 'C:\\a;b' contiene caratteri non ammessi (';' o un a capo)"},
+        {"C:\\a\r\nB;c;x;x;x;002;m", true, Pacchetto::Normale, "",
+         "La cartella del catalogo 'C:\\a\\x0D\\x0AB;c;x;x;x;002;m' contiene caratteri non"},
+        {"C:\\?d?", false, Pacchetto::Normale, "",
+         "La cartella del catalogo 'C:\\?d?' contiene caratteri che Windows-1252 non ha"},
+        {"C:\\Cat", true, Pacchetto::Occupato, "",
+         "Un altro salvataggio \xE8 in corso nella cartella C:\\Pacchetto: dopo 30 secondi"},
+        {"C:\\Cat", true, Pacchetto::SoloCopieNelleAree, bersagli[0],
+         "il file manca, ma ne esistono copie nelle aree: " + bersagli[1] + ", " + bersagli[3] +
+             ". Non \xE8 stato scritto nulla"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.motivo);
+        auto fs = this->Pacchetto("vecchio\r\n");
+        if (c.pacchetto == Pacchetto::Occupato)
+            fs.bloccati.insert("C:\\Pacchetto\\BRIO_PARAMS.lck");
+        if (c.pacchetto == Pacchetto::SoloCopieNelleAree) {
+            fs.file.erase(bersagli[0]);
+            fs.file.erase(bersagli[2]);
+        }
+        const auto prima = fs.file;
+        const RisultatoSalvataggio r =
+            SalvaDitta(fs, kDitta001, {c.catalogo, c.rappresentabile}, kBase);
+        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+        ASSERT_EQ(r.errori.size(), 1u);
+        EXPECT_EQ(r.errori[0].percorso, c.percorso);
+        EXPECT_EQ(r.errori[0].motivo.rfind(c.motivo, 0), 0u) << r.errori[0].motivo;
+        fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
+        EXPECT_EQ(fs.file, prima);
+    }
+}
+
+TEST_F(SalvataggioConGuasti, AReadOnlyFileIsNotReplacedAndIsNamed) {
+    auto fs = Pacchetto("vecchio\r\n");
+    fs.solaLettura.insert(bersagli[2]);
+    RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].percorso, bersagli[2]);
+    EXPECT_EQ(r.errori[0].motivo, "copia: il file \xE8 di sola lettura");
+    EXPECT_EQ(fs.file[bersagli[2]], "vecchio\r\n");
+    EXPECT_EQ(fs.file[bersagli[3]], "vecchio\r\n" + kRecord001 + "\r\n");
+
+    // A read-only base file stops the save before any area.
+    fs = Pacchetto("vecchio\r\n");
+    fs.solaLettura.insert(bersagli[0]);
+    r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+    for (const auto& b : bersagli)
+        EXPECT_EQ(fs.file[b], "vecchio\r\n") << b;
 }
 
 }  // namespace

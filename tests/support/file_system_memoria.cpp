@@ -83,17 +83,36 @@ Esito FileSystemMemoria::ApriLettura(const std::string& percorso, std::unique_pt
     return Esito::Riuscito();
 }
 
-Esito FileSystemMemoria::ApriScrittura(const std::string& percorso, ModoScrittura modo,
-                                       std::unique_ptr<FileScrittura>& f) {
-    if (Conta("ApriScrittura " + percorso))
+TipoVoce FileSystemMemoria::Tipo(const std::string& percorso) {
+    if (cartelle.count(percorso) > 0)
+        return TipoVoce::Cartella;
+    return file.count(percorso) > 0 ? TipoVoce::File : TipoVoce::Assente;
+}
+
+Esito FileSystemMemoria::Blocca(const std::string& percorso, std::chrono::milliseconds,
+                                std::unique_ptr<Blocco>& blocco, bool& occupato) {
+    occupato = false;
+    if (Conta("Blocca " + percorso))
         return Esito::Fallito(kErroreSimulato);
     if (!CartellaDelFileEsiste(percorso))
         return Esito::Fallito("percorso non trovato");
-    if (modo == ModoScrittura::Tronca) {
-        file[percorso].clear();
-    } else {
-        file[percorso];
+    file[percorso];
+    if (bloccati.count(percorso) > 0) {
+        occupato = true;
+        return Esito::Fallito("bloccato");
     }
+    blocco = std::make_unique<Blocco>();
+    return Esito::Riuscito();
+}
+
+Esito FileSystemMemoria::CreaNuovo(const std::string& percorso, std::unique_ptr<FileScrittura>& f) {
+    if (Conta("CreaNuovo " + percorso))
+        return Esito::Fallito(kErroreSimulato);
+    if (!CartellaDelFileEsiste(percorso))
+        return Esito::Fallito("percorso non trovato");
+    if (cartelle.count(percorso) > 0)
+        return Esito::Fallito("al suo posto c'\xE8 una cartella");
+    file[percorso].clear();
     f = std::make_unique<ScritturaMemoria>(*this, percorso);
     return Esito::Riuscito();
 }
@@ -109,20 +128,21 @@ Esito FileSystemMemoria::Sostituisci(const std::string& origine, const std::stri
     return Esito::Riuscito();
 }
 
-Esito FileSystemMemoria::Copia(const std::string& origine, const std::string& destinazione) {
-    auto it = file.find(origine);
-    const std::string dati = it == file.end() ? std::string() : it->second;
+Esito FileSystemMemoria::Copia(const std::string& origine, const std::string& destinazione,
+                               const std::string& sostituendo) {
     if (Conta("Copia " + destinazione)) {
-        // A copy that fails half way leaves half the bytes, as a full disk does.
-        if (CartellaDelFileEsiste(destinazione))
-            file[destinazione] = dati.substr(0, dati.size() / 2);
+        // A copy that fails half way removes what it made.
+        file.erase(destinazione);
         return Esito::Fallito(kErroreSimulato);
     }
+    if (solaLettura.count(sostituendo) > 0)
+        return Esito::Fallito("il file \xE8 di sola lettura");
+    auto it = file.find(origine);
     if (it == file.end())
         return Esito::Fallito("file non trovato");
     if (!CartellaDelFileEsiste(destinazione))
         return Esito::Fallito("percorso non trovato");
-    file[destinazione] = dati;
+    file[destinazione] = it->second;
     return Esito::Riuscito();
 }
 

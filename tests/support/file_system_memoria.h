@@ -23,6 +23,10 @@ class FileSystemMemoria final : public FileSystem {
     std::vector<std::string> registro;
     // Paths that open for reading but fail on the first read (a locked or damaged file).
     std::set<std::string> illeggibili;
+    // Read-only files: a copy meant to replace one is refused.
+    std::set<std::string> solaLettura;
+    // Lock files held by another save for as long as the test wants.
+    std::set<std::string> bloccati;
 
     char Separatore() const noexcept override { return '\\'; }
     bool PercorsoAssoluto(std::string_view p) const noexcept override {
@@ -31,14 +35,14 @@ class FileSystemMemoria final : public FileSystem {
 
     Esito ApriLettura(const std::string& percorso, std::unique_ptr<FileLettura>& f,
                       bool& assente) override;
-    Esito ApriScrittura(const std::string& percorso, ModoScrittura modo,
-                        std::unique_ptr<FileScrittura>& f) override;
-    bool CartellaEsiste(const std::string& percorso) override {
-        return cartelle.count(percorso) > 0;
-    }
+    TipoVoce Tipo(const std::string& percorso) override;
+    Esito Blocca(const std::string& percorso, std::chrono::milliseconds attesa,
+                 std::unique_ptr<Blocco>& blocco, bool& occupato) override;
+    Esito CreaNuovo(const std::string& percorso, std::unique_ptr<FileScrittura>& f) override;
+    Esito Copia(const std::string& origine, const std::string& destinazione,
+                const std::string& sostituendo) override;
     Esito Sostituisci(const std::string& origine, const std::string& destinazione) override;
     Esito Elimina(const std::string& percorso) override;
-    Esito Copia(const std::string& origine, const std::string& destinazione) override;
 
     // Counts one operation; true when this one must fail.
     bool Conta(const std::string& descrizione);

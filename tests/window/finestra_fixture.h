@@ -47,13 +47,13 @@ class ArchivioContato final : public ArchivioDitte {
     std::vector<std::string> ricerche;
     int salvataggi = 0;
 
-    ElencoCodici LeggiDitte() override {
+    Esito LeggiDitte(ElencoCodici& codici) override {
         ++letture;
-        return archivio_.LeggiDitte();
+        return archivio_.LeggiDitte(codici);
     }
-    RisultatoRicerca CercaDitta(std::string_view codice) override {
+    Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override {
         ricerche.emplace_back(codice);
-        return archivio_.CercaDitta(codice);
+        return archivio_.CercaDitta(codice, ditta);
     }
     RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) override {
         ++salvataggi;
@@ -96,8 +96,8 @@ class FinestraTest : public ::testing::Test {
             ScriviTesto(cartella_.Percorso() / "BRIO_PARAMS.txt", parametri);
         for (const auto& a : aree)
             cartella_.Crea(a);
-        pacchetto_ =
-            std::make_unique<ArchivioCartella>(FileSystemDiSistema(), cartella_.Testo(), "C:\\Cat");
+        pacchetto_ = std::make_unique<ArchivioCartella>(FileSystemDiSistema(), cartella_.Testo(),
+                                                        ValoreCatalogo{"C:\\Cat"});
         ApriSu(*pacchetto_);
     }
 

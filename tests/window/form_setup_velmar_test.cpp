@@ -472,7 +472,7 @@ TEST_F(ConfermaTest, FailedSaveNamesWhatWasNotUpdatedAndKeepsTheWindowForARetry)
     test::FileSystemMemoria fs;
     fs.cartelle = {"C:\\Pacchetto", "C:\\Pacchetto\\CONTABILITA"};
     fs.file["C:\\Pacchetto\\BRIO_PARAMS.txt"] = "A;c;db2admin;db2admin;db2admin;001;m;\r\n";
-    ArchivioCartella archivio(fs, "C:\\Pacchetto", "C:\\Cat");
+    ArchivioCartella archivio(fs, "C:\\Pacchetto", {"C:\\Cat"});
     fs.fallisci = 0;  // the first file operation of the save
     ApriSu(archivio);
     Compila({u"001", u"A", "OptionServer(1)", u"m2"});
