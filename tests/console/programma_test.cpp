@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,47 @@ TEST_F(Programma, ASaveThatCannotReplaceAnAreaFileNamesItAndFails) {
     }());
     EXPECT_EQ(j.stato, 5);
     EXPECT_EQ(j.uscita.rfind("{\"esito\":\"salvato_in_parte\",", 0), 0u) << j.uscita;
+}
+
+TEST_F(Programma, ParallelSavesOfDifferentCodesKeepEveryCompanyInEveryCopy) {
+    // Under Wine each process takes far longer to start: fewer rounds there.
+#ifdef _WIN32
+    constexpr int kGiri = 4;
+#else
+    constexpr int kGiri = 12;
+#endif
+    constexpr int kProcessi = 5;
+    std::vector<std::string> salvati;
+    for (int giro = 0; giro < kGiri; ++giro) {
+        std::vector<std::unique_ptr<test::Processo>> processi;
+        std::vector<std::string> codici;
+        for (int i = 0; i < kProcessi; ++i) {
+            codici.push_back(std::to_string(giro * kProcessi + i));
+            processi.push_back(std::make_unique<test::Processo>(
+                VELMAR_CONSOLE_EXE,
+                std::vector<std::string>{"salva", "--base", base.string(), "--codice",
+                                         "P" + codici.back(), "--descrizione", "Ditta", "--server",
+                                         "nt", "--macchina", "10.0.0.1"},
+                uscite));
+        }
+        for (int i = 0; i < kProcessi; ++i) {
+            const test::EsitoProgramma e = processi[i]->Attendi();
+            EXPECT_EQ(e.stato, 0) << codici[i] << ": " << e.errori;
+            if (e.stato == 0)
+                salvati.push_back(codici[i]);
+        }
+        const std::string parametri = test::LeggiTesto(base / "BRIO_PARAMS.txt");
+        for (const char* area : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}) {
+            ASSERT_EQ(test::LeggiTesto(base / area / "BRIO_PARAMS.txt"), parametri)
+                << "giro " << giro << ", " << area;
+        }
+        ASSERT_EQ(parametri.rfind(kRighe, 0), 0u) << "the first companies are kept";
+        for (const std::string& codice : salvati) {
+            EXPECT_NE(parametri.find(";P" + codice + ";10.0.0.1;\r\n"), std::string::npos)
+                << "giro " << giro << ": " << codice << " saved, then lost";
+        }
+    }
+    EXPECT_FALSE(fs::exists(base / "BRIO_PARAMS.dep"));
 }
 
 TEST_F(Programma, ArgumentsWithCharactersWindows1252LacksAreRejected) {
