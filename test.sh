@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native and the Windows builds (64-bit run under Wine,
-# 32-bit compiled only) and runs every test. Exits non-zero on any failure.
+# 32-bit compiled only) and the portable core as 32-bit Linux code (run under qemu-i386-static),
+# and runs every test. Exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
@@ -62,6 +63,29 @@ run_fuzz() {
     return $rc
 }
 
+# The portable core and its tests as 32-bit x86 code, run under qemu-i386-static (this kernel
+# runs no 32-bit programs). Every test program built must be a 32-bit ELF file.
+run_linux32() {
+    local dir="$VELMAR_BUILD/linux32"
+    configure_and_build "$dir" -DCMAKE_BUILD_TYPE=Debug -DVELMAR_SOLO_NUCLEO=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$VELMAR_ROOT/cmake/toolchain-linux32.cmake" || return 1
+    local f classe programmi=0
+    while IFS= read -r f; do
+        [ "$(head -c 4 "$f")" = $'\x7fELF' ] || continue
+        classe=$(od -An -tu1 -j4 -N1 "$f" | tr -d ' ')
+        if [ "$classe" != 1 ]; then
+            echo "not 32-bit code: $f"
+            return 1
+        fi
+        programmi=$((programmi + 1))
+    done < <(find "$dir/tests" -type f -perm -u+x)
+    if [ $programmi -eq 0 ]; then
+        echo "no test program in $dir/tests"
+        return 1
+    fi
+    ctest --test-dir "$dir" -j "$JOBS" --output-on-failure
+}
+
 build_win32() {
     configure_and_build "$VELMAR_BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$VELMAR_ROOT/cmake/toolchain-mingw32.cmake"
@@ -71,6 +95,7 @@ start=$(date +%s)
 step "Native build and tests" run_native
 step "Native tests under AddressSanitizer and UndefinedBehaviorSanitizer" run_sanitized
 step "Fuzzing ($FUZZ_RUNS runs per target)" run_fuzz
+step "Portable core as 32-bit code under qemu-i386-static" run_linux32
 step "Windows 64-bit build and tests under Wine" run_win64
 step "Windows 32-bit build (compile only)" build_win32
 

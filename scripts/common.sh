@@ -27,7 +27,7 @@ ensure_packages() {
 ensure_build_packages() {
     ensure_packages cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev \
         g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 \
-        wine wine64 xvfb xauth "$@"
+        g++-multilib qemu-user-static wine wine64 xvfb xauth "$@"
 }
 
 wine64_bin() {
