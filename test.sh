@@ -98,6 +98,7 @@ step "Fuzzing ($FUZZ_RUNS runs per target)" run_fuzz
 step "Portable core as 32-bit code under qemu-i386-static" run_linux32
 step "Windows 64-bit build and tests under Wine" run_win64
 step "Windows 32-bit build (compile only)" build_win32
+step "Release zip (package.sh) and its contents" "$VELMAR_ROOT/scripts/verifica_rilascio.sh"
 
 log "Summary ($(($(date +%s) - start)) s)"
 printf '%s\n' "${results[@]}"
