@@ -27,8 +27,10 @@ run_native() {
 }
 
 run_win64() {
+    # The native program (built by the step before) saves beside the Windows one in one test.
     configure_and_build "$VELMAR_BUILD/win64" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$VELMAR_ROOT/cmake/toolchain-mingw64.cmake" || return 1
+        -DCMAKE_TOOLCHAIN_FILE="$VELMAR_ROOT/cmake/toolchain-mingw64.cmake" \
+        -DVELMAR_CONSOLE_NATIVA="$VELMAR_BUILD/linux/console/SetupVelmarCmd" || return 1
     local prefix="$VELMAR_BUILD/win64/wineprefix"
     ensure_wine_prefix "$prefix" null
     export VELMAR_WINEPREFIX="$prefix"

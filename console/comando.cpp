@@ -503,9 +503,11 @@ std::string TestoAiuto(SistemaConsole sistema) {
          "  2  uso errato: comando o opzione sconosciuti, valore mancante, ripetuto o non ammesso\n"
          "  3  dato mancante o non valido: i messaggi della finestra, nello stesso ordine\n"
          "  4  codice ditta non trovato (mostra)\n"
-         "  5  salvataggio non riuscito: i file non aggiornati, ciascuno con il motivo\n"
+         "  5  salvataggio non riuscito: i file non aggiornati, ciascuno con il motivo; anche\n"
+         "     quando un altro salvataggio tiene il pacchetto per pi\xF9 di 30 secondi\n"
          "  6  non esiste nessuna delle cartelle CONTABILITA, COMMERCIALE, SCHEDULATORE\n"
          "  7  cartella del pacchetto non disponibile\n"
+         "  9  il file dei parametri esiste ma non si pu\xF2 leggere\n"
          "\n"
          "Esempio:\n";
     t += windows ? "  SetupVelmarCmd salva --codice 001 --descrizione \"Rossi S.p.A.\" --server nt "

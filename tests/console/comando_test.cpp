@@ -148,7 +148,7 @@ TEST_F(Console, HelpWinsAnywhereBeforeTheEndOfOptionsAndListsEveryExitStatus) {
     }
     for (const SistemaConsole s : {SistemaConsole::Linux, SistemaConsole::Windows}) {
         const std::string aiuto = TestoAiuto(s);
-        for (int stato = 0; stato <= 7; ++stato) {
+        for (int stato : {0, 1, 2, 3, 4, 5, 6, 7, 9}) {
             EXPECT_NE(aiuto.find("\n  " + std::to_string(stato) + "  "), std::string::npos)
                 << stato;
         }
