@@ -4,7 +4,7 @@
 #include <objbase.h>
 
 #include "platform/handles_win32.h"
-#include "store/archivio_win32.h"
+#include "pacchetto/pacchetto_win32.h"
 #include "window/form_setup_velmar_win32.h"
 
 int WINAPI WinMain(HINSTANCE istanza, HINSTANCE, LPSTR, int comando) {

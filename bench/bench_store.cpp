@@ -121,9 +121,9 @@ void LetturaSemplice(benchmark::State& s) {
         bool assente = false;
         if (!FileSystemDiSistema().ApriLettura(percorso, f, assente))
             s.SkipWithError("open");
-        std::size_t totale = 0;
+        std::uint64_t totale = 0;
         for (std::size_t n = 1; n != 0;) {
-            if (!f->Leggi(buffer.get(), velmar::kBufferLettura, n))
+            if (!f->Leggi(totale, buffer.get(), velmar::kBufferLettura, n))
                 s.SkipWithError("read");
             totale += n;
         }
@@ -135,8 +135,9 @@ void LetturaSemplice(benchmark::State& s) {
 void ListaDitte(benchmark::State& s) {
     const std::string base = Testo(Pacchetto(s.range(0)));
     for (auto _ : s) {
-        auto codici = velmar::LeggiDitte(FileSystemDiSistema(), base);
-        if (codici.size() != static_cast<std::size_t>(s.range(0)))
+        std::vector<std::string> codici;
+        if (!velmar::LeggiDitte(FileSystemDiSistema(), base, codici) ||
+            codici.size() != static_cast<std::size_t>(s.range(0)))
             s.SkipWithError("count");
         benchmark::DoNotOptimize(codici);
     }
@@ -147,8 +148,8 @@ void RicercaUltima(benchmark::State& s) {
     const std::string base = Testo(Pacchetto(s.range(0)));
     const std::string codice = Codice(s.range(0) - 1);
     for (auto _ : s) {
-        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, codice);
-        if (r.descrizione.empty())
+        velmar::RisultatoRicerca r;
+        if (!velmar::CercaDitta(FileSystemDiSistema(), base, codice, r) || r.descrizione.empty())
             s.SkipWithError("not found");
         benchmark::DoNotOptimize(r);
     }
@@ -158,7 +159,9 @@ void RicercaUltima(benchmark::State& s) {
 void RicercaAssente(benchmark::State& s) {
     const std::string base = Testo(Pacchetto(s.range(0)));
     for (auto _ : s) {
-        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, "ZZZ");
+        velmar::RisultatoRicerca r;
+        if (!velmar::CercaDitta(FileSystemDiSistema(), base, "ZZZ", r))
+            s.SkipWithError("read");
         benchmark::DoNotOptimize(r);
     }
     Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
@@ -188,7 +191,8 @@ void QuattroCopieForzate(benchmark::State& s) {
     std::filesystem::create_directories(copie);
     for (auto _ : s) {
         for (int i = 0; i < 4; ++i) {
-            if (!FileSystemDiSistema().Copia(origine, Testo(copie / std::to_string(i))))
+            const std::string copia = Testo(copie / std::to_string(i));
+            if (!FileSystemDiSistema().Copia(origine, copia, copia))
                 s.SkipWithError("copy");
         }
     }
@@ -197,10 +201,10 @@ void QuattroCopieForzate(benchmark::State& s) {
 
 void Salvataggio(benchmark::State& s) {
     const std::string base = Testo(Pacchetto(s.range(0), "salvataggio"));
-    const velmar::StatoFinestra stato{
+    const velmar::DatiDitta stato{
         Codice(s.range(0) / 2), "Ditta salvata", "10.1.1.1", "db2admin", "db2admin", "db2admin"};
     for (auto _ : s) {
-        auto r = velmar::SalvaDitta(FileSystemDiSistema(), stato, "", base);
+        auto r = velmar::SalvaDitta(FileSystemDiSistema(), stato, {"C:\\Cat"}, base);
         if (r.esito != velmar::EsitoSalvataggio::Salvato)
             s.SkipWithError("save failed");
     }
@@ -227,14 +231,15 @@ void StampaPiccoMemoria() {
         const std::string base = Testo(Pacchetto(righe, "salvataggio"));
         gPicco = gCorrente.load();
         std::size_t inizio = gCorrente;
-        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1));
+        velmar::RisultatoRicerca r;
+        (void)velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1), r);
         benchmark::DoNotOptimize(r);
         const std::size_t ricerca = gPicco - inizio;
-        const velmar::StatoFinestra stato{Codice(righe / 2), "Ditta salvata", "10.1.1.1",
-                                          "db2admin",        "db2admin",      "db2admin"};
+        const velmar::DatiDitta stato{Codice(righe / 2), "Ditta salvata", "10.1.1.1",
+                                      "db2admin",        "db2admin",      "db2admin"};
         gPicco = gCorrente.load();
         inizio = gCorrente;
-        auto e = velmar::SalvaDitta(FileSystemDiSistema(), stato, "", base);
+        auto e = velmar::SalvaDitta(FileSystemDiSistema(), stato, {"C:\\Cat"}, base);
         benchmark::DoNotOptimize(e);
         const std::size_t salvataggio = gPicco - inizio;
         std::printf("%-10ld %14zu %14zu\n", righe, ricerca, salvataggio);

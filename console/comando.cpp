@@ -273,7 +273,7 @@ class Esecuzione {
     StatoUscita Elenco() {
         if (!CreaArchivio())
             return StatoUscita::CartellaNonDisponibile;
-        ElencoCodici codici;
+        std::vector<std::string> codici;
         if (const Esito e = archivio_->LeggiDitte(codici); !e)
             return Illeggibile(e);
         if (r_.json) {
@@ -532,25 +532,6 @@ std::vector<VoceUtente> ArgomentiDaUtf16(std::span<const char16_t* const> argome
     for (const char16_t* a : argomenti)
         r.push_back({Cp1252DaUtf16(a)});
     return r;
-}
-
-std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs, std::string_view base,
-                                                    ValoreCatalogo catalogo, std::string& errore) {
-    const auto separatore = [&fs](char c) { return c == fs.Separatore() || c == '/'; };
-    // Keep "/" and "C:\" whole.
-    while (base.size() > 1 && separatore(base.back()) && !(base.size() == 3 && base[1] == ':')) {
-        base.remove_suffix(1);
-    }
-    const std::string cartella(base);
-    if (!fs.PercorsoAssoluto(cartella)) {
-        errore = "La cartella del pacchetto deve essere un percorso completo: '" + cartella + "'";
-        return nullptr;
-    }
-    if (fs.Tipo(cartella) != TipoVoce::Cartella) {
-        errore = "La cartella del pacchetto non esiste: '" + cartella + "'";
-        return nullptr;
-    }
-    return std::make_unique<ArchivioCartella>(fs, cartella, std::move(catalogo));
 }
 
 StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& uscita,

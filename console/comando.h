@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "pacchetto/pacchetto.h"
 #include "store/archivio.h"
-#include "store/file_system.h"
-#include "window/validazione.h"
+#include "store/conferma.h"
 
 namespace velmar {
 
@@ -45,12 +45,6 @@ inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Windows;
 inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
 #endif
 
-// The folders named on the command line (Windows-1252), when they were named.
-struct OpzioniArchivio {
-    std::optional<std::string> base;
-    std::optional<ValoreCatalogo> catalogo;
-};
-
 // Gives the store for the options, or nothing with the reason in `errore` (Windows-1252).
 using FabbricaArchivio =
     std::function<std::unique_ptr<ArchivioDitte>(const OpzioniArchivio&, std::string& errore)>;
@@ -67,14 +61,6 @@ using FabbricaArchivio =
 // an argument with a character Windows-1252 lacks, or malformed, gives an empty VoceUtente.
 [[nodiscard]] std::vector<VoceUtente> ArgomentiDaUtf8(std::span<const char* const> argomenti);
 [[nodiscard]] std::vector<VoceUtente> ArgomentiDaUtf16(std::span<const char16_t* const> argomenti);
-
-// The store over the package in `base` on `fs` (the --base option): nothing, with the reason,
-// when `base` is not a complete path or not an existing folder. Final separators are dropped.
-// `catalogo` empty means the default catalog folder.
-[[nodiscard]] std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs,
-                                                                  std::string_view base,
-                                                                  ValoreCatalogo catalogo,
-                                                                  std::string& errore);
 
 // The text of --help.
 [[nodiscard]] std::string TestoAiuto(SistemaConsole sistema);

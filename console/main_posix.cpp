@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/comando.h"
+#include "pacchetto/pacchetto.h"
 #include "store/cp1252.h"
 
 namespace {
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
     const velmar::FabbricaArchivio fabbrica = [](const velmar::OpzioniArchivio& o,
                                                  std::string& errore) {
         return velmar::CreaArchivioCartella(velmar::FileSystemDiSistema(), o.base.value_or(""),
-                                            o.catalogo.value_or(velmar::ValoreCatalogo{}), errore);
+                                            o.catalogo, errore);
     };
     std::ostringstream uscita, errori;
     const velmar::StatoUscita stato = velmar::EseguiComando(argomenti, uscita, errori, fabbrica);

@@ -10,10 +10,8 @@
 #include <vector>
 
 #include "console/comando.h"
-#include "platform/registro_win32.h"
-#include "store/archivio_win32.h"
+#include "pacchetto/pacchetto_win32.h"
 #include "store/cp1252.h"
-#include "store/percorsi_win32.h"
 
 namespace {
 
@@ -47,48 +45,6 @@ void Scrivi(DWORD quale, const std::string& testo1252) {
     }
 }
 
-std::string_view Motivo(StatoCartella s) {
-    switch (s) {
-        case StatoCartella::Disponibile:
-            break;
-        case StatoCartella::ComponenteAssente:
-            return "il componente PercorsiApplicazioni non si pu\xF2 creare";
-        case StatoCartella::ErrorePercorso:
-            return "il componente non ha dato la cartella";
-        case StatoCartella::Vuota:
-            return "il componente ha dato una cartella vuota";
-        case StatoCartella::Relativa:
-            return "il componente ha dato un percorso non completo";
-        case StatoCartella::NonRappresentabile:
-            return "la cartella data dal componente contiene caratteri non ammessi";
-    }
-    return "";
-}
-
-// --base names the folder; otherwise the component gives it, and its reason when it cannot.
-std::unique_ptr<ArchivioDitte> CreaArchivio(const OpzioniArchivio& o, std::string& errore) {
-    if (o.base) {
-        return CreaArchivioCartella(FileSystemDiSistema(), *o.base,
-                                    o.catalogo ? *o.catalogo : LeggiCartellaCatalogo(), errore);
-    }
-    CartellaComponente c = ComponentePercorsi().ChiediCartella();
-    if (c.stato != StatoCartella::Disponibile) {
-        errore = "Cartella del pacchetto non disponibile: ";
-        errore.append(Motivo(c.stato));
-        if (!c.dettaglio.empty())
-            errore.append(": ").append(c.dettaglio);
-        return nullptr;
-    }
-    if (FileSystemDiSistema().Tipo(c.cartella) != TipoVoce::Cartella) {
-        errore = "La cartella del pacchetto non esiste: '" + c.cartella + "'";
-        return nullptr;
-    }
-    // The window's own store, which also reads the catalog folder from the registry.
-    if (!o.catalogo)
-        return std::make_unique<ArchivioPacchetto>();
-    return std::make_unique<ArchivioCartella>(FileSystemDiSistema(), c.cartella, *o.catalogo);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -97,7 +53,7 @@ int wmain(int argc, wchar_t** argv) {
         reinterpret_cast<const char16_t* const*>(argv + 1), static_cast<std::size_t>(argc - 1)));
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::ostringstream uscita, errori;
-    const StatoUscita stato = EseguiComando(argomenti, uscita, errori, CreaArchivio);
+    const StatoUscita stato = EseguiComando(argomenti, uscita, errori, CreaArchivioPacchetto);
     if (SUCCEEDED(com))
         ::CoUninitialize();
     Scrivi(STD_OUTPUT_HANDLE, uscita.str());

@@ -1,13 +1,12 @@
-// Fuzz target: the line reader, the record splitting and the lookup's fast scan.
-// Properties: a file read in pieces of any size gives the same lines as the whole text; no
-// line holds a CR; the lines hold every byte but the terminators; field 5 found by the fast
-// scan is the split's field 5; the lookup that visits only candidate lines gives the same
-// result as one that looks at every line.
+// Fuzz target: the line reader, the field cutting, the list and the lookup, against plain
+// per-byte rules written here. The first byte of the input chooses the read buffer's size (so
+// that lines longer than the buffer, read back from the file, are exercised) and the size of
+// each read; the rest is the file.
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,28 +14,47 @@
 #include "store/ditte.h"
 #include "store/record.h"
 #include "store/righe.h"
+#include "tests/support/lettura_a_pezzi.h"
 
 namespace {
-
-// A file that hands out its bytes `pezzo` at a time.
-class LetturaAPezzi final : public velmar::FileLettura {
-  public:
-    LetturaAPezzi(std::string_view dati, std::size_t pezzo) : dati_(dati), pezzo_(pezzo) {}
-    velmar::Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
-        letti = std::min({capacita, pezzo_, dati_.size()});
-        std::memcpy(buffer, dati_.data(), letti);
-        dati_.remove_prefix(letti);
-        return velmar::Esito::Riuscito();
-    }
-
-  private:
-    std::string_view dati_;
-    std::size_t pezzo_;
-};
 
 void Verifica(bool condizione) {
     if (!condizione)
         std::abort();
+}
+
+// The rules, one byte at a time.
+std::vector<std::string> Righe(std::string_view t) {
+    std::vector<std::string> righe;
+    std::string riga;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i] != '\r') {
+            riga += t[i];
+            continue;
+        }
+        righe.push_back(riga);
+        riga.clear();
+        if (i + 1 < t.size() && t[i + 1] == '\n')
+            ++i;
+    }
+    if (!riga.empty())
+        righe.push_back(riga);
+    return righe;
+}
+
+std::vector<std::string> Campi(std::string_view riga) {
+    std::vector<std::string> campi;
+    if (riga.empty())
+        return campi;
+    campi.emplace_back();
+    for (char c : riga) {
+        if (c == ';') {
+            campi.emplace_back();
+        } else {
+            campi.back() += c;
+        }
+    }
+    return campi;
 }
 
 }  // namespace
@@ -44,66 +62,62 @@ void Verifica(bool condizione) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     if (n == 0)
         return 0;
-    const std::size_t pezzo = dati[0] % 17 + 1;
+    const std::size_t capacita = dati[0] % 64 + 4;
+    const std::size_t pezzo = dati[0] / 64 + 1;
     const std::string_view testo(reinterpret_cast<const char*>(dati) + 1, n - 1);
+    const std::vector<std::string> righe = Righe(testo);
+    std::vector<std::vector<std::string>> campiRighe;
+    for (const auto& r : righe)
+        campiRighe.push_back(Campi(r));
 
-    std::vector<std::string> intere;
-    velmar::PerOgniRiga(testo, [&](std::string_view r) { intere.emplace_back(r); });
+    velmar::test::LetturaAPezzi file(testo, pezzo);
+    velmar::LettoreRighe lettore(file, capacita);
+    std::size_t i = 0;
+    for (velmar::RigaLetta riga; lettore.Prossima(riga); ++i) {
+        Verifica(i < righe.size());
+        std::string letta;
+        Verifica(riga.Copia([&](std::string_view p) { letta.append(p); }).ok);
+        Verifica(letta == righe[i]);
+        // The fields of a line, whole or read back, are those of the plain rule.
+        const std::vector<std::string>& attesi = campiRighe[i];
+        const velmar::CampiRiga campi = riga.Campi(velmar::CampiRiga::kMax);
+        Verifica(campi.numero == std::min(attesi.size(), velmar::CampiRiga::kMax));
+        for (std::size_t k = 0; k < campi.numero; ++k) {
+            std::string campo;
+            Verifica(riga.Campo(campi, k, campo).ok && campo == attesi[k]);
+        }
+    }
+    Verifica(lettore.Errore().ok && i == righe.size());
 
-    std::vector<std::string> aPezzi;
-    LetturaAPezzi file(testo, pezzo);
-    const velmar::Esito e = velmar::LeggiBlocchi(file, [&](std::string_view blocco) {
-        velmar::PerOgniRiga(blocco, [&](std::string_view r) { aPezzi.emplace_back(r); });
-    });
-    Verifica(e.ok && intere == aPezzi);
+    std::vector<std::string> codici;
+    for (const auto& c : campiRighe) {
+        if (c.size() >= 6)
+            codici.push_back(c[5]);
+    }
+    Verifica(velmar::CodiciDaTesto(testo, capacita) == codici);
 
-    // Lines hold every byte of the input except CRs and the LF of each CR LF.
-    std::size_t byteRighe = 0;
-    for (const auto& r : intere) {
-        Verifica(r.find('\r') == std::string::npos);
-        byteRighe += r.size();
+    // Codes to look up: the first and the last listed codes, the first without its first byte,
+    // and a few odd ones.
+    std::vector<std::string> daCercare;
+    for (std::size_t k = 0; k < codici.size(); ++k) {
+        if (k < 4 || k + 4 >= codici.size())
+            daCercare.push_back(codici[k]);
     }
-    std::size_t terminatori = 0;
-    for (std::size_t i = 0; i < testo.size(); ++i) {
-        if (testo[i] != '\r')
-            continue;
-        terminatori += (i + 1 < testo.size() && testo[i + 1] == '\n') ? 2 : 1;
-    }
-    Verifica(byteRighe + terminatori == testo.size());
-
-    for (const auto& r : intere) {
-        const velmar::CampiRiga c = velmar::TagliaCampi(r);
-        std::size_t separatori = 0;
-        for (char ch : r)
-            separatori += ch == ';';
-        Verifica(c.numero == (r.empty() ? 0 : separatori + 1));
-        Verifica(velmar::CodiceRiga(r) == c.Campo(5));
-    }
-
-    // The list holds field 5 of every line with six fields or more, in order, and a lookup of
-    // the last listed code finds a description.
-    const auto codici = velmar::CodiciDaTesto(testo);
-    std::vector<std::string> attesi;
-    for (const auto& r : intere) {
-        if (auto c = velmar::CodiceRiga(r))
-            attesi.emplace_back(*c);
-    }
-    Verifica(codici == attesi);
-    if (!attesi.empty()) {
-        const auto r = velmar::CercaInTesto(testo, attesi.back());
-        Verifica(r.server != velmar::TipoServer::Nessuno);
-    }
-    // Codes to look up: every listed code, the first without its first byte, and a few odd ones.
-    std::vector<std::string> daCercare = attesi;
-    if (!attesi.empty() && !attesi.front().empty())
-        daCercare.emplace_back(attesi.front().substr(1));
+    if (!codici.empty() && !codici.front().empty())
+        daCercare.push_back(codici.front().substr(1));
     for (const char* c : {"", ";", "\r", "\n", "a;b", "0"})
         daCercare.emplace_back(c);
     for (const auto& codice : daCercare) {
-        velmar::RicercaDitta riferimento(codice);
-        for (const auto& r : intere)
-            riferimento.Riga(r);
-        Verifica(velmar::CercaInTesto(testo, codice) == riferimento.Risultato());
+        velmar::RisultatoRicerca atteso;
+        for (const auto& c : campiRighe) {
+            if (c.size() < 6 || c[5] != codice)
+                continue;
+            atteso.descrizione = c[0];
+            if (c.size() >= 7)
+                atteso.macchina = c[6];
+            atteso.server = c[4] == "db2admin" ? velmar::TipoServer::NT : velmar::TipoServer::Linux;
+        }
+        Verifica(velmar::CercaInTesto(testo, codice, capacita) == atteso);
     }
     return 0;
 }

@@ -1,7 +1,8 @@
-// Fuzz target: the save's copy with replacement. The input is a code, a NUL byte, then the
-// parameters file. Properties: every line of the output ends with CR LF; the lines not carrying
-// the code come out byte for byte, in order; each line carrying it becomes the record; a new
-// code is appended once at the end.
+// Fuzz target: the save's copy with replacement. The input is a byte that chooses the read
+// buffer's size, a code, a NUL byte, then the parameters file. Properties: every line of the
+// output ends with CR LF; the lines not carrying the code come out byte for byte, in order; each
+// line carrying it becomes the record; a new code is appended once at the end; all of this
+// whether the lines fit the buffer or are copied back from the file in pieces.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +11,6 @@
 #include <vector>
 
 #include "store/record.h"
-#include "store/righe.h"
 #include "store/salvataggio.h"
 
 namespace {
@@ -23,7 +23,10 @@ void Verifica(bool condizione) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
-    const std::string_view tutto(reinterpret_cast<const char*>(dati), n);
+    if (n == 0)
+        return 0;
+    const std::size_t capacita = dati[0] % 64 + 1;
+    const std::string_view tutto(reinterpret_cast<const char*>(dati) + 1, n - 1);
     const auto nul = tutto.find('\0');
     if (nul == std::string_view::npos)
         return 0;
@@ -33,13 +36,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     if (codice.find_first_of("\r\n") != std::string_view::npos)
         return 0;
 
-    velmar::StatoFinestra stato{std::string(codice), "Descrizione", "10.0.0.1",
-                                "db2admin",          "db2admin",    "db2admin"};
-    const std::string record = velmar::ComponiRecord(stato, velmar::CartellaCatalogo(""));
-    const std::string uscita = velmar::SostituisciInTesto(testo, codice, record);
+    const velmar::DatiDitta ditta{std::string(codice), "Descrizione", "10.0.0.1",
+                                  "db2admin",          "db2admin",    "db2admin"};
+    const std::string record = velmar::ComponiRecord(ditta, "C:\\Cat");
+    const std::string uscita = velmar::SostituisciInTesto(testo, codice, record, capacita);
 
+    // The input's lines by the plain rule: a CR ends a line, with the LF that follows it.
     std::vector<std::string> ingresso;
-    velmar::PerOgniRiga(testo, [&](std::string_view r) { ingresso.emplace_back(r); });
+    std::string riga;
+    for (std::size_t i = 0; i < testo.size(); ++i) {
+        if (testo[i] != '\r') {
+            riga += testo[i];
+            continue;
+        }
+        ingresso.push_back(riga);
+        riga.clear();
+        if (i + 1 < testo.size() && testo[i + 1] == '\n')
+            ++i;
+    }
+    if (!riga.empty())
+        ingresso.push_back(riga);
 
     // The output is whole lines ending in CR LF; no line can hold a CR, so cutting at CR LF
     // recovers them.
@@ -56,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     std::size_t i = 0;
     for (; i < ingresso.size(); ++i) {
         Verifica(i < righe.size());
-        const auto c = velmar::TagliaCampi(ingresso[i]);
-        if (c.numero >= 6 && c.campi[5] == codice) {
+        if (velmar::CodiceRiga(ingresso[i]) == codice) {
             Verifica(righe[i] == record);
             trovato = true;
         } else {

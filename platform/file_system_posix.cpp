@@ -59,10 +59,12 @@ Esito ScriviTutto(int fd, std::string_view dati) {
 
 class LetturaPosix final : public FileLettura {
   public:
-    explicit LetturaPosix(int fd) : fd_(fd) {}
-    Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
+    LetturaPosix(int fd, std::uint64_t dimensione) : fd_(fd), dimensione_(dimensione) {}
+    std::uint64_t Dimensione() const noexcept override { return dimensione_; }
+    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
+                std::size_t& letti) override {
         for (;;) {
-            const ssize_t n = ::read(fd_.get(), buffer, capacita);
+            const ssize_t n = ::pread(fd_.get(), buffer, capacita, static_cast<off_t>(posizione));
             if (n >= 0) {
                 letti = static_cast<std::size_t>(n);
                 return Esito::Riuscito();
@@ -74,6 +76,7 @@ class LetturaPosix final : public FileLettura {
 
   private:
     Descrittore fd_;
+    std::uint64_t dimensione_;
 };
 
 class ScritturaPosix final : public FileScrittura {
@@ -206,7 +209,7 @@ class FileSystemPosix final : public FileSystem {
         const int flag = ::fcntl(fd.get(), F_GETFL);
         if (flag < 0 || ::fcntl(fd.get(), F_SETFL, flag & ~O_NONBLOCK) != 0)
             return ErroreSistema(errno);
-        file = std::make_unique<LetturaPosix>(fd.release());
+        file = std::make_unique<LetturaPosix>(fd.release(), static_cast<std::uint64_t>(st.st_size));
         return Esito::Riuscito();
     }
 

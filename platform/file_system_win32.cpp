@@ -100,18 +100,29 @@ Esito ScriviTutto(HANDLE h, std::string_view dati) {
 
 class LetturaWin32 final : public FileLettura {
   public:
-    explicit LetturaWin32(unique_hfile h) : h_(std::move(h)) {}
-    Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
+    LetturaWin32(unique_hfile h, std::uint64_t dimensione)
+        : h_(std::move(h)), dimensione_(dimensione) {}
+    std::uint64_t Dimensione() const noexcept override { return dimensione_; }
+    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
+                std::size_t& letti) override {
         DWORD n = 0;
         const DWORD chiesti = capacita > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacita);
-        if (!::ReadFile(h_.get(), buffer, chiesti, &n, nullptr))
-            return UltimoErrore();
+        OVERLAPPED dove{};
+        dove.Offset = static_cast<DWORD>(posizione);
+        dove.OffsetHigh = static_cast<DWORD>(posizione >> 32);
+        if (!::ReadFile(h_.get(), buffer, chiesti, &n, &dove)) {
+            const DWORD e = ::GetLastError();
+            if (e != ERROR_HANDLE_EOF)
+                return Errore(e);
+            n = 0;
+        }
         letti = n;
         return Esito::Riuscito();
     }
 
   private:
     unique_hfile h_;
+    std::uint64_t dimensione_;
 };
 
 class ScritturaWin32 final : public FileScrittura {
@@ -239,7 +250,11 @@ class FileSystemWin32 final : public FileSystem {
         }
         if (::GetFileType(h.get()) != FILE_TYPE_DISK)
             return Esito::Fallito("non \xE8 un file regolare");
-        file = std::make_unique<LetturaWin32>(std::move(h));
+        LARGE_INTEGER dimensione{};
+        if (!::GetFileSizeEx(h.get(), &dimensione))
+            return UltimoErrore();
+        file = std::make_unique<LetturaWin32>(std::move(h),
+                                              static_cast<std::uint64_t>(dimensione.QuadPart));
         return Esito::Riuscito();
     }
 

@@ -60,9 +60,6 @@ inline void DistruggiIcona(HICON i) noexcept {
 inline void LiberaBstr(BSTR b) noexcept {
     ::SysFreeString(b);
 }
-inline HANDLE HandleNonValido() noexcept {
-    return INVALID_HANDLE_VALUE;
-}
 }  // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::ChiudiChiave, nullptr>;

@@ -8,8 +8,6 @@
 
 namespace velmar {
 
-inline constexpr std::string_view kChiaveBrioQuery = "Software\\Brio\\BrioQuery\\BrioQuery";
-inline constexpr std::string_view kValoreCartellaCatalogo = "OpenCatalogDir";
 // Largest value read, in bytes, terminating zero included.
 inline constexpr DWORD kDimensioneValoreRegistro = 1024;
 

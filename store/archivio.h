@@ -16,27 +16,27 @@ class ArchivioDitte {
   public:
     virtual ~ArchivioDitte() = default;
     // Codes of the parameters file in file order; fails when the file cannot be read.
-    [[nodiscard]] virtual Esito LeggiDitte(ElencoCodici& codici) = 0;
+    [[nodiscard]] virtual Esito LeggiDitte(std::vector<std::string>& codici) = 0;
     // The company of `codice`, or the empty result; fails when the file cannot be read.
     [[nodiscard]] virtual Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) = 0;
     // Saves the company of the window state and distributes the file.
-    [[nodiscard]] virtual RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) = 0;
+    [[nodiscard]] virtual RisultatoSalvataggio ScriviFile(const DatiDitta& stato) = 0;
 };
 
-// A package in a folder given once, with a catalog folder given once (empty for the default).
+// A package in a folder given once, with the catalog folder its records get.
 // Saves wait up to kAttesaBlocco for another save on the package.
 class ArchivioCartella final : public ArchivioDitte {
   public:
     ArchivioCartella(FileSystem& fs, std::string cartellaBase, ValoreCatalogo catalogo)
         : fs_(fs), base_(std::move(cartellaBase)), catalogo_(std::move(catalogo)) {}
 
-    Esito LeggiDitte(ElencoCodici& codici) override {
+    Esito LeggiDitte(std::vector<std::string>& codici) override {
         return velmar::LeggiDitte(fs_, base_, codici);
     }
     Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override {
         return velmar::CercaDitta(fs_, base_, codice, ditta);
     }
-    RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) override {
+    RisultatoSalvataggio ScriviFile(const DatiDitta& stato) override {
         return SalvaDitta(fs_, stato, catalogo_, base_);
     }
 

@@ -1,68 +1,10 @@
 // Company list and lookup over the parameters file.
 #include "store/ditte.h"
 
-#include <cstring>
-
-#include "store/scansione.h"
+#include <algorithm>
+#include <memory>
 
 namespace velmar {
-
-void RaccoltaCodici::Riga(std::string_view riga) {
-    if (auto codice = CodiceRiga(riga))
-        codici_.Aggiungi(*codice);
-}
-
-void RaccoltaCodici::Blocco(std::string_view blocco) {
-    AggiungiCodici(blocco, codici_);
-}
-
-RicercaDitta::RicercaDitta(std::string_view codice) : codice_(codice) {
-    ago_.reserve(codice.size() + 1);
-    ago_ += ';';
-    ago_.append(codice);
-}
-
-void RicercaDitta::Riga(std::string_view riga) {
-    const auto codice = CodiceRiga(riga);
-    if (!codice || *codice != codice_)
-        return;
-    const CampiRiga c = TagliaCampi(riga);
-    risultato_.descrizione.assign(c.campi[0]);
-    if (auto macchina = c.Campo(6))
-        risultato_.macchina.assign(*macchina);
-    risultato_.server = TipoDaParola(c.campi[4]);
-}
-
-void RicercaDitta::Blocco(std::string_view blocco) {
-    // Field 5 of a matching line is ";" + code followed by ';', CR or the end of the block, and
-    // is preceded by exactly four separators on its line. Only such places are looked at.
-    // No line holds a CR, so a code with one matches nothing.
-    if (codice_.find('\r') != std::string_view::npos)
-        return;
-    const char* const b = blocco.data();
-    const std::size_t n = blocco.size();
-    std::size_t da = 0;
-    for (;;) {
-        const std::size_t c = TrovaSequenza(blocco, ago_, da);
-        if (c == std::string_view::npos)
-            return;
-        const std::size_t dopo = c + ago_.size();
-        if (dopo < n && b[dopo] != ';' && b[dopo] != '\r') {
-            da = c + 1;
-            continue;
-        }
-        std::size_t inizio = c;
-        while (inizio > 0 && b[inizio - 1] != '\r')
-            --inizio;
-        if (inizio > 0 && b[inizio] == '\n')
-            ++inizio;  // the LF of a CR LF
-        const void* cr = std::memchr(b + dopo, '\r', n - dopo);
-        const std::size_t fine =
-            cr == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(cr) - b);
-        Riga(blocco.substr(inizio, fine - inizio));
-        da = fine;
-    }
-}
 
 std::string PercorsoIn(const FileSystem& fs, std::string_view cartella, std::string_view nome) {
     std::string p;
@@ -75,10 +17,64 @@ std::string PercorsoIn(const FileSystem& fs, std::string_view cartella, std::str
 
 namespace {
 
-// Reads the parameters file of `cartellaBase` in blocks of whole lines into fn. A missing file
-// is read as an empty one.
-template <class Fn>
-Esito LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Fn&& fn) {
+// Codes for which room is made at once, at most, judged from the first lines: a longer list
+// grows as it is read.
+constexpr std::uint64_t kCodiciStimati = 1 << 20;
+constexpr std::size_t kCodiciCampione = 64;
+
+}  // namespace
+
+Esito LeggiCodici(FileLettura& file, std::vector<std::string>& codici, std::size_t capacita) {
+    LettoreRighe lettore(file, capacita);
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        const CampiRiga campi = riga.Campi(6);
+        if (campi.numero < 6)
+            continue;
+        if (codici.size() == kCodiciCampione) {
+            // Room for as many codes as the file's first lines promise.
+            const std::uint64_t letti = riga.Inizio() + riga.Lunghezza() + 1;
+            codici.reserve(static_cast<std::size_t>(
+                std::min(file.Dimensione() / letti * kCodiciCampione + 1, kCodiciStimati)));
+        }
+        codici.emplace_back();
+        if (Esito e = riga.Campo(campi, 5, codici.back()); !e)
+            return e;
+    }
+    return lettore.Errore();
+}
+
+Esito CercaCodice(FileLettura& file, std::string_view codice, RisultatoRicerca& ditta,
+                  std::size_t capacita) {
+    ditta = RisultatoRicerca();
+    LettoreRighe lettore(file, capacita);
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        CampiRiga campi = riga.Campi(6);
+        if (campi.numero < 6 || campi.Lunghezza(5) != codice.size())
+            continue;
+        bool sua = false;
+        Esito e = riga.CampoUguale(campi, 5, codice, sua);
+        if (!e)
+            return e;
+        if (!sua)
+            continue;
+        campi = riga.Campi(7);
+        bool nt = false;
+        if (!(e = riga.Campo(campi, 0, ditta.descrizione)) ||
+            !(e = riga.CampoUguale(campi, 4, kParolaNT, nt)) ||
+            (campi.numero == 7 && !(e = riga.Campo(campi, 6, ditta.macchina)))) {
+            return e;
+        }
+        ditta.server = nt ? TipoServer::NT : TipoServer::Linux;
+    }
+    return lettore.Errore();
+}
+
+namespace {
+
+// Opens the parameters file of `cartellaBase` and reads it with leggi(FileLettura&). A missing
+// file is read as an empty one.
+template <class Leggi>
+Esito LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Leggi&& leggi) {
     if (cartellaBase.empty())
         return Esito::Fallito("cartella del pacchetto non disponibile");
     if (!fs.PercorsoAssoluto(cartellaBase)) {
@@ -86,8 +82,11 @@ Esito LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Fn&& fn) {
                               ": la cartella del pacchetto non \xE8 un percorso completo");
     }
     const std::string percorso = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
+    std::unique_ptr<FileLettura> file;
     bool assente = false;
-    const Esito e = LeggiBlocchiFile(fs, percorso, assente, fn);
+    Esito e = fs.ApriLettura(percorso, file, assente);
+    if (e)
+        e = leggi(*file);
     if (!e && !assente)
         return Esito::Fallito(percorso + ": " + e.errore);
     return Esito::Riuscito();
@@ -95,33 +94,38 @@ Esito LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Fn&& fn) {
 
 }  // namespace
 
-Esito LeggiDitte(FileSystem& fs, std::string_view cartellaBase, ElencoCodici& codici) {
-    RaccoltaCodici raccolta;
-    const Esito e =
-        LeggiParametri(fs, cartellaBase, [&](std::string_view blocco) { raccolta.Blocco(blocco); });
-    codici = e ? std::move(raccolta.Codici()) : ElencoCodici();
+Esito LeggiDitte(FileSystem& fs, std::string_view cartellaBase, std::vector<std::string>& codici) {
+    codici.clear();
+    const Esito e = LeggiParametri(fs, cartellaBase,
+                                   [&](FileLettura& file) { return LeggiCodici(file, codici); });
+    if (!e)
+        codici.clear();
     return e;
 }
 
 Esito CercaDitta(FileSystem& fs, std::string_view cartellaBase, std::string_view codice,
                  RisultatoRicerca& ditta) {
-    RicercaDitta ricerca(codice);
-    const Esito e =
-        LeggiParametri(fs, cartellaBase, [&](std::string_view blocco) { ricerca.Blocco(blocco); });
-    ditta = e ? std::move(ricerca.Risultato()) : RisultatoRicerca();
+    ditta = RisultatoRicerca();
+    const Esito e = LeggiParametri(
+        fs, cartellaBase, [&](FileLettura& file) { return CercaCodice(file, codice, ditta); });
+    if (!e)
+        ditta = RisultatoRicerca();
     return e;
 }
 
-ElencoCodici CodiciDaTesto(std::string_view testo) {
-    RaccoltaCodici raccolta;
-    raccolta.Blocco(testo);
-    return std::move(raccolta.Codici());
+std::vector<std::string> CodiciDaTesto(std::string_view testo, std::size_t capacita) {
+    LetturaDaTesto file(testo);
+    std::vector<std::string> codici;
+    (void)LeggiCodici(file, codici, capacita);  // a text in memory is always read whole
+    return codici;
 }
 
-RisultatoRicerca CercaInTesto(std::string_view testo, std::string_view codice) {
-    RicercaDitta ricerca(codice);
-    ricerca.Blocco(testo);
-    return std::move(ricerca.Risultato());
+RisultatoRicerca CercaInTesto(std::string_view testo, std::string_view codice,
+                              std::size_t capacita) {
+    LetturaDaTesto file(testo);
+    RisultatoRicerca ditta;
+    (void)CercaCodice(file, codice, ditta, capacita);
+    return ditta;
 }
 
 }  // namespace velmar

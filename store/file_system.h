@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,8 +25,12 @@ struct Esito {
 class FileLettura {
   public:
     virtual ~FileLettura() = default;
-    // Reads up to `capacita` bytes into `buffer`; `letti` is 0 at the end of the file.
-    [[nodiscard]] virtual Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) = 0;
+    // Reads up to `capacita` bytes from byte `posizione` of the file into `buffer`; `letti` is
+    // 0 at or after the end of the file. Reads at any place, in any order.
+    [[nodiscard]] virtual Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
+                                      std::size_t& letti) = 0;
+    // The file's size when it was opened: a hint, since the file may change.
+    [[nodiscard]] virtual std::uint64_t Dimensione() const noexcept = 0;
 };
 
 class FileScrittura {

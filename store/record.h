@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,13 +15,11 @@ namespace velmar {
 inline constexpr std::string_view kParolaNT = "db2admin";
 inline constexpr std::string_view kParolaLinux = "db2inst1";
 
-inline constexpr std::string_view kCartellaCatalogoPredefinita =
-    "C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog Extensions";
-
 enum class TipoServer { Nessuno, NT, Linux };
 
-// The six values the window keeps between confirmations and the save reads.
-struct StatoFinestra {
+// The values of one company as a save writes them: the three server words are the account
+// word of its server type.
+struct DatiDitta {
     std::string CodiceDitta;
     std::string DescrizioneDitta;
     std::string Macchina;
@@ -29,23 +28,91 @@ struct StatoFinestra {
     std::string ParametroServer3;
 };
 
-// A line cut into fields. The first kMax fields are kept; `numero` counts them all.
-// "a;b;;c" -> numero 4: "a", "b", "", "c".   "" -> numero 0.   ";;;;" -> numero 5, all empty.
+// Where the first fields of a line lie: the separators that end them, in bytes from the line's
+// start. Field i runs from just after separator i-1 (or the start) to separator i (or the end).
 struct CampiRiga {
     static constexpr std::size_t kMax = 8;
-    std::array<std::string_view, kMax> campi{};
+    std::array<std::uint64_t, kMax> separatori{};
+    std::size_t separatoriTrovati = 0;
+    std::uint64_t lunghezza = 0;  // of the line
+    // The fields found, up to as many as were asked for.
     std::size_t numero = 0;
 
-    // Field i, or nothing when the line has no such field (or i >= kMax).
-    [[nodiscard]] std::optional<std::string_view> Campo(std::size_t i) const noexcept {
-        if (i >= numero || i >= kMax)
+    [[nodiscard]] std::uint64_t Inizio(std::size_t i) const noexcept {
+        return i == 0 ? 0 : separatori[i - 1] + 1;
+    }
+    [[nodiscard]] std::uint64_t Fine(std::size_t i) const noexcept {
+        return i < separatoriTrovati ? separatori[i] : lunghezza;
+    }
+    [[nodiscard]] std::uint64_t Lunghezza(std::size_t i) const noexcept {
+        return Fine(i) - Inizio(i);
+    }
+    // Field i of `riga` (the line these places were taken from), or nothing when there is no
+    // such field among those asked for.
+    [[nodiscard]] std::optional<std::string_view> Campo(std::string_view riga,
+                                                        std::size_t i) const noexcept {
+        if (i >= numero)
             return std::nullopt;
-        return campi[i];
+        return riga.substr(Inizio(i), Lunghezza(i));
     }
 };
 
-// Cuts a line at every ';'. The views point into `riga`.
-[[nodiscard]] CampiRiga TagliaCampi(std::string_view riga) noexcept;
+// Places the separators of `pezzo`, bytes of a line from byte `inizio` on, after the `trovati`
+// already placed, until `quanti` are: the one loop that cuts lines into fields.
+inline void TrovaSeparatori(std::string_view pezzo, std::uint64_t inizio, CampiRiga& campi,
+                            std::size_t quanti) noexcept {
+    std::size_t trovati = campi.separatoriTrovati;
+    for (std::size_t da = 0; trovati < quanti;) {
+        const std::size_t s = pezzo.find(';', da);
+        if (s == std::string_view::npos)
+            break;
+        campi.separatori[trovati++] = inizio + s;
+        da = s + 1;
+    }
+    campi.separatoriTrovati = trovati;
+}
+
+// The count of fields of a line of `lunghezza` bytes whose first separators are placed.
+inline void ContaCampi(CampiRiga& campi, std::size_t quanti) noexcept {
+    campi.numero = campi.lunghezza == 0               ? 0
+                   : campi.separatoriTrovati < quanti ? campi.separatoriTrovati + 1
+                                                      : quanti;
+}
+
+// The first `quanti` fields (at most kMax) of a whole line, cut at every ';'. An empty line has
+// no fields; any other has one more than it has separators.
+// "a;b;;c" -> 4 fields "a", "b", "", "c".   "" -> none.   ";;;;" -> 5 empty fields.
+[[nodiscard]] inline CampiRiga TagliaCampi(std::string_view riga,
+                                           std::size_t quanti = CampiRiga::kMax) noexcept {
+    quanti = quanti < CampiRiga::kMax ? quanti : CampiRiga::kMax;
+    CampiRiga campi;
+    campi.lunghezza = riga.size();
+    TrovaSeparatori(riga, 0, campi, quanti);
+    ContaCampi(campi, quanti);
+    return campi;
+}
+
+// The same for a line that comes in pieces, one too long to hold: the places are the same.
+class TaglioCampi {
+  public:
+    explicit TaglioCampi(std::size_t quanti = CampiRiga::kMax) noexcept
+        : quanti_(quanti < CampiRiga::kMax ? quanti : CampiRiga::kMax) {}
+    // The next bytes of the line.
+    void Aggiungi(std::string_view pezzo) noexcept {
+        TrovaSeparatori(pezzo, campi_.lunghezza, campi_, quanti_);
+        campi_.lunghezza += pezzo.size();
+    }
+    // The fields of the bytes given so far, as a whole line.
+    [[nodiscard]] CampiRiga Campi() const noexcept {
+        CampiRiga c = campi_;
+        ContaCampi(c, quanti_);
+        return c;
+    }
+
+  private:
+    CampiRiga campi_;
+    std::size_t quanti_;
+};
 
 // Field 5 (the company code) of a line that has at least six fields, or nothing.
 // "a;b;c;d;e;f" -> "f".   "a;b;c;d;e" -> nothing.
@@ -57,13 +124,10 @@ struct CampiRiga {
 // Account word for a server type ("" for none).
 [[nodiscard]] std::string_view ParolaDaTipo(TipoServer tipo) noexcept;
 
-// Catalog folder to write in field 1: the registry text, or the default when it is empty,
-// followed by "\" in every case (a value already ending in "\" gives a doubled separator).
-[[nodiscard]] std::string CartellaCatalogo(std::string_view valoreRegistro);
-
 // The record for a company, without line terminator:
-// description;<catalog>Dwh<code>.oce;word1;word2;word3;code;machine;
-// `catalogo` is the folder already ending in "\" (see CartellaCatalogo).
-[[nodiscard]] std::string ComponiRecord(const StatoFinestra& stato, std::string_view catalogo);
+// description;<catalog>\Dwh<code>.oce;word1;word2;word3;code;machine;
+// The "\" after the catalog folder is always written, so a folder already ending in "\" gives
+// a doubled separator.
+[[nodiscard]] std::string ComponiRecord(const DatiDitta& dati, std::string_view catalogo);
 
 }  // namespace velmar

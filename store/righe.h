@@ -1,93 +1,180 @@
-// Cutting the parameters file into lines. A line ends at CR LF or at a lone CR; a lone LF is an
-// ordinary byte of the line; the terminator is not part of the line; a final line without
-// terminator is still a line; an empty text has no lines. Bytes are passed on unchanged.
+// Reading the parameters file line by line through a buffer of fixed size, whatever the lines'
+// lengths. A line ends at CR LF or at a lone CR; a lone LF is an ordinary byte of the line; the
+// terminator is not part of the line; a final line without terminator is still a line; an
+// empty file has no lines. Bytes are passed on unchanged.
+// A line no longer than the buffer is handed over whole; of a longer one only its place and the
+// places of its first fields are kept, and its bytes are read back from the file when asked for,
+// so that memory stays the same for a line of any length.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "store/file_system.h"
+#include "store/record.h"
 
 namespace velmar {
 
-// Calls fn(std::string_view line) for every line of `testo`.  "a\r\nb\rc\nd" -> "a", "b", "c\nd".
-template <class Fn>
-void PerOgniRiga(std::string_view testo, Fn&& fn) {
-    const char* p = testo.data();
-    const char* const fine = p + testo.size();
-    while (p < fine) {
-        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(fine - p));
-        if (cr == nullptr) {
-            fn(std::string_view(p, static_cast<std::size_t>(fine - p)));
-            return;
-        }
-        const char* c = static_cast<const char*>(cr);
-        fn(std::string_view(p, static_cast<std::size_t>(c - p)));
-        p = c + 1;
-        if (p < fine && *p == '\n')
-            ++p;
-    }
-}
-
 inline constexpr std::size_t kBufferLettura = 64 * 1024;
 
-// Reads a file through a buffer of fixed size and passes it on in blocks of whole lines:
-// each block is a text for PerOgniRiga that starts at a line's start and ends after a line's
-// terminator (or at the end of the file). The buffer grows only for a line longer than it.
-template <class Fn>
-[[nodiscard]] Esito LeggiBlocchi(FileLettura& file, Fn&& blocco) {
-    std::size_t capacita = kBufferLettura;
-    auto buffer = std::make_unique_for_overwrite<char[]>(capacita);
-    std::size_t usati = 0;  // bytes held, the start of a line first
-    bool saltaLF = false;   // the last block ended with a CR: a LF now belongs to it
-    for (;;) {
-        if (usati == capacita) {
-            auto piu = std::make_unique_for_overwrite<char[]>(capacita * 2);
-            std::memcpy(piu.get(), buffer.get(), usati);
-            buffer = std::move(piu);
-            capacita *= 2;
+// One line of a file, as LettoreRighe gives it.
+class RigaLetta {
+  public:
+    // True when the whole line is held (Testo); false for a line longer than the read buffer.
+    [[nodiscard]] bool Intera() const noexcept { return intera_; }
+    [[nodiscard]] std::string_view Testo() const noexcept { return testo_; }
+    // Its place in the file and its length, terminator excluded.
+    [[nodiscard]] std::uint64_t Inizio() const noexcept { return inizio_; }
+    [[nodiscard]] std::uint64_t Lunghezza() const noexcept { return lunghezza_; }
+
+    // Its first `quanti` fields, as TagliaCampi gives them.
+    [[nodiscard]] CampiRiga Campi(std::size_t quanti) const noexcept {
+        if (intera_)
+            return TagliaCampi(testo_, quanti);
+        CampiRiga c = campi_;
+        c.numero = std::min(c.numero, quanti);
+        return c;
+    }
+    // The bytes of field i (one of `campi`, which Campi gave) into `testo`.
+    [[nodiscard]] Esito Campo(const CampiRiga& campi, std::size_t i, std::string& testo) const {
+        if (!intera_)
+            return CampoRiletto(campi, i, testo);
+        testo.assign(testo_.substr(campi.Inizio(i), campi.Lunghezza(i)));
+        return Esito::Riuscito();
+    }
+    // Whether field i is exactly `atteso`; of a long line no more than its length is read.
+    [[nodiscard]] Esito CampoUguale(const CampiRiga& campi, std::size_t i, std::string_view atteso,
+                                    bool& uguale) const {
+        uguale = false;
+        if (campi.Lunghezza(i) != atteso.size())
+            return Esito::Riuscito();
+        if (!intera_)
+            return CampoUgualeRiletto(campi, i, atteso, uguale);
+        uguale = testo_.substr(campi.Inizio(i), atteso.size()) == atteso;
+        return Esito::Riuscito();
+    }
+    // Passes the line's bytes to out(std::string_view): at once when held, else in pieces.
+    template <class Out>
+    [[nodiscard]] Esito Copia(Out&& out) const;
+
+  private:
+    friend class LettoreRighe;
+    Esito CampoRiletto(const CampiRiga& campi, std::size_t i, std::string& testo) const;
+    Esito CampoUgualeRiletto(const CampiRiga& campi, std::size_t i, std::string_view atteso,
+                             bool& uguale) const;
+    // Reads `lunghezza` bytes from byte `da` of the line, in pieces, into fn(std::string_view).
+    template <class Fn>
+    Esito Rileggi(std::uint64_t da, std::uint64_t lunghezza, Fn&& fn) const;
+
+    FileLettura* file_ = nullptr;
+    char* rilettura_ = nullptr;  // the reader's buffer for reading back a long line
+    std::size_t capacitaRilettura_ = 0;
+    std::uint64_t inizio_ = 0;  // in the file
+    std::uint64_t lunghezza_ = 0;
+    std::string_view testo_;
+    bool intera_ = true;
+    CampiRiga campi_;  // of a long line, placed while it was read
+};
+
+// Reads a file from its first line to its last:
+//   LettoreRighe lettore(file);
+//   for (RigaLetta riga; lettore.Prossima(riga);) ...
+//   if (!lettore.Errore()) ...
+class LettoreRighe {
+  public:
+    // `capacita` is the size of the read buffer (smaller only in tests).
+    explicit LettoreRighe(FileLettura& file, std::size_t capacita = kBufferLettura);
+
+    // The next line into `riga`, valid until the next call; false at the end of the file or on
+    // a failure to read (then Errore() tells it).
+    [[nodiscard]] bool Prossima(RigaLetta& riga) {
+        // A whole line already held: the common case, here; reading on, out of line.
+        if (!saltaLF_ && cursore_ < usati_) {
+            char* const b = buffer_.get();
+            const void* cr = std::memchr(b + cursore_, '\r', usati_ - cursore_);
+            if (cr != nullptr) {
+                const auto fine = static_cast<std::size_t>(static_cast<const char*>(cr) - b);
+                riga.file_ = &file_;
+                riga.intera_ = true;
+                riga.inizio_ = inizioBuffer_ + cursore_;
+                riga.lunghezza_ = fine - cursore_;
+                riga.testo_ = std::string_view(b + cursore_, fine - cursore_);
+                DopoFineRiga(fine);
+                return true;
+            }
         }
+        return ProssimaLeggendo(riga);
+    }
+    [[nodiscard]] const Esito& Errore() const noexcept { return errore_; }
+
+  private:
+    bool ProssimaLeggendo(RigaLetta& riga);
+    bool Leggi(std::uint64_t posizione, char* dove, std::size_t quanti, std::size_t& letti);
+    bool RigaLunga(RigaLetta& riga);
+    void DopoFineRiga(std::size_t cr) noexcept {
+        cursore_ = cr + 1;
+        if (cursore_ < usati_) {
+            if (buffer_[cursore_] == '\n')
+                ++cursore_;
+        } else {
+            saltaLF_ = true;
+        }
+    }
+
+    FileLettura& file_;
+    std::size_t capacita_;
+    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<char[]> rilettura_;  // made at the first line too long to hold
+    std::uint64_t inizioBuffer_ = 0;     // place in the file of buffer_[0]
+    std::size_t usati_ = 0;              // bytes held
+    std::size_t cursore_ = 0;            // start of the next line in the buffer
+    bool fineFile_ = false;
+    bool saltaLF_ = false;  // a line ended with the last byte held: a LF next is its terminator
+    Esito errore_;
+};
+
+// A text in memory read as a file (for tests, fuzzing, and texts at hand).
+class LetturaDaTesto final : public FileLettura {
+  public:
+    explicit LetturaDaTesto(std::string_view testo) noexcept : testo_(testo) {}
+    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
+                std::size_t& letti) override;
+    std::uint64_t Dimensione() const noexcept override { return testo_.size(); }
+
+  private:
+    std::string_view testo_;
+};
+
+template <class Fn>
+Esito RigaLetta::Rileggi(std::uint64_t da, std::uint64_t lunghezza, Fn&& fn) const {
+    while (lunghezza > 0) {
+        const auto chiesti =
+            static_cast<std::size_t>(std::min<std::uint64_t>(lunghezza, capacitaRilettura_));
         std::size_t letti = 0;
-        Esito e = file.Leggi(buffer.get() + usati, capacita - usati, letti);
+        Esito e = file_->Leggi(inizio_ + da, rilettura_, chiesti, letti);
         if (!e)
             return e;
-        char* const b = buffer.get();
-        if (letti == 0) {
-            if (usati > 0)
-                blocco(std::string_view(b, usati));
-            return Esito::Riuscito();
-        }
-        const std::size_t nuovi = usati;
-        usati += letti;
-        std::size_t inizio = 0;
-        if (saltaLF) {
-            saltaLF = false;
-            if (b[0] == '\n')
-                inizio = 1;
-        }
-        // The last CR among the new bytes (the bytes held before hold none).
-        std::size_t k = usati;
-        while (k > nuovi && b[k - 1] != '\r')
-            --k;
-        if (k == nuovi) {
-            if (inizio > 0) {
-                std::memmove(b, b + inizio, usati - inizio);
-                usati -= inizio;
-            }
-            continue;
-        }
-        std::size_t fineBlocco = k;  // just after the CR
-        if (fineBlocco < usati && b[fineBlocco] == '\n') {
-            ++fineBlocco;
-        } else if (fineBlocco == usati) {
-            saltaLF = true;
-        }
-        if (fineBlocco > inizio)
-            blocco(std::string_view(b + inizio, fineBlocco - inizio));
-        std::memmove(b, b + fineBlocco, usati - fineBlocco);
-        usati -= fineBlocco;
+        if (letti == 0)
+            return Esito::Fallito("il file \xE8 stato accorciato durante la lettura");
+        fn(std::string_view(rilettura_, letti));
+        da += letti;
+        lunghezza -= letti;
     }
+    return Esito::Riuscito();
+}
+
+template <class Out>
+Esito RigaLetta::Copia(Out&& out) const {
+    if (intera_) {
+        out(testo_);
+        return Esito::Riuscito();
+    }
+    return Rileggi(0, lunghezza_, out);
 }
 
 }  // namespace velmar

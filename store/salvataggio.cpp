@@ -15,37 +15,38 @@ namespace {
 constexpr std::string_view kFineRiga = "\r\n";
 constexpr std::size_t kSogliaScrittura = 64 * 1024;
 
-// Writes the lines of the parameters file with the company's lines replaced.
-class CopiaConSostituzione {
-  public:
-    CopiaConSostituzione(std::string_view codice, std::string_view record)
-        : codice_(codice), record_(record) {}
-
-    template <class Out>
-    void Riga(std::string_view riga, Out& out) {
-        const auto codice = CodiceRiga(riga);
-        if (codice && *codice == codice_) {
-            out.append(record_);
-            trovato_ = true;
-        } else {
-            out.append(riga);
+// Writes every line of `file` to out(std::string_view), each ending with CR LF, the lines whose
+// field 5 is `codice` replaced by `record`, appended when none is. A line too long to hold is
+// copied in pieces.
+template <class Out>
+Esito CopiaConSostituzione(FileLettura& file, std::string_view codice, std::string_view record,
+                           Out&& out, std::size_t capacita = kBufferLettura) {
+    bool trovato = false;
+    LettoreRighe lettore(file, capacita);
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        const CampiRiga campi = riga.Campi(6);
+        bool sua = false;
+        Esito e = campi.numero < 6 || campi.Lunghezza(5) != codice.size()
+                      ? Esito::Riuscito()
+                      : riga.CampoUguale(campi, 5, codice, sua);
+        if (sua) {
+            out(record);
+            trovato = true;
+        } else if (e) {
+            e = riga.Copia(out);
         }
-        out.append(kFineRiga);
+        if (!e)
+            return e;
+        out(kFineRiga);
     }
-
-    template <class Out>
-    void Chiudi(Out& out) {
-        if (trovato_)
-            return;
-        out.append(record_);
-        out.append(kFineRiga);
+    if (!lettore.Errore())
+        return lettore.Errore();
+    if (!trovato) {
+        out(record);
+        out(kFineRiga);
     }
-
-  private:
-    std::string_view codice_;
-    std::string_view record_;
-    bool trovato_ = false;
-};
+    return Esito::Riuscito();
+}
 
 // Buffers what is written and passes it to the file in large blocks; remembers the first
 // failure and ignores everything after it.
@@ -54,7 +55,7 @@ class ScritturaBufferizzata {
     explicit ScritturaBufferizzata(FileScrittura& file) : file_(file) {
         buffer_.reserve(kSogliaScrittura + 4096);
     }
-    void append(std::string_view dati) {
+    void operator()(std::string_view dati) {
         if (!esito_)
             return;
         buffer_.append(dati);
@@ -66,7 +67,6 @@ class ScritturaBufferizzata {
             Scarica();
         return esito_;
     }
-    bool Valido() const noexcept { return esito_.ok; }
 
   private:
     void Scarica() {
@@ -144,16 +144,16 @@ std::string MotivoOccupato(std::string_view cartellaBase, std::chrono::milliseco
 }  // namespace
 
 std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
-                               std::string_view record) {
+                               std::string_view record, std::size_t capacita) {
     std::string out;
     out.reserve(testo.size() + record.size() + 64);
-    CopiaConSostituzione copia(codice, record);
-    PerOgniRiga(testo, [&](std::string_view riga) { copia.Riga(riga, out); });
-    copia.Chiudi(out);
+    LetturaDaTesto file(testo);
+    (void)CopiaConSostituzione(
+        file, codice, record, [&](std::string_view dati) { out.append(dati); }, capacita);
     return out;
 }
 
-RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
+RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
                                 const ValoreCatalogo& catalogo, std::string_view cartellaBase,
                                 std::chrono::milliseconds attesa) {
     RisultatoSalvataggio r;
@@ -162,7 +162,7 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
         r.errori.push_back({"", std::move(*motivo)});
         return r;
     }
-    const std::string record = ComponiRecord(stato, CartellaCatalogo(catalogo.testo));
+    const std::string record = ComponiRecord(dati, catalogo.testo);
 
     if (cartellaBase.empty()) {
         r.errori.push_back({"", "cartella del pacchetto non disponibile"});
@@ -234,17 +234,12 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
     bool letturaFallita = false;
     bool creato = false;
     Esito e = ScriviFileCompleto(fs, lavoro, creato, [&](ScritturaBufferizzata& out) {
-        CopiaConSostituzione copia(stato.CodiceDitta, record);
-        if (letto) {
-            Esito l = LeggiBlocchi(*letto, [&](std::string_view blocco) {
-                PerOgniRiga(blocco, [&](std::string_view riga) { copia.Riga(riga, out); });
-            });
-            if (!l) {
-                letturaFallita = true;
-                return FallitoCon("lettura", l);
-            }
+        LetturaDaTesto vuoto("");
+        Esito l = CopiaConSostituzione(letto ? *letto : vuoto, dati.CodiceDitta, record, out);
+        if (!l) {
+            letturaFallita = true;
+            return FallitoCon("lettura", l);
         }
-        copia.Chiudi(out);
         return Esito::Riuscito();
     });
     letto.reset();

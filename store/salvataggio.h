@@ -13,6 +13,7 @@
 
 #include "store/file_system.h"
 #include "store/record.h"
+#include "store/righe.h"
 
 namespace velmar {
 
@@ -37,9 +38,9 @@ struct PercorsoNonAggiornato {
     std::string motivo;
 };
 
-// The catalog folder as read from the registry or given as an option, in Windows-1252; empty for
-// the default folder. `rappresentabile` is false when it held characters that Windows-1252
-// lacks: `testo` then shows them as '?', for the message only.
+// The catalog folder written in field 1 of the record, in Windows-1252, as read from the
+// registry or given as an option. `rappresentabile` is false when it held characters that
+// Windows-1252 lacks: `testo` then shows them as '?', for the message only.
 struct ValoreCatalogo {
     std::string testo;
     bool rappresentabile = true;
@@ -58,16 +59,18 @@ struct RisultatoSalvataggio {
 };
 
 // Copies the lines of `testo` with every line whose field 5 equals `codice` replaced by
-// `record`, appending `record` when no line matched; every line written ends with CR LF.
+// `record`, appending `record` when no line matched; every line written ends with CR LF. The
+// save does the same from file to file. `capacita` is the read buffer's size (smaller in tests).
 [[nodiscard]] std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
-                                             std::string_view record);
+                                             std::string_view record,
+                                             std::size_t capacita = kBufferLettura);
 
-// Saves `stato` into the package in `cartellaBase` (an absolute folder; empty means the folder
+// Saves `dati` into the package in `cartellaBase` (an absolute folder; empty means the folder
 // is unavailable), waiting up to `attesa` for a save that holds the package. Writes nothing when
 // the catalog folder cannot be stored in a record, when the package stays held, when the
 // parameters file cannot be read, or when it is missing while area copies of it exist.
 // Shows nothing and ends nothing: the caller reports the result.
-[[nodiscard]] RisultatoSalvataggio SalvaDitta(FileSystem& fs, const StatoFinestra& stato,
+[[nodiscard]] RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
                                               const ValoreCatalogo& catalogo,
                                               std::string_view cartellaBase,
                                               std::chrono::milliseconds attesa = kAttesaBlocco);

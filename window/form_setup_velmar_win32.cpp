@@ -13,7 +13,7 @@
 #include "store/cp1252.h"
 #include "window/immagini.h"
 #include "window/risorse.h"
-#include "window/validazione.h"
+#include "store/conferma.h"
 
 namespace velmar {
 
@@ -576,7 +576,7 @@ void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
 void FormSetupVelmar::CaricaDitte() {
     const HWND combo = controlli_[kCombo];
     // A file that cannot be read lists no codes, as a missing one; a save refuses it.
-    ElencoCodici codici;
+    std::vector<std::string> codici;
     (void)archivio_.LeggiDitte(codici);
     for (const std::string_view codice : codici) {
         const std::u16string testo = Utf16Da1252(codice);

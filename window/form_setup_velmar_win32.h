@@ -55,7 +55,7 @@ class FormSetupVelmar {
     // The tooltip window of the two images.
     [[nodiscard]] HWND Suggerimenti() const noexcept { return suggerimenti_; }
     // The six values copied by the last confirmation.
-    [[nodiscard]] const StatoFinestra& Stato() const noexcept { return stato_; }
+    [[nodiscard]] const DatiDitta& Stato() const noexcept { return stato_; }
 
     // The confirmation behind the OK image: copies the entries into the window state, shows the
     // message of the first missing or unstorable entry, or saves and ends the program.
@@ -88,7 +88,7 @@ class FormSetupVelmar {
 
     ArchivioDitte& archivio_;
     Interfaccia& interfaccia_;
-    StatoFinestra stato_;
+    DatiDitta stato_;
 
     HINSTANCE istanza_ = nullptr;
     HWND finestra_ = nullptr;

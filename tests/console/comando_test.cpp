@@ -49,8 +49,7 @@ class Console : public testing::Test {
                 errore = erroreFabbrica;
                 return nullptr;
             }
-            return std::make_unique<ArchivioCartella>(fs, kBase,
-                                                      o.catalogo.value_or(ValoreCatalogo{}));
+            return CreaArchivioCartella(fs, kBase, o.catalogo, errore);
         };
         return EseguiComando(voci, uscita, errori, fabbrica, sistema);
     }
@@ -69,13 +68,13 @@ class ArchivioFisso final : public ArchivioDitte {
   public:
     explicit ArchivioFisso(RisultatoSalvataggio r, bool lancia = false)
         : r_(std::move(r)), lancia_(lancia) {}
-    Esito LeggiDitte(ElencoCodici&) override {
+    Esito LeggiDitte(std::vector<std::string>&) override {
         if (lancia_)
             throw std::runtime_error("guasto");
         return {};
     }
     Esito CercaDitta(std::string_view, RisultatoRicerca&) override { return {}; }
-    RisultatoSalvataggio ScriviFile(const StatoFinestra&) override { return r_; }
+    RisultatoSalvataggio ScriviFile(const DatiDitta&) override { return r_; }
 
   private:
     RisultatoSalvataggio r_;
@@ -499,37 +498,6 @@ TEST(StringaJson, EscapesQuotesBackslashesAndControlCharactersOnly) {
     };
     for (const Caso& c : casi)
         EXPECT_EQ(StringaJson(c.testo), c.json);
-}
-
-TEST(CreaArchivioCartella, NeedsAnExistingCompleteFolderAndDropsFinalSeparators) {
-    test::FileSystemMemoria fs;
-    fs.cartelle = {"C:\\P"};
-    fs.file["C:\\P\\BRIO_PARAMS.txt"] = "A;c;x;x;x;007;m;\r\n";
-    struct Caso {
-        std::string base;
-        std::string errore;
-    } casi[] = {
-        {"C:\\P", ""},
-        {"C:\\P\\", ""},
-        {"C:\\P\\\\", ""},
-        {"C:\\P/", ""},
-        {"P", "La cartella del pacchetto deve essere un percorso completo: 'P'"},
-        {"", "La cartella del pacchetto deve essere un percorso completo: ''"},
-        {"C:\\Q\\", "La cartella del pacchetto non esiste: 'C:\\Q'"},
-        {"C:\\", "La cartella del pacchetto non esiste: 'C:\\'"},
-    };
-    for (const Caso& c : casi) {
-        SCOPED_TRACE(c.base);
-        std::string errore;
-        const auto a = CreaArchivioCartella(fs, c.base, {}, errore);
-        EXPECT_EQ(errore, c.errore);
-        EXPECT_EQ(a == nullptr, !c.errore.empty());
-        if (a) {
-            ElencoCodici codici;
-            EXPECT_TRUE(a->LeggiDitte(codici));
-            EXPECT_EQ(codici, std::vector<std::string>{"007"});
-        }
-    }
 }
 
 }  // namespace

@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/registro_win32.h"
+#include "pacchetto/pacchetto.h"
 #include "store/archivio.h"
 #include "store/cp1252.h"
 #include "tests/console/programma.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/registro_prova_win32.h"
 #include "window/form_setup_velmar_win32.h"
-#include "window/validazione.h"
+#include "store/conferma.h"
 
 namespace velmar {
 namespace {
@@ -167,18 +167,6 @@ constexpr char kChiaveStandIn[] = "Software\\PercorsiApplicazioni";
 
 class ConsolePacchetto : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        const HMODULE dll = ::LoadLibraryW(fs::path(VELMAR_STANDIN_DLL).wstring().c_str());
-        ASSERT_NE(dll, nullptr);
-        using Registra = HRESULT(STDAPICALLTYPE*)();
-        // Through void(*)(), the generic function pointer type, to name the real signature.
-        const auto registra = reinterpret_cast<Registra>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(dll, "DllRegisterServer")));
-        ASSERT_NE(registra, nullptr);
-        EXPECT_EQ(registra(), S_OK);
-        ::FreeLibrary(dll);
-    }
-
     void SetUp() override {
         pacchetto = Pacchetto(tmp, "pacchetto", {"CONTABILITA"});
         uscite = tmp.Crea("uscite");

@@ -1,5 +1,5 @@
 // The Windows file operations under the store: the atomic replace with its retries, targets
-// that cannot be replaced, and folders whose names need Windows-1252.
+// held open or read-only, the attributes and access lists a replacement keeps.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 
 #include "platform/file_system_win32.h"
 #include "platform/handles_win32.h"
-#include "store/ditte.h"
 #include "store/salvataggio.h"
 #include "tests/support/cartella_temporanea.h"
 
@@ -71,7 +70,7 @@ TEST(SalvataggioWin32, ALockedAreaCopyIsReportedAndTheOthersAreUpdated) {
     unique_hfile aperto = TieniAperto(bloccato);
     ASSERT_TRUE(aperto);
 
-    const StatoFinestra s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
+    const DatiDitta s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
     const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), s, {"C:\\Cat"}, base.Testo());
     aperto.reset();
 
@@ -84,24 +83,6 @@ TEST(SalvataggioWin32, ALockedAreaCopyIsReportedAndTheOthersAreUpdated) {
     EXPECT_EQ(test::LeggiTesto(base.Percorso() / "BRIO_PARAMS.txt"), nuovo);
     EXPECT_EQ(test::LeggiTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt"), nuovo);
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.new"));
-}
-
-TEST(SalvataggioWin32, FolderNamesInWindows1252AreTheSystemsNames) {
-    test::CartellaTemporanea radice;
-    // "Società" in Windows-1252 for the store; the same name in UTF-16 for the system.
-    const std::string base = radice.Testo() + "\\Societ\xE0";
-    const auto cartella = radice.Percorso() / L"Societ\u00E0";
-    std::filesystem::create_directories(cartella / L"SCHEDULATORE");
-
-    const StatoFinestra s{"7", "Caff\xE8", "M", "db2inst1", "db2inst1", "db2inst1"};
-    ASSERT_EQ(SalvaDitta(FileSystemDiSistema(), s, {}, base).esito, EsitoSalvataggio::Salvato);
-    EXPECT_TRUE(std::filesystem::exists(cartella / L"SCHEDULATORE" / L"BRIO_PARAMS.txt"));
-    ElencoCodici codici;
-    ASSERT_TRUE(LeggiDitte(FileSystemDiSistema(), base, codici));
-    EXPECT_EQ(codici, std::vector<std::string>{"7"});
-    RisultatoRicerca ditta;
-    ASSERT_TRUE(CercaDitta(FileSystemDiSistema(), base, "7", ditta));
-    EXPECT_EQ(ditta.descrizione, "Caff\xE8");
 }
 
 TEST(SalvataggioWin32, KeepsAttributesRefusesReadOnlyCopiesAndReplacesLeftovers) {
@@ -118,7 +99,7 @@ TEST(SalvataggioWin32, KeepsAttributesRefusesReadOnlyCopiesAndReplacesLeftovers)
     test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.dep", "avanzo\r\n");
     test::ScriviTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new", "avanzo\r\n");
 
-    const StatoFinestra s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
+    const DatiDitta s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
     const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), s, {"C:\\Cat"}, base.Testo());
     EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
     ASSERT_EQ(r.errori.size(), 1u);

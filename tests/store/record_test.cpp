@@ -2,35 +2,53 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace velmar {
 namespace {
 
-TEST(TagliaCampi, CountsOneFieldMoreThanSeparatorsAndNoneForAnEmptyLine) {
-    struct Caso {
-        std::string_view riga;
-        std::size_t numero;
-    };
-    const Caso casi[] = {
-        {"", 0},
-        {"a", 1},
-        {";", 2},
-        {";;;;", 5},
-        {"a;b;c;d;e;f", 6},
-        {"a;b;c;d;e;f;g;", 8},
-        {"1;2;3;4;5;6;7;8;9;10", 10},
-    };
-    for (const auto& c : casi)
-        EXPECT_EQ(TagliaCampi(c.riga).numero, c.numero) << c.riga;
+std::vector<std::string> Campi(std::string_view riga, const CampiRiga& c) {
+    std::vector<std::string> r;
+    for (std::size_t i = 0; i < c.numero; ++i)
+        r.emplace_back(*c.Campo(riga, i));
+    return r;
 }
 
-TEST(TagliaCampi, KeepsEmptyFieldsAndBytesAsTheyAre) {
-    const CampiRiga c = TagliaCampi("a;;\xE8 \x81;;");
-    ASSERT_EQ(c.numero, 5u);
-    EXPECT_EQ(c.campi[0], "a");
-    EXPECT_EQ(c.campi[1], "");
-    EXPECT_EQ(c.campi[2], "\xE8 \x81");
-    EXPECT_EQ(c.Campo(4), "");
-    EXPECT_EQ(c.Campo(5), std::nullopt);
+TEST(TagliaCampi, CutsAtEverySeparatorUpToTheFieldsAskedFor) {
+    using V = std::vector<std::string>;
+    struct Caso {
+        std::string_view riga;
+        std::size_t quanti;
+        V campi;
+    };
+    const Caso casi[] = {
+        {"", 8, {}},
+        {"a", 8, {"a"}},
+        {";", 8, {"", ""}},
+        {";;;;", 8, {"", "", "", "", ""}},
+        {"a;b;c;d;e;f", 8, {"a", "b", "c", "d", "e", "f"}},
+        {"a;b;c;d;e;f;g;", 8, {"a", "b", "c", "d", "e", "f", "g", ""}},
+        {"a;;\xE8 \x81;;", 8, {"a", "", "\xE8 \x81", "", ""}},
+        // Only the fields asked for are looked for.
+        {"1;2;3;4;5;6;7;8;9;10", 8, {"1", "2", "3", "4", "5", "6", "7", "8"}},
+        {"a;b;c;d;e;f;g;", 6, {"a", "b", "c", "d", "e", "f"}},
+        {"a;b;c;d;e", 6, {"a", "b", "c", "d", "e"}},
+        {"a;b", 1, {"a"}},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(std::string(c.riga) + " / " + std::to_string(c.quanti));
+        const CampiRiga campi = TagliaCampi(c.riga, c.quanti);
+        EXPECT_EQ(Campi(c.riga, campi), c.campi);
+        EXPECT_EQ(campi.Campo(c.riga, campi.numero), std::nullopt);
+        // In pieces of every size, as a line too long to hold is cut: the same places.
+        for (std::size_t pezzo = 1; pezzo <= 4; ++pezzo) {
+            TaglioCampi taglio(c.quanti);
+            for (std::size_t da = 0; da < c.riga.size(); da += pezzo)
+                taglio.Aggiungi(c.riga.substr(da, pezzo));
+            EXPECT_EQ(Campi(c.riga, taglio.Campi()), c.campi) << "pezzo " << pezzo;
+        }
+    }
 }
 
 TEST(CodiceRiga, IsFieldFiveOfALineWithAtLeastSixFields) {
@@ -51,32 +69,16 @@ TEST(TipoDaParola, OnlyTheExactNtWordMeansNt) {
     EXPECT_EQ(TipoDaParola("db2admin "), TipoServer::Linux);
 }
 
-TEST(CartellaCatalogo, DefaultsWhenEmptyAndAlwaysAppendsTheSeparator) {
-    EXPECT_EQ(CartellaCatalogo(""),
-              "C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog Extensions\\");
-    EXPECT_EQ(CartellaCatalogo("C:\\Cat"), "C:\\Cat\\");
-    EXPECT_EQ(CartellaCatalogo("D:\\OCE\\"), "D:\\OCE\\\\");
-}
-
-TEST(ComponiRecord, BuildsTheEightFieldLine) {
-    StatoFinestra s{"001", "Ditta di prova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
-    const std::string r = ComponiRecord(s, CartellaCatalogo("C:\\Cat"));
+TEST(ComponiRecord, BuildsTheEightFieldLineWithTheCatalogSeparatorAlwaysAdded) {
+    const DatiDitta d{"001", "Ditta di prova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
+    const std::string r = ComponiRecord(d, "C:\\Cat");
     EXPECT_EQ(r, "Ditta di prova;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.5;");
-    const CampiRiga c = TagliaCampi(r);
-    EXPECT_EQ(c.numero, 8u);
-    EXPECT_EQ(c.Campo(5), "001");
-    EXPECT_EQ(c.Campo(7), "");
-}
-
-TEST(ComponiRecord, DoublesTheSeparatorOfACatalogEndingInBackslash) {
-    StatoFinestra s{"001", "D", "M", "db2inst1", "db2inst1", "db2inst1"};
-    EXPECT_EQ(TagliaCampi(ComponiRecord(s, CartellaCatalogo("D:\\OCE\\"))).campi[1],
+    EXPECT_EQ(TagliaCampi(r).numero, 8u);
+    EXPECT_EQ(TagliaCampi(ComponiRecord(d, "D:\\OCE\\")).Campo(ComponiRecord(d, "D:\\OCE\\"), 1),
               "D:\\OCE\\\\Dwh001.oce");
-}
-
-TEST(ComponiRecord, ADescriptionWithASeparatorShiftsTheKey) {
-    StatoFinestra s{"001", "a;b", "M", "db2admin", "db2admin", "db2admin"};
-    EXPECT_EQ(CodiceRiga(ComponiRecord(s, "C:\\")), "db2admin");
+    // A description holding a separator shifts the key.
+    const DatiDitta spostata{"001", "a;b", "M", "db2admin", "db2admin", "db2admin"};
+    EXPECT_EQ(CodiceRiga(ComponiRecord(spostata, "C:")), "db2admin");
 }
 
 }  // namespace

@@ -8,46 +8,31 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/lettura_a_pezzi.h"
+
 namespace velmar {
 namespace {
 
-std::vector<std::string> Righe(std::string_view testo) {
-    std::vector<std::string> r;
-    PerOgniRiga(testo, [&](std::string_view riga) { r.emplace_back(riga); });
-    return r;
-}
-
-// A file that hands out its bytes `pezzo` at a time.
-class LetturaAPezzi final : public FileLettura {
-  public:
-    LetturaAPezzi(std::string_view dati, std::size_t pezzo) : dati_(dati), pezzo_(pezzo) {}
-    Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
-        letti = std::min({capacita, pezzo_, dati_.size()});
-        std::memcpy(buffer, dati_.data(), letti);
-        dati_.remove_prefix(letti);
-        return Esito::Riuscito();
-    }
-
-  private:
-    std::string_view dati_;
-    std::size_t pezzo_;
-};
-
-// The same text read from a file in pieces of a given size must give the same lines.
-std::vector<std::string> RigheAPezzi(std::string_view testo, std::size_t pezzo) {
-    std::vector<std::string> r;
-    LetturaAPezzi file(testo, pezzo);
-    const Esito e = LeggiBlocchi(file, [&](std::string_view blocco) {
-        EXPECT_FALSE(blocco.empty());
-        PerOgniRiga(blocco, [&](std::string_view riga) { r.emplace_back(riga); });
-    });
-    EXPECT_TRUE(e);
-    return r;
-}
-
 using V = std::vector<std::string>;
 
-TEST(Righe, EndAtCrLfOrLoneCrAndKeepLoneLf) {
+// The lines of `testo` as the reader gives them, with a buffer of `capacita` bytes and reads
+// of `pezzo` bytes; a line longer than the buffer is read back from the file.
+V Righe(std::string_view testo, std::size_t capacita = kBufferLettura,
+        std::size_t pezzo = std::string_view::npos) {
+    test::LetturaAPezzi file(testo, pezzo);
+    LettoreRighe lettore(file, capacita);
+    V righe;
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        std::string t;
+        EXPECT_TRUE(riga.Copia([&](std::string_view p) { t.append(p); }));
+        EXPECT_EQ(riga.Lunghezza(), t.size());
+        righe.push_back(t);
+    }
+    EXPECT_TRUE(lettore.Errore());
+    return righe;
+}
+
+TEST(Righe, EndAtCrLfOrLoneCrAndKeepLoneLfWhateverTheBufferAndTheReads) {
     struct Caso {
         std::string_view testo;
         V righe;
@@ -66,12 +51,16 @@ TEST(Righe, EndAtCrLfOrLoneCrAndKeepLoneLf) {
         {"\r\n\r\n", {"", ""}},
         {"a\r\nb\rc\nd", {"a", "b", "c\nd"}},
         {"x\r\n\n", {"x", "\n"}},
+        {"lunga;riga;di;prova\r\nancora una\r\n", {"lunga;riga;di;prova", "ancora una"}},
     };
     for (const auto& c : casi) {
-        EXPECT_EQ(Righe(c.testo), c.righe) << testing::PrintToString(std::string(c.testo));
-        for (std::size_t pezzo = 1; pezzo <= 5; ++pezzo) {
-            EXPECT_EQ(RigheAPezzi(c.testo, pezzo), c.righe)
-                << testing::PrintToString(std::string(c.testo)) << " pezzo " << pezzo;
+        for (std::size_t capacita :
+             {std::size_t{1}, std::size_t{2}, std::size_t{5}, kBufferLettura}) {
+            for (std::size_t pezzo : {std::size_t{1}, std::size_t{3}, std::string_view::npos}) {
+                EXPECT_EQ(Righe(c.testo, capacita, pezzo), c.righe)
+                    << testing::PrintToString(std::string(c.testo)) << " buffer " << capacita
+                    << " pezzo " << pezzo;
+            }
         }
     }
 }
@@ -81,13 +70,35 @@ TEST(Righe, KeepBytesAboveAsciiAndNulExactly) {
     EXPECT_EQ(Righe(testo), (V{std::string("\xE0\x80\x00\xFF;x", 6), "\x81"}));
 }
 
-TEST(Righe, LinesLongerThanTheBufferAndCrLfAcrossReadsAreWhole) {
-    const std::string lunga(kBufferLettura * 2 + 5, 'x');
-    const std::string testo = "a\r" + lunga + "\r\n\nb\r";
-    for (std::size_t pezzo :
-         {std::size_t{1}, std::size_t{2}, kBufferLettura - 1, kBufferLettura, kBufferLettura + 3}) {
-        EXPECT_EQ(RigheAPezzi(testo, pezzo), (V{"a", lunga, "\nb"})) << pezzo;
+// A line longer than the buffer is not held: its fields are placed while it is read and read
+// back when asked for.
+TEST(Righe, FieldsOfALineLongerThanTheBufferAreReadBack) {
+    const std::string riga = "descrizione;C:\\Cat\\Dwh1.oce;x;y;db2admin;0001;10.0.0.1;";
+    const std::string testo = "corta\r\n" + riga + "\r\n";
+    LetturaDaTesto file(testo);
+    LettoreRighe lettore(file, 8);
+    RigaLetta letta;
+    ASSERT_TRUE(lettore.Prossima(letta));
+    ASSERT_TRUE(lettore.Prossima(letta));
+    EXPECT_FALSE(letta.Intera());
+    const CampiRiga campi = letta.Campi(CampiRiga::kMax);
+    ASSERT_EQ(campi.numero, 8u);
+    const CampiRiga attesi = TagliaCampi(riga);
+    for (std::size_t i = 0; i < campi.numero; ++i) {
+        std::string campo;
+        EXPECT_TRUE(letta.Campo(campi, i, campo));
+        EXPECT_EQ(campo, attesi.Campo(riga, i)) << i;
+        bool uguale = false;
+        EXPECT_TRUE(letta.CampoUguale(campi, i, campo, uguale));
+        EXPECT_TRUE(uguale) << i;
+        EXPECT_TRUE(letta.CampoUguale(campi, i, campo + "x", uguale));
+        EXPECT_FALSE(uguale) << i;
     }
+    bool uguale = true;
+    EXPECT_TRUE(letta.CampoUguale(campi, 5, "0002", uguale));
+    EXPECT_FALSE(uguale);
+    EXPECT_EQ(letta.Campi(6).numero, 6u);
+    EXPECT_FALSE(lettore.Prossima(letta));
 }
 
 std::string LeggiDato(const std::string& nome) {

@@ -12,13 +12,15 @@ class LetturaMemoria final : public FileLettura {
   public:
     LetturaMemoria(FileSystemMemoria& fs, std::string percorso, std::string dati, bool rotto)
         : fs_(fs), percorso_(std::move(percorso)), dati_(std::move(dati)), rotto_(rotto) {}
-    Esito Leggi(char* buffer, std::size_t capacita, std::size_t& letti) override {
+    std::uint64_t Dimensione() const noexcept override { return dati_.size(); }
+    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
+                std::size_t& letti) override {
         if (fs_.Conta("Leggi " + percorso_) || rotto_)
             return Esito::Fallito(kErroreSimulato);
         // Small reads, so that lines cross the boundaries of the caller's buffer.
-        letti = std::min({capacita, dati_.size() - pos_, std::size_t{7777}});
-        std::copy_n(dati_.data() + pos_, letti, buffer);
-        pos_ += letti;
+        const std::size_t da = std::min<std::size_t>(posizione, dati_.size());
+        letti = std::min({capacita, dati_.size() - da, std::size_t{7777}});
+        std::copy_n(dati_.data() + da, letti, buffer);
         return Esito::Riuscito();
     }
 
@@ -26,7 +28,6 @@ class LetturaMemoria final : public FileLettura {
     FileSystemMemoria& fs_;
     std::string percorso_;
     std::string dati_;
-    std::size_t pos_ = 0;
     bool rotto_;
 };
 

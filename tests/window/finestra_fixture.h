@@ -47,7 +47,7 @@ class ArchivioContato final : public ArchivioDitte {
     std::vector<std::string> ricerche;
     int salvataggi = 0;
 
-    Esito LeggiDitte(ElencoCodici& codici) override {
+    Esito LeggiDitte(std::vector<std::string>& codici) override {
         ++letture;
         return archivio_.LeggiDitte(codici);
     }
@@ -55,7 +55,7 @@ class ArchivioContato final : public ArchivioDitte {
         ricerche.emplace_back(codice);
         return archivio_.CercaDitta(codice, ditta);
     }
-    RisultatoSalvataggio ScriviFile(const StatoFinestra& stato) override {
+    RisultatoSalvataggio ScriviFile(const DatiDitta& stato) override {
         ++salvataggi;
         return archivio_.ScriviFile(stato);
     }

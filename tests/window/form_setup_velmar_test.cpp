@@ -13,7 +13,7 @@
 
 #include "tests/support/file_system_memoria.h"
 #include "tests/window/finestra_fixture.h"
-#include "window/validazione.h"
+#include "store/conferma.h"
 
 namespace velmar {
 namespace {
@@ -419,7 +419,7 @@ TEST_F(ConfermaTest, SaveReplacesTheCompanyInEveryAreaThenSaysSetupTerminatoAndE
     EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{U(kMsgSetupTerminato)});
     EXPECT_EQ(interfaccia_.terminazioni, 1);
 
-    const StatoFinestra& s = form_->Stato();
+    const DatiDitta& s = form_->Stato();
     EXPECT_EQ(s.CodiceDitta, "001");
     EXPECT_EQ(s.DescrizioneDitta, "Beta");
     EXPECT_EQ(s.Macchina, " 10.9.9.9 ") << "untrimmed";

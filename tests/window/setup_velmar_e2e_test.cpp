@@ -26,29 +26,10 @@ using test::ScriviTesto;
 using test::ValoreRipristinato;
 
 constexpr char kProgramma[] = VELMAR_SETUP_EXE;
-constexpr char kComponente[] = VELMAR_STANDIN_DLL;
 constexpr auto kAttesa = 30s;
 
 std::wstring Largo(std::string_view ascii) {
     return std::wstring(ascii.begin(), ascii.end());
-}
-
-// Runs a command line and waits for it; its exit code, or -1 when it could not start.
-long Esegui(const std::wstring& riga) {
-    STARTUPINFOW avvio{};
-    avvio.cb = sizeof(avvio);
-    PROCESS_INFORMATION pi{};
-    std::wstring copia = riga;
-    if (!::CreateProcessW(nullptr, copia.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &avvio, &pi)) {
-        return -1;
-    }
-    unique_handle processo(pi.hProcess);
-    unique_handle thread(pi.hThread);
-    ::WaitForSingleObject(processo.get(), 60'000);
-    DWORD codice = 0;
-    ::GetExitCodeProcess(processo.get(), &codice);
-    return static_cast<long>(codice);
 }
 
 // Polls `condizione` until it holds or the wait is over.
@@ -215,11 +196,6 @@ constexpr char kParametri[] =
 
 class SetupVelmarExe : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(Esegui(L"regsvr32 /s \"" + Largo(kComponente) + L"\""), 0)
-            << "registering the stand-in component";
-    }
-
     void SetUp() override {
         ScriviTesto(pacchetto_.Percorso() / "BRIO_PARAMS.txt", kParametri);
         pacchetto_.Crea("CONTABILITA");

@@ -1,5 +1,5 @@
 // The application-folder component through IDispatch late binding.
-#include "store/percorsi_win32.h"
+#include "pacchetto/percorsi_win32.h"
 
 #include <optional>
 #include <string_view>

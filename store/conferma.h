@@ -44,7 +44,7 @@ struct VociUtente {
 struct EsitoValidazione {
     // Empty when the entries can be saved; otherwise the one message to show.
     std::string messaggio;
-    StatoFinestra stato;
+    DatiDitta stato;
 
     bool Valido() const noexcept { return messaggio.empty(); }
 };

@@ -1,5 +1,5 @@
 // Confirmation checks and the texts of the save's outcome.
-#include "window/validazione.h"
+#include "store/conferma.h"
 
 namespace velmar {
 

@@ -49,20 +49,20 @@ TEST(Interruzione, KilledSavesLeaveEveryFileOldOrNew) {
         std::vector<std::string> prima;
         for (const auto& b : bersagli)
             prima.push_back(test::LeggiTesto(b));
-        const StatoFinestra stato{std::to_string(caso() % 300),
-                                  "Salvata " + std::to_string(prova),
-                                  "10.9.9.9",
-                                  "db2admin",
-                                  "db2admin",
-                                  "db2admin"};
-        const std::string nuovo = SostituisciInTesto(prima[0], stato.CodiceDitta,
-                                                     ComponiRecord(stato, CartellaCatalogo("")));
+        const DatiDitta stato{std::to_string(caso() % 300),
+                              "Salvata " + std::to_string(prova),
+                              "10.9.9.9",
+                              "db2admin",
+                              "db2admin",
+                              "db2admin"};
+        const std::string nuovo =
+            SostituisciInTesto(prima[0], stato.CodiceDitta, ComponiRecord(stato, "C:\\Cat"));
 
         const auto inizio = std::chrono::steady_clock::now();
         const pid_t figlio = fork();
         ASSERT_GE(figlio, 0);
         if (figlio == 0) {
-            const auto r = SalvaDitta(FileSystemDiSistema(), stato, {}, base.Testo());
+            const auto r = SalvaDitta(FileSystemDiSistema(), stato, {"C:\\Cat"}, base.Testo());
             _exit(r.esito == EsitoSalvataggio::Salvato ? 0 : 1);
         }
         // Most saves take a few milliseconds; the delay covers their whole span and beyond.

@@ -1,6 +1,6 @@
 // The installed package's store end to end under Wine: base folder from the stand-in component,
 // catalog folder from BrioQuery's registry value, files on the real file system.
-#include "store/archivio_win32.h"
+#include "pacchetto/pacchetto_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::string_literals;
 
-const StatoFinestra kDitta001{"001", "Nuova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
+const DatiDitta kDitta001{"001", "Nuova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
 
 class Pacchetto : public testing::Test {
   protected:
@@ -35,7 +35,7 @@ class Pacchetto : public testing::Test {
         const std::string riga = testo.substr(0, testo.find("\r\n"));
         const CampiRiga campi = TagliaCampi(riga);
         EXPECT_EQ(CodiceRiga(riga), "001") << testo;
-        return std::string(campi.Campo(1).value_or("<assente>"));
+        return std::string(campi.Campo(riga, 1).value_or("<assente>"));
     }
 
     test::CartellaTemporanea base;
@@ -112,7 +112,7 @@ TEST_F(Pacchetto, ListsAndLooksUpInTheComponentsFolder) {
                       "Prima;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n"
                       "Seconda;C:\\Cat\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.2;\r\n");
     ArchivioPacchetto archivio;
-    ElencoCodici codici;
+    std::vector<std::string> codici;
     EXPECT_TRUE(archivio.LeggiDitte(codici));
     EXPECT_EQ(codici, (std::vector<std::string>{"001", "002"}));
     RisultatoRicerca ditta;
@@ -146,7 +146,7 @@ TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
         if (!c.conChiave)
             brio.Elimina();
         ArchivioPacchetto archivio(c.progId);
-        ElencoCodici codici;
+        std::vector<std::string> codici;
         EXPECT_FALSE(archivio.LeggiDitte(codici));
         EXPECT_TRUE(codici.empty());
         RisultatoRicerca ditta;

@@ -1,4 +1,4 @@
-#include "window/validazione.h"
+#include "store/conferma.h"
 
 #include <gtest/gtest.h>
 

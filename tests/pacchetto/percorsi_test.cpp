@@ -1,7 +1,7 @@
 // The application-folder component through the stand-in PercorsiApplicazioni.dll, registered in
 // the test prefix by CTest before these tests run. The stand-in answers Percorso(key) from
 // HKEY_CURRENT_USER\Software\PercorsiApplicazioni, which these tests set and put back.
-#include "store/percorsi_win32.h"
+#include "pacchetto/percorsi_win32.h"
 
 #include <gtest/gtest.h>
 

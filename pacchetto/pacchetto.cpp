@@ -1,0 +1,33 @@
+// The package's catalog folder and the store over a named package folder.
+#include "pacchetto/pacchetto.h"
+
+namespace velmar {
+
+ValoreCatalogo CartellaCatalogo(ValoreCatalogo letto) {
+    if (letto.testo.empty() && letto.rappresentabile)
+        letto.testo = kCartellaCatalogoPredefinita;
+    return letto;
+}
+
+std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs, std::string_view base,
+                                                    const std::optional<ValoreCatalogo>& catalogo,
+                                                    std::string& errore) {
+    const auto separatore = [&fs](char c) { return c == fs.Separatore() || c == '/'; };
+    // Keep "/" and "C:\" whole.
+    while (base.size() > 1 && separatore(base.back()) && !(base.size() == 3 && base[1] == ':')) {
+        base.remove_suffix(1);
+    }
+    const std::string cartella(base);
+    if (!fs.PercorsoAssoluto(cartella)) {
+        errore = "La cartella del pacchetto deve essere un percorso completo: '" + cartella + "'";
+        return nullptr;
+    }
+    if (fs.Tipo(cartella) != TipoVoce::Cartella) {
+        errore = "La cartella del pacchetto non esiste: '" + cartella + "'";
+        return nullptr;
+    }
+    return std::make_unique<ArchivioCartella>(
+        fs, cartella, CartellaCatalogo(catalogo.value_or(ValoreCatalogo{})));
+}
+
+}  // namespace velmar

@@ -1,0 +1,90 @@
+// The installed package's store: each operation asks the component for the base folder.
+#include "pacchetto/pacchetto_win32.h"
+
+#include <utility>
+
+#include "platform/registro_win32.h"
+
+namespace velmar {
+
+namespace {
+
+std::string_view Motivo(StatoCartella s) {
+    switch (s) {
+        case StatoCartella::Disponibile:
+            break;
+        case StatoCartella::ComponenteAssente:
+            return "il componente PercorsiApplicazioni non si pu\xF2 creare";
+        case StatoCartella::ErrorePercorso:
+            return "il componente non ha dato la cartella";
+        case StatoCartella::Vuota:
+            return "il componente ha dato una cartella vuota";
+        case StatoCartella::Relativa:
+            return "il componente ha dato un percorso non completo";
+        case StatoCartella::NonRappresentabile:
+            return "la cartella data dal componente contiene caratteri non ammessi";
+    }
+    return "";
+}
+
+}  // namespace
+
+ValoreCatalogo LeggiCartellaCatalogo() {
+    ValoreCatalogo c;
+    (void)LeggiValoreRegistro(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo,
+                              c.testo);
+    c.rappresentabile =
+        ValoreRegistroRappresentabile(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo);
+    return c;
+}
+
+ArchivioPacchetto::ArchivioPacchetto(std::wstring progId) noexcept
+    : componente_(std::move(progId)) {}
+
+Esito ArchivioPacchetto::LeggiDitte(std::vector<std::string>& codici) {
+    return velmar::LeggiDitte(FileSystemDiSistema(), componente_.CartellaBase(), codici);
+}
+
+Esito ArchivioPacchetto::CercaDitta(std::string_view codice, RisultatoRicerca& ditta) {
+    return velmar::CercaDitta(FileSystemDiSistema(), componente_.CartellaBase(), codice, ditta);
+}
+
+RisultatoSalvataggio ArchivioPacchetto::ScriviFile(const DatiDitta& dati) {
+    const ValoreCatalogo catalogo = CartellaCatalogo(LeggiCartellaCatalogo());
+    CartellaComponente base = componente_.ChiediCartella();
+    const bool disponibile = base.stato == StatoCartella::Disponibile;
+    RisultatoSalvataggio r =
+        SalvaDitta(FileSystemDiSistema(), dati, catalogo, disponibile ? base.cartella : "");
+    // Say why the folder is unavailable next to the store's own reason.
+    if (!disponibile && !r.errori.empty() && !base.dettaglio.empty()) {
+        r.errori.front().motivo += ": " + base.dettaglio;
+    }
+    return r;
+}
+
+std::unique_ptr<ArchivioDitte> CreaArchivioPacchetto(const OpzioniArchivio& o,
+                                                     std::string& errore) {
+    if (o.base) {
+        return CreaArchivioCartella(FileSystemDiSistema(), *o.base,
+                                    o.catalogo ? *o.catalogo : LeggiCartellaCatalogo(), errore);
+    }
+    CartellaComponente c = ComponentePercorsi().ChiediCartella();
+    if (c.stato != StatoCartella::Disponibile) {
+        errore = "Cartella del pacchetto non disponibile: ";
+        errore.append(Motivo(c.stato));
+        if (!c.dettaglio.empty())
+            errore.append(": ").append(c.dettaglio);
+        return nullptr;
+    }
+    if (FileSystemDiSistema().Tipo(c.cartella) != TipoVoce::Cartella) {
+        errore = "La cartella del pacchetto non esiste: '" + c.cartella + "'";
+        return nullptr;
+    }
+    // The window's own store, which also reads the catalog folder from the registry.
+    if (!o.catalogo)
+        return std::make_unique<ArchivioPacchetto>();
+    return std::make_unique<ArchivioCartella>(FileSystemDiSistema(), c.cartella,
+                                              CartellaCatalogo(*o.catalogo));
+}
+
+}  // namespace velmar

@@ -1,0 +1,131 @@
+// The line reader of the parameters file.
+#include "store/righe.h"
+
+#include <cstring>
+
+namespace velmar {
+
+Esito RigaLetta::CampoRiletto(const CampiRiga& campi, std::size_t i, std::string& testo) const {
+    testo.clear();
+    return Rileggi(campi.Inizio(i), campi.Lunghezza(i),
+                   [&](std::string_view pezzo) { testo.append(pezzo); });
+}
+
+Esito RigaLetta::CampoUgualeRiletto(const CampiRiga& campi, std::size_t i, std::string_view atteso,
+                                    bool& uguale) const {
+    bool finora = true;
+    const Esito e = Rileggi(campi.Inizio(i), atteso.size(), [&](std::string_view pezzo) {
+        finora = finora && pezzo == atteso.substr(0, pezzo.size());
+        atteso.remove_prefix(pezzo.size());
+    });
+    uguale = e && finora;
+    return e;
+}
+
+LettoreRighe::LettoreRighe(FileLettura& file, std::size_t capacita)
+    : file_(file), capacita_(capacita), buffer_(std::make_unique_for_overwrite<char[]>(capacita)) {}
+
+bool LettoreRighe::Leggi(std::uint64_t posizione, char* dove, std::size_t quanti,
+                         std::size_t& letti) {
+    errore_ = file_.Leggi(posizione, dove, quanti, letti);
+    return static_cast<bool>(errore_);
+}
+
+bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
+    riga.file_ = &file_;
+    for (;;) {
+        if (saltaLF_ && cursore_ < usati_) {
+            saltaLF_ = false;
+            if (buffer_[cursore_] == '\n')
+                ++cursore_;
+        }
+        char* const b = buffer_.get();
+        if (cursore_ < usati_) {
+            const void* cr = std::memchr(b + cursore_, '\r', usati_ - cursore_);
+            if (cr != nullptr || fineFile_) {
+                const std::size_t fine =
+                    cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - b)
+                                  : usati_;
+                riga.intera_ = true;
+                riga.inizio_ = inizioBuffer_ + cursore_;
+                riga.lunghezza_ = fine - cursore_;
+                riga.testo_ = std::string_view(b + cursore_, fine - cursore_);
+                if (cr != nullptr) {
+                    DopoFineRiga(fine);
+                } else {
+                    cursore_ = usati_;
+                }
+                return true;
+            }
+        } else if (fineFile_) {
+            return false;
+        }
+        // Keep the start of the unfinished line, and read on after it.
+        if (cursore_ > 0) {
+            std::memmove(b, b + cursore_, usati_ - cursore_);
+            inizioBuffer_ += cursore_;
+            usati_ -= cursore_;
+            cursore_ = 0;
+        }
+        if (usati_ == capacita_)
+            return RigaLunga(riga);
+        std::size_t letti = 0;
+        if (!Leggi(inizioBuffer_ + usati_, b + usati_, capacita_ - usati_, letti))
+            return false;
+        fineFile_ = letti == 0;
+        usati_ += letti;
+    }
+}
+
+// The buffer holds the start of a line and no end of it: read on to its end, placing its first
+// fields on the way and keeping none of its bytes.
+bool LettoreRighe::RigaLunga(RigaLetta& riga) {
+    char* const b = buffer_.get();
+    TaglioCampi taglio;
+    taglio.Aggiungi(std::string_view(b, usati_));
+    if (!rilettura_)
+        rilettura_ = std::make_unique_for_overwrite<char[]>(capacita_);
+    riga.rilettura_ = rilettura_.get();
+    riga.capacitaRilettura_ = capacita_;
+    riga.intera_ = false;
+    riga.testo_ = {};
+    riga.inizio_ = inizioBuffer_;
+    riga.lunghezza_ = usati_;
+    for (;;) {
+        const std::uint64_t posizione = riga.inizio_ + riga.lunghezza_;
+        std::size_t letti = 0;
+        if (!Leggi(posizione, b, capacita_, letti))
+            return false;
+        inizioBuffer_ = posizione;
+        usati_ = letti;
+        cursore_ = 0;
+        const void* cr = std::memchr(b, '\r', letti);
+        const std::size_t fine =
+            cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - b) : letti;
+        taglio.Aggiungi(std::string_view(b, fine));
+        riga.lunghezza_ += fine;
+        if (cr != nullptr) {
+            DopoFineRiga(fine);
+            break;
+        }
+        if (letti == 0) {
+            fineFile_ = true;
+            break;
+        }
+    }
+    riga.campi_ = taglio.Campi();
+    return true;
+}
+
+Esito LetturaDaTesto::Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
+                            std::size_t& letti) {
+    if (posizione >= testo_.size()) {
+        letti = 0;
+        return Esito::Riuscito();
+    }
+    letti = std::min<std::size_t>(capacita, testo_.size() - static_cast<std::size_t>(posizione));
+    std::memcpy(buffer, testo_.data() + posizione, letti);
+    return Esito::Riuscito();
+}
+
+}  // namespace velmar

@@ -1,0 +1,213 @@
+// The store on the machine's own file system, Linux and Windows alike: reading the package's
+// file, a save from end to end, the lock between processes and, on POSIX, links and permissions.
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "store/ditte.h"
+#include "store/salvataggio.h"
+#include "tests/support/cartella_temporanea.h"
+#include "tests/support/processo.h"
+
+namespace velmar {
+namespace {
+
+namespace fs = std::filesystem;
+
+const DatiDitta kDitta001{"001", "Nuova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
+const std::string kRecord001 = "Nuova;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.5;";
+
+class Salvataggio : public testing::Test {
+  protected:
+    test::CartellaTemporanea base;
+
+    fs::path Parametri(const std::string& area = "") const {
+        return (area.empty() ? base.Percorso() : base.Percorso() / area) / "BRIO_PARAMS.txt";
+    }
+    RisultatoSalvataggio Salva() {
+        return SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, base.Testo());
+    }
+};
+
+TEST_F(Salvataggio, ReadsAndReplacesTheFilesOfAFolderNamedInWindows1252) {
+    // "Società" in Windows-1252 for the store; the same name for the system.
+    const fs::path cartella = base.Percorso() / fs::u8path("Societ\xC3\xA0");
+    fs::create_directories(cartella / "SCHEDULATORE");
+    fs::create_directories(cartella / "COMMERCIALE");
+    const std::string lunga(3 * kBufferLettura + 17, 'x');
+    const std::string vecchio = lunga + ";p;x;x;x;002;m;\r\nVecchia;p;x;x;x;001;m;\r\n";
+    test::ScriviTesto(cartella / "BRIO_PARAMS.txt", vecchio);
+    const std::string testo = base.Testo() + "/Societ\xE0";
+
+    std::vector<std::string> codici;
+    ASSERT_TRUE(LeggiDitte(FileSystemDiSistema(), testo, codici));
+    EXPECT_EQ(codici, (std::vector<std::string>{"002", "001"}));
+    RisultatoRicerca ditta;
+    ASSERT_TRUE(CercaDitta(FileSystemDiSistema(), testo, "002", ditta));
+    EXPECT_EQ(ditta.descrizione, lunga);
+
+    const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, testo);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    const std::string atteso = lunga + ";p;x;x;x;002;m;\r\n" + kRecord001 + "\r\n";
+    for (const fs::path& p : {cartella, cartella / "SCHEDULATORE", cartella / "COMMERCIALE"})
+        EXPECT_EQ(test::LeggiTesto(p / "BRIO_PARAMS.txt"), atteso) << p;
+    EXPECT_FALSE(fs::exists(cartella / "BRIO_PARAMS.dep"));
+    EXPECT_FALSE(fs::exists(cartella / "SCHEDULATORE" / "BRIO_PARAMS.new"));
+    EXPECT_EQ(fs::file_size(cartella / "BRIO_PARAMS.lck"), 0u) << "the lock file stays, empty";
+}
+
+TEST_F(Salvataggio, AParametersFileThatIsNoRegularFileFailsAtOnceNamingIt) {
+    base.Crea("CONTABILITA");
+    fs::create_directory(Parametri());
+    std::vector<std::string> codici;
+    Esito e = LeggiDitte(FileSystemDiSistema(), base.Testo(), codici);
+    EXPECT_EQ(e.errore.rfind(Parametri().string() + ": ", 0), 0u) << e.errore;
+    EXPECT_EQ(Salva().esito, EsitoSalvataggio::NonSalvato);
+#ifndef _WIN32
+    // A FIFO would wait for a writer for ever.
+    fs::remove(Parametri());
+    ASSERT_EQ(::mkfifo(Parametri().c_str(), 0600), 0);
+    e = LeggiDitte(FileSystemDiSistema(), base.Testo(), codici);
+    EXPECT_NE(e.errore.find("non \xE8 un file regolare"), std::string::npos) << e.errore;
+    const RisultatoSalvataggio r = Salva();
+    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].percorso, Parametri().string());
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(Salvataggio, NamesTakenByLinksOrFoldersAreClearedNeverFollowed) {
+    for (const char* a : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"})
+        base.Crea(a);
+    const std::string vecchio = "A;p;x;x;x;002;m;\r\n";
+    test::ScriviTesto(Parametri(), vecchio);
+    const auto altrove = base.Crea("altrove");
+    const auto nascosto = altrove / "nascosto.txt";
+    const auto lontano = altrove / "lontano.txt";
+    test::ScriviTesto(nascosto, "nascosto\r\n");
+    test::ScriviTesto(lontano, "lontano\r\n");
+    // A work file that is another name of the parameters file, links to a file elsewhere at a
+    // temporary name and at an area's copy, a folder at another temporary name.
+    fs::create_hard_link(Parametri(), base.Percorso() / "BRIO_PARAMS.dep");
+    fs::create_symlink(nascosto, base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new");
+    fs::create_symlink(lontano, Parametri("COMMERCIALE"));
+    fs::create_directory(base.Percorso() / "SCHEDULATORE" / "BRIO_PARAMS.new");
+
+    const RisultatoSalvataggio r = Salva();
+    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].percorso, Parametri("SCHEDULATORE").string());
+    EXPECT_NE(r.errori[0].motivo.find("cartella"), std::string::npos) << r.errori[0].motivo;
+    const std::string atteso = vecchio + kRecord001 + "\r\n";
+    for (const char* a : {"", "CONTABILITA", "COMMERCIALE"}) {
+        EXPECT_EQ(test::LeggiTesto(Parametri(a)), atteso) << a;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Parametri(a)))) << a;
+    }
+    EXPECT_EQ(test::LeggiTesto(nascosto), "nascosto\r\n");
+    EXPECT_EQ(test::LeggiTesto(lontano), "lontano\r\n");
+    EXPECT_FALSE(
+        fs::exists(fs::symlink_status(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new")));
+    EXPECT_FALSE(fs::exists(base.Percorso() / "BRIO_PARAMS.dep"));
+}
+
+TEST_F(Salvataggio, AReplacementKeepsModeAndOwnerAndAReadOnlyCopyIsNotReplaced) {
+    for (const char* a : {"CONTABILITA", "COMMERCIALE"})
+        base.Crea(a);
+    const std::string vecchio = "A;p;x;x;x;002;m;\r\n";
+    for (const char* a : {"", "CONTABILITA", "COMMERCIALE"})
+        test::ScriviTesto(Parametri(a), vecchio);
+    ASSERT_EQ(::chmod(Parametri().c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(Parametri("CONTABILITA").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod(Parametri("COMMERCIALE").c_str(), 0444), 0);
+    // Only root may give a file to another owner; a replacement then keeps it.
+    const bool radice = ::geteuid() == 0;
+    if (radice) {
+        ASSERT_EQ(::chown(Parametri("CONTABILITA").c_str(), 4321, 4321), 0);
+    }
+
+    const RisultatoSalvataggio r = Salva();
+    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].percorso, Parametri("COMMERCIALE").string());
+    EXPECT_NE(r.errori[0].motivo.find("sola lettura"), std::string::npos) << r.errori[0].motivo;
+    EXPECT_EQ(test::LeggiTesto(Parametri("COMMERCIALE")), vecchio);
+    const auto stato = [](const std::filesystem::path& p) {
+        struct stat st {};
+        EXPECT_EQ(::stat(p.c_str(), &st), 0);
+        return st;
+    };
+    EXPECT_EQ(stato(Parametri()).st_mode & 07777, 0640u);
+    EXPECT_EQ(stato(Parametri("CONTABILITA")).st_mode & 07777, 0600u);
+    if (radice) {
+        EXPECT_EQ(stato(Parametri("CONTABILITA")).st_uid, 4321u);
+    }
+    EXPECT_NE(test::LeggiTesto(Parametri("CONTABILITA")), vecchio);
+}
+#endif
+
+constexpr char kVariabile[] = "VELMAR_PACCHETTO_DA_BLOCCARE";
+constexpr char kSegnale[] = "bloccato";
+
+// Not a test: the helper process of the test below. It takes the lock of the package named by
+// the variable, says so with a file beside it and waits to be killed.
+TEST(BloccoPacchetto, DISABLED_TieneIlBloccoFinchENonVieneUcciso) {
+    const char* base = std::getenv(kVariabile);
+    ASSERT_NE(base, nullptr);
+    std::unique_ptr<Blocco> blocco;
+    bool occupato = false;
+    ASSERT_TRUE(FileSystemDiSistema().Blocca(std::string(base) + "/" + std::string(kNomeFileBlocco),
+                                             std::chrono::seconds(0), blocco, occupato));
+    test::ScriviTesto(fs::path(base).parent_path() / kSegnale, "");
+    std::this_thread::sleep_for(std::chrono::minutes(2));
+}
+
+// The lock between processes: a save waits for the process that holds the package, gives up
+// after its wait having written nothing, and a holder that is killed leaves nothing locked.
+TEST(BloccoPacchetto, ASaveGivesUpOnAHeldPackageAndAKilledHolderBlocksNothing) {
+    test::CartellaTemporanea cartella;
+    const fs::path base = cartella.Crea("pacchetto");
+    fs::create_directories(base / "CONTABILITA");
+    const std::string vecchio = "Uno;c;db2admin;db2admin;db2admin;001;m;\r\n";
+    test::ScriviTesto(base / "BRIO_PARAMS.txt", vecchio);
+
+    test::Processo detentore(
+        test::ProgrammaCorrente(),
+        {"--gtest_also_run_disabled_tests", "--gtest_filter=BloccoPacchetto.DISABLED_*"},
+        cartella.Crea("uscite"), {{kVariabile, base.string()}});
+    const auto scadenza = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(cartella.Percorso() / kSegnale) &&
+           std::chrono::steady_clock::now() < scadenza) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(fs::exists(cartella.Percorso() / kSegnale)) << detentore.Attendi().uscita;
+
+    const auto inizio = std::chrono::steady_clock::now();
+    RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"},
+                                        base.string(), std::chrono::milliseconds(600));
+    EXPECT_GE(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(500));
+    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].motivo.rfind("Un altro salvataggio \xE8 in corso", 0), 0u)
+        << r.errori[0].motivo;
+    EXPECT_EQ(test::LeggiTesto(base / "BRIO_PARAMS.txt"), vecchio);
+    EXPECT_FALSE(fs::exists(base / "CONTABILITA" / "BRIO_PARAMS.txt"));
+    EXPECT_FALSE(fs::exists(base / "BRIO_PARAMS.dep"));
+
+    detentore.Uccidi();
+    (void)detentore.Attendi();
+    r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, base.string(),
+                   std::chrono::seconds(10));
+    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    EXPECT_EQ(test::LeggiTesto(base / "CONTABILITA" / "BRIO_PARAMS.txt"), kRecord001 + "\r\n");
+}
+
+}  // namespace
+}  // namespace velmar
