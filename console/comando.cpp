@@ -1,4 +1,4 @@
-// The console program's command line, its three commands and their output.
+// The console program's command line, its commands and their output.
 #include "console/comando.h"
 
 #include <algorithm>
@@ -10,14 +10,30 @@
 #include "store/cp1252.h"
 #include "store/ditte.h"
 #include "store/record.h"
+#include "velmar/versione.h"
 
 namespace velmar {
 
 namespace {
 
-enum class Comando { Elenco, Mostra, Salva };
+enum class Comando { Elenco, Mostra, Salva, Verifica, Distribuisci, Elimina };
 
-enum class Opzione { Base, Catalogo, Codice, Descrizione, Server, Macchina, Json, Aiuto };
+struct VoceComando {
+    std::string_view nome;
+    Comando comando;
+    bool codice;  // takes the company code as its argument
+};
+
+constexpr VoceComando kComandi[] = {
+    {"elenco", Comando::Elenco, false},
+    {"mostra", Comando::Mostra, true},
+    {"salva", Comando::Salva, false},
+    {"verifica", Comando::Verifica, false},
+    {"distribuisci", Comando::Distribuisci, false},
+    {"elimina", Comando::Elimina, true},
+};
+
+enum class Opzione { Base, Catalogo, Codice, Descrizione, Server, Macchina, Json, Aiuto, Versione };
 
 struct VoceOpzione {
     std::string_view nome;
@@ -31,24 +47,13 @@ constexpr VoceOpzione kOpzioni[] = {
     {"--codice", Opzione::Codice, true, true}, {"--descrizione", Opzione::Descrizione, true, true},
     {"--server", Opzione::Server, true, true}, {"--macchina", Opzione::Macchina, true, true},
     {"--json", Opzione::Json, false, false},   {"--help", Opzione::Aiuto, false, false},
-    {"-h", Opzione::Aiuto, false, false},
-};
-
-struct VoceComando {
-    std::string_view nome;
-    Comando comando;
-};
-
-constexpr VoceComando kComandi[] = {
-    {"elenco", Comando::Elenco},
-    {"mostra", Comando::Mostra},
-    {"salva", Comando::Salva},
+    {"-h", Opzione::Aiuto, false, false},      {"--versione", Opzione::Versione, false, false},
 };
 
 // The command line, read but not yet checked against its command.
 struct RigaComando {
     bool json = false;
-    std::optional<Comando> comando;
+    const VoceComando* comando = nullptr;
     std::vector<VoceUtente> posizionali;
     std::optional<VoceUtente> base;
     std::optional<VoceUtente> catalogo;
@@ -68,7 +73,7 @@ struct ErroreUso {
 std::string TraApici(std::string_view testo) {
     std::string r;
     r.reserve(testo.size() + 2);
-    r.append(1, '\'').append(testo).append(1, '\'');
+    r.append(1, '\'').append(TestoVisibile(testo)).append(1, '\'');
     return r;
 }
 
@@ -100,6 +105,7 @@ std::optional<VoceUtente>* Destinazione(RigaComando& r, Opzione o) {
             return &r.macchina;
         case Opzione::Json:
         case Opzione::Aiuto:
+        case Opzione::Versione:
             break;
     }
     return nullptr;
@@ -120,7 +126,7 @@ std::optional<ErroreUso> LeggiRiga(std::span<const VoceUtente> argomenti, RigaCo
             }
             for (const VoceComando& c : kComandi) {
                 if (t == c.nome)
-                    r.comando = c.comando;
+                    r.comando = &c;
             }
             if (!r.comando)
                 return ErroreUso{"Comando sconosciuto: " + Citato(a)};
@@ -179,19 +185,20 @@ std::optional<TipoServer> ServerDaTesto(const VoceUtente& v) {
 }
 
 std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sistema) {
-    if (!r.comando)
-        return ErroreUso{"Manca il comando: elenco, mostra o salva"};
-    if (*r.comando != Comando::Salva && r.opzioneSalva) {
+    if (!r.comando) {
+        return ErroreUso{
+            "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina"};
+    }
+    const std::string nome(r.comando->nome);
+    if (r.comando->comando != Comando::Salva && r.opzioneSalva) {
         return ErroreUso{"L'opzione '" + std::string(*r.opzioneSalva) +
                          "' vale solo con il comando salva"};
     }
-    const std::size_t attesi = *r.comando == Comando::Mostra ? 1 : 0;
-    if (r.posizionali.size() > attesi) {
+    const std::size_t attesi = r.comando->codice ? 1 : 0;
+    if (r.posizionali.size() > attesi)
         return ErroreUso{"Argomento in pi\xF9: " + Citato(r.posizionali[attesi])};
-    }
-    if (r.posizionali.size() < attesi) {
-        return ErroreUso{"Il comando mostra vuole il codice della ditta"};
-    }
+    if (r.posizionali.size() < attesi)
+        return ErroreUso{"Il comando " + nome + " vuole il codice della ditta"};
     // An empty --server is the window with no server type chosen: the checks report it.
     if (r.server && !(r.server->Vuota() || ServerDaTesto(*r.server))) {
         return ErroreUso{"Valore non ammesso per '--server': " + Citato(*r.server) +
@@ -207,47 +214,122 @@ std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sist
     return std::nullopt;
 }
 
-// "a\r\nb\x1B" -> "a\nb\\x1B": the window's message texts as console lines, any other control
-// character shown as an escape unless `visibile` is false (JSON escapes them its own way).
+// "a\r\nb\nc\x1B" -> "a\nb\nc\\x1B": message texts (lines ending in CR LF, as the window shows
+// them, or LF) as console lines, any other control character shown as an escape unless
+// `visibile` is false (JSON escapes them its own way).
 std::string Righe(std::string_view testo, bool visibile = true) {
     std::string r;
     r.reserve(testo.size());
     for (std::size_t inizio = 0; inizio <= testo.size();) {
-        const std::size_t fine = std::min(testo.find("\r\n", inizio), testo.size());
+        std::size_t fine = std::min(testo.find('\n', inizio), testo.size());
+        const std::size_t dopo = fine + 1;
+        if (fine > inizio && fine < testo.size() && testo[fine - 1] == '\r')
+            --fine;
         const std::string_view riga = testo.substr(inizio, fine - inizio);
         if (visibile) {
             r.append(TestoVisibile(riga));
         } else {
             r.append(riga);
         }
-        if (fine == testo.size())
+        if (dopo > testo.size())
             break;
         r += '\n';
-        inizio = fine + 2;
+        inizio = dopo;
     }
     return r;
 }
 
+// The name of a failure in the JSON output.
+std::string_view NomeEsito(StatoUscita stato) {
+    switch (stato) {
+        case StatoUscita::Riuscito:
+            return "riuscito";
+        case StatoUscita::ErroreImprevisto:
+            return "errore_imprevisto";
+        case StatoUscita::UsoErrato:
+            return "uso_errato";
+        case StatoUscita::VoceNonValida:
+            return "voce_non_valida";
+        case StatoUscita::DittaNonTrovata:
+            return "ditta_non_trovata";
+        case StatoUscita::SalvataggioNonRiuscito:
+            return "non_salvato";
+        case StatoUscita::NessunaArea:
+            return "nessuna_area";
+        case StatoUscita::CartellaNonDisponibile:
+            return "cartella_non_disponibile";
+        case StatoUscita::ProblemiTrovati:
+            return "problemi";
+        case StatoUscita::ParametriIlleggibili:
+            return "parametri_illeggibili";
+    }
+    return "";
+}
+
+std::string ListaJson(const std::vector<std::string>& voci) {
+    std::string r = "[";
+    for (std::size_t i = 0; i < voci.size(); ++i)
+        r.append(i ? "," : "").append(StringaJson(voci[i]));
+    return r + "]";
+}
+
+// Where the outcome of a call goes: plain text to the two streams, or one JSON object.
+class Uscite {
+  public:
+    Uscite(std::ostream& uscita, std::ostream& errori, bool json)
+        : uscita_(uscita), errori_(errori), json_(json) {}
+
+    bool Json() const noexcept { return json_; }
+    std::ostream& Uscita() noexcept { return uscita_; }
+
+    // A failure's message (Windows-1252, lines ending in CR LF or LF) on standard error.
+    void Errore(std::string_view messaggio) { errori_ << Righe(messaggio) << '\n'; }
+
+    // A failure: its message on standard error and, with --json, an object with its name and
+    // status, the message and `campi` (",\"x\":...").
+    StatoUscita Fallimento(StatoUscita stato, std::string_view messaggio,
+                           std::string_view campi = {}) {
+        Errore(messaggio);
+        if (json_) {
+            uscita_ << "{\"esito\":\"" << NomeEsito(stato)
+                    << "\",\"stato\":" << static_cast<int>(stato)
+                    << ",\"messaggio\":" << StringaJson(Righe(messaggio, false)) << campi << "}\n";
+        }
+        return stato;
+    }
+
+  private:
+    std::ostream& uscita_;
+    std::ostream& errori_;
+    bool json_;
+};
+
 class Esecuzione {
   public:
-    Esecuzione(const RigaComando& r, std::ostream& uscita, std::ostream& errori,
-               const FabbricaArchivio& fabbrica)
-        : r_(r), uscita_(uscita), errori_(errori), fabbrica_(fabbrica) {}
+    Esecuzione(const RigaComando& r, Uscite& uscite, const FabbricaArchivio& fabbrica)
+        : r_(r), uscite_(uscite), uscita_(uscite.Uscita()), fabbrica_(fabbrica) {}
 
     StatoUscita Esegui() {
-        switch (*r_.comando) {
+        switch (r_.comando->comando) {
             case Comando::Elenco:
                 return Elenco();
             case Comando::Mostra:
                 return Mostra();
             case Comando::Salva:
                 return Salva();
+            case Comando::Verifica:
+                return Verifica();
+            case Comando::Distribuisci:
+                return Distribuisci();
+            case Comando::Elimina:
+                return Elimina();
         }
         return StatoUscita::ErroreImprevisto;
     }
 
   private:
-    bool CreaArchivio() {
+    // The store of the package; false, with the failure given, when it is unavailable.
+    bool CreaArchivio(StatoUscita& stato) {
         OpzioniArchivio o;
         if (r_.base)
             o.base = r_.base->testo;
@@ -259,31 +341,45 @@ class Esecuzione {
         archivio_ = fabbrica_(o, errore);
         if (archivio_)
             return true;
-        errori_ << Righe(errore.empty() ? "Cartella del pacchetto non disponibile" : errore)
-                << '\n';
+        stato =
+            uscite_.Fallimento(StatoUscita::CartellaNonDisponibile,
+                               errore.empty() ? "Cartella del pacchetto non disponibile" : errore);
         return false;
     }
 
     // A parameters file that exists but cannot be read is no empty package.
     StatoUscita Illeggibile(const Esito& e) {
-        errori_ << "Il file dei parametri non si pu\xF2 leggere: " << Righe(e.errore) << '\n';
-        return StatoUscita::ParametriIlleggibili;
+        return uscite_.Fallimento(StatoUscita::ParametriIlleggibili,
+                                  "Il file dei parametri non si pu\xF2 leggere: " + e.errore);
+    }
+
+    // The company code of "mostra" and "elimina", or nothing with the failure given.
+    const std::string* Codice(StatoUscita& stato) {
+        const VoceUtente& codice = r_.posizionali.front();
+        if (!codice.testo) {
+            stato = uscite_.Fallimento(StatoUscita::VoceNonValida,
+                                       MessaggioCaratteriNonAmmessi(kEtichettaCodice));
+            return nullptr;
+        }
+        return &*codice.testo;
+    }
+
+    StatoUscita NonTrovato(const std::string& codice) {
+        return uscite_.Fallimento(
+            StatoUscita::DittaNonTrovata,
+            std::string(kEtichettaCodice) + " non trovato: '" + TestoVisibile(codice) + "'",
+            ",\"codice\":" + StringaJson(codice));
     }
 
     StatoUscita Elenco() {
-        if (!CreaArchivio())
-            return StatoUscita::CartellaNonDisponibile;
+        StatoUscita stato{};
+        if (!CreaArchivio(stato))
+            return stato;
         std::vector<std::string> codici;
         if (const Esito e = archivio_->LeggiDitte(codici); !e)
             return Illeggibile(e);
         if (r_.json) {
-            uscita_ << "{\"codici\":[";
-            const char* virgola = "";
-            for (const std::string_view c : codici) {
-                uscita_ << virgola << StringaJson(c);
-                virgola = ",";
-            }
-            uscita_ << "]}\n";
+            uscita_ << "{\"codici\":" << ListaJson(codici) << "}\n";
         } else {
             for (const std::string_view c : codici)
                 uscita_ << TestoVisibile(c) << '\n';
@@ -292,30 +388,24 @@ class Esecuzione {
     }
 
     StatoUscita Mostra() {
-        const VoceUtente& codice = r_.posizionali.front();
-        if (!codice.testo) {
-            errori_ << MessaggioCaratteriNonAmmessi(kEtichettaCodice) << '\n';
-            return StatoUscita::VoceNonValida;
-        }
-        if (!CreaArchivio())
-            return StatoUscita::CartellaNonDisponibile;
+        StatoUscita stato{};
+        const std::string* codice = Codice(stato);
+        if (codice == nullptr || !CreaArchivio(stato))
+            return stato;
         RisultatoRicerca d;
-        if (const Esito e = archivio_->CercaDitta(*codice.testo, d); !e)
+        if (const Esito e = archivio_->CercaDitta(*codice, d); !e)
             return Illeggibile(e);
         // A matching line always names a server type; no match leaves none.
-        if (d.server == TipoServer::Nessuno) {
-            errori_ << kEtichettaCodice << " non trovato: '" << TestoVisibile(*codice.testo)
-                    << "'\n";
-            return StatoUscita::DittaNonTrovata;
-        }
+        if (d.server == TipoServer::Nessuno)
+            return NonTrovato(*codice);
         const bool nt = d.server == TipoServer::NT;
         if (r_.json) {
-            uscita_ << "{\"codice\":" << StringaJson(*codice.testo)
+            uscita_ << "{\"codice\":" << StringaJson(*codice)
                     << ",\"descrizione\":" << StringaJson(d.descrizione)
                     << ",\"server\":" << (nt ? "\"nt\"" : "\"linux\"")
                     << ",\"macchina\":" << StringaJson(d.macchina) << "}\n";
         } else {
-            uscita_ << kEtichettaCodice << ": " << TestoVisibile(*codice.testo) << '\n'
+            uscita_ << kEtichettaCodice << ": " << TestoVisibile(*codice) << '\n'
                     << kEtichettaDescrizione << ": " << TestoVisibile(d.descrizione) << '\n'
                     << "Server DB2: " << (nt ? "NT" : "Linux") << '\n'
                     << kEtichettaMacchina << ": " << TestoVisibile(d.macchina) << '\n';
@@ -330,40 +420,110 @@ class Esecuzione {
                               r_.server ? ServerDaTesto(*r_.server).value_or(TipoServer::Nessuno)
                                         : TipoServer::Nessuno};
         const EsitoValidazione v = ValidaVoci(voci);
-        if (!v.Valido()) {
-            errori_ << v.messaggio << '\n';
-            return StatoUscita::VoceNonValida;
+        if (!v.Valido())
+            return uscite_.Fallimento(StatoUscita::VoceNonValida, v.messaggio);
+        StatoUscita stato{};
+        if (!CreaArchivio(stato))
+            return stato;
+        return Modifica(archivio_->ScriviFile(v.stato), kMsgSetupTerminato);
+    }
+
+    StatoUscita Elimina() {
+        StatoUscita stato{};
+        const std::string* codice = Codice(stato);
+        if (codice == nullptr || !CreaArchivio(stato))
+            return stato;
+        const RisultatoSalvataggio s = archivio_->Elimina(*codice);
+        if (s.esito == EsitoSalvataggio::DittaNonTrovata)
+            return NonTrovato(*codice);
+        return Modifica(s, "Ditta '" + TestoVisibile(*codice) + "' eliminata");
+    }
+
+    StatoUscita Verifica() {
+        StatoUscita stato{};
+        if (!CreaArchivio(stato))
+            return stato;
+        std::vector<Problema> problemi;
+        if (const Esito e = archivio_->Verifica(problemi); !e)
+            return Illeggibile(e);
+        const StatoUscita esito =
+            problemi.empty() ? StatoUscita::Riuscito : StatoUscita::ProblemiTrovati;
+        if (!r_.json) {
+            if (problemi.empty())
+                uscita_ << "Nessun problema trovato\n";
+            for (const Problema& p : problemi) {
+                uscita_ << TestoVisibile(p.file);
+                if (p.riga > 0)
+                    uscita_ << ", riga " << p.riga;
+                uscita_ << ": " << p.descrizione << '\n';
+            }
+            return esito;
         }
-        if (!CreaArchivio())
-            return StatoUscita::CartellaNonDisponibile;
-        const RisultatoSalvataggio s = archivio_->ScriviFile(v.stato);
-        const std::string messaggio = s.esito == EsitoSalvataggio::NessunaArea
-                                          ? std::string(kMsgNessunaArea)
-                                          : MessaggioSalvataggio(s);
+        uscita_ << "{\"esito\":\"" << (problemi.empty() ? "in_ordine" : "problemi")
+                << "\",\"stato\":" << static_cast<int>(esito) << ",\"problemi\":[";
+        for (std::size_t i = 0; i < problemi.size(); ++i) {
+            const Problema& p = problemi[i];
+            uscita_ << (i ? "," : "") << "{\"tipo\":\"" << NomeProblema(p.tipo)
+                    << "\",\"file\":" << StringaJson(p.file);
+            if (p.riga > 0)
+                uscita_ << ",\"riga\":" << p.riga;
+            if (!p.codice.empty() || p.tipo == TipoProblema::CodiceRipetuto)
+                uscita_ << ",\"codice\":" << StringaJson(p.codice);
+            if (p.tipo == TipoProblema::CopiaDiversa) {
+                uscita_ << ",\"mancanti\":" << ListaJson(p.mancanti)
+                        << ",\"in_piu\":" << ListaJson(p.inPiu)
+                        << ",\"diversi\":" << ListaJson(p.diversi);
+            }
+            uscita_ << ",\"descrizione\":" << StringaJson(p.descrizione) << '}';
+        }
+        uscita_ << "]}\n";
+        return esito;
+    }
+
+    StatoUscita Distribuisci() {
+        StatoUscita stato{};
+        if (!CreaArchivio(stato))
+            return stato;
+        return Modifica(archivio_->Distribuisci());
+    }
+
+    // The outcome of a change of the package's files; `riuscito` is what a success says (by
+    // default, the copies updated).
+    StatoUscita Modifica(const RisultatoSalvataggio& s, std::string_view riuscito = {}) {
+        std::string messaggio;
+        if (s.esito == EsitoSalvataggio::NessunaArea) {
+            messaggio = kMsgNessunaArea;
+        } else if (s.esito != EsitoSalvataggio::Salvato || !riuscito.empty()) {
+            messaggio = MessaggioSalvataggio(s);
+            if (s.esito == EsitoSalvataggio::Salvato)
+                messaggio.replace(0, kMsgSetupTerminato.size(), riuscito);
+        } else {
+            messaggio = "Copie aggiornate:";
+            for (const std::string& p : s.aggiornati)
+                messaggio.append("\r\n").append(p);
+            for (const auto& a : s.avvisi) {
+                messaggio.append("\r\n\r\nFile non eliminato: ")
+                    .append(a.percorso)
+                    .append(": ")
+                    .append(a.motivo);
+            }
+        }
+        const StatoUscita stato = s.esito == EsitoSalvataggio::Salvato ? StatoUscita::Riuscito
+                                  : s.esito == EsitoSalvataggio::NessunaArea
+                                      ? StatoUscita::NessunaArea
+                                      : StatoUscita::SalvataggioNonRiuscito;
         if (r_.json)
-            ScriviJson(s, Righe(messaggio, false));
-        if (s.esito != EsitoSalvataggio::Salvato) {
-            errori_ << Righe(messaggio) << '\n';
+            ScriviJson(s, stato, Righe(messaggio, false));
+        if (stato != StatoUscita::Riuscito) {
+            uscite_.Errore(messaggio);
         } else if (!r_.json) {
             uscita_ << Righe(messaggio) << '\n';
         }
-        return Stato(s.esito);
+        return stato;
     }
 
-    static StatoUscita Stato(EsitoSalvataggio esito) {
-        switch (esito) {
-            case EsitoSalvataggio::Salvato:
-                return StatoUscita::Riuscito;
-            case EsitoSalvataggio::NessunaArea:
-                return StatoUscita::NessunaArea;
-            case EsitoSalvataggio::SalvatoInParte:
-            case EsitoSalvataggio::NonSalvato:
-                break;
-        }
-        return StatoUscita::SalvataggioNonRiuscito;
-    }
-
-    void ScriviJson(const RisultatoSalvataggio& s, const std::string& messaggio) {
+    void ScriviJson(const RisultatoSalvataggio& s, StatoUscita stato,
+                    const std::string& messaggio) {
         std::string_view esito;
         switch (s.esito) {
             case EsitoSalvataggio::Salvato:
@@ -378,6 +538,9 @@ class Esecuzione {
             case EsitoSalvataggio::NessunaArea:
                 esito = "nessuna_area";
                 break;
+            case EsitoSalvataggio::DittaNonTrovata:
+                esito = "ditta_non_trovata";
+                break;
         }
         const auto percorsi = [this](const std::vector<PercorsoNonAggiornato>& v) {
             uscita_ << '[';
@@ -387,12 +550,9 @@ class Esecuzione {
             }
             uscita_ << ']';
         };
-        uscita_ << "{\"esito\":\"" << esito << "\",\"messaggio\":" << StringaJson(messaggio)
-                << ",\"aggiornati\":[";
-        for (std::size_t i = 0; i < s.aggiornati.size(); ++i) {
-            uscita_ << (i ? "," : "") << StringaJson(s.aggiornati[i]);
-        }
-        uscita_ << "],\"errori\":";
+        uscita_ << "{\"esito\":\"" << esito << "\",\"stato\":" << static_cast<int>(stato)
+                << ",\"messaggio\":" << StringaJson(messaggio)
+                << ",\"aggiornati\":" << ListaJson(s.aggiornati) << ",\"errori\":";
         percorsi(s.errori);
         uscita_ << ",\"avvisi\":";
         percorsi(s.avvisi);
@@ -400,8 +560,8 @@ class Esecuzione {
     }
 
     const RigaComando& r_;
+    Uscite& uscite_;
     std::ostream& uscita_;
-    std::ostream& errori_;
     const FabbricaArchivio& fabbrica_;
     std::unique_ptr<ArchivioDitte> archivio_;
 };
@@ -445,26 +605,41 @@ std::string TestoAiuto(SistemaConsole sistema) {
     const bool windows = sistema == SistemaConsole::Windows;
     std::string t;
     t += "SetupVelmarCmd: le ditte del file BRIO_PARAMS.txt dalla riga di comando, con gli stessi\n"
-         "controlli, messaggi e salvataggio della finestra di SetupVelmar.\n"
+         "controlli, messaggi e salvataggio della finestra di SetupVelmar, e la cura del\n"
+         "pacchetto: verifica delle copie, nuova distribuzione, eliminazione di una ditta.\n"
          "\n"
          "Uso:\n"
          "  SetupVelmarCmd elenco [opzioni]\n"
          "  SetupVelmarCmd mostra <codice> [opzioni]\n"
          "  SetupVelmarCmd salva --codice <codice> --descrizione <testo> --server nt|linux\n"
          "                       --macchina <indirizzo> [opzioni]\n"
-         "  SetupVelmarCmd --help\n"
+         "  SetupVelmarCmd verifica [opzioni]\n"
+         "  SetupVelmarCmd distribuisci [opzioni]\n"
+         "  SetupVelmarCmd elimina <codice> [opzioni]\n"
+         "  SetupVelmarCmd --help | --versione\n"
          "\n"
          "Comandi:\n"
-         "  elenco   I codici ditta del file, uno per riga, nell'ordine del file (anche i\n"
-         "           ripetuti e quelli vuoti).\n"
-         "  mostra   La ditta del codice (esatto, maiuscole comprese): Descrizione Ditta, Server\n"
-         "           DB2 (NT o Linux) e IP Macchina Unix. Se pi\xF9 righe hanno il codice, vale\n"
-         "           l'ultima.\n"
-         "  salva    Controlla i dati come l'Ok della finestra, scrive il record della ditta in\n"
-         "           BRIO_PARAMS.txt (al posto delle sue righe, o in fondo se il codice \xE8 "
-         "nuovo)\n"
-         "           e copia il file nelle cartelle CONTABILITA, COMMERCIALE e SCHEDULATORE che\n"
-         "           esistono. Se non ne esiste nessuna non salva nulla.\n"
+         "  elenco        I codici ditta del file, uno per riga, nell'ordine del file (anche i\n"
+         "                ripetuti e quelli vuoti).\n"
+         "  mostra        La ditta del codice (esatto, maiuscole comprese): Descrizione Ditta,\n"
+         "                Server DB2 (NT o Linux) e IP Macchina Unix. Se pi\xF9 righe hanno il\n"
+         "                codice, vale l'ultima.\n"
+         "  salva         Controlla i dati come l'Ok della finestra, scrive il record della\n"
+         "                ditta in BRIO_PARAMS.txt (al posto delle sue righe, o in fondo se il\n"
+         "                codice \xE8 nuovo) e copia il file nelle cartelle CONTABILITA,\n"
+         "                COMMERCIALE e SCHEDULATORE che esistono. Se non ne esiste nessuna non\n"
+         "                salva nulla.\n"
+         "  verifica      Legge il file e le sue copie nelle aree senza cambiare nulla ed elenca\n"
+         "                i problemi: copie diverse (con i codici mancanti, in pi\xF9 o diversi),\n"
+         "                aree senza copia, righe con meno di sei campi, codici su pi\xF9 righe,\n"
+         "                righe che non finiscono con CR LF o con un LF da solo, file rimasti da\n"
+         "                un salvataggio interrotto, cataloghi che non finiscono con\n"
+         "                Dwh<codice>.oce.\n"
+         "  distribuisci  Copia BRIO_PARAMS.txt, cos\xEC com'\xE8, nelle cartelle delle aree che\n"
+         "                esistono, con le garanzie di un salvataggio. Non cambia nessuna ditta.\n"
+         "  elimina       Toglie dal file ogni riga della ditta del codice e lo distribuisce\n"
+         "                nelle aree, come un salvataggio. Se nessuna riga ha il codice non\n"
+         "                scrive nulla.\n"
          "\n"
          "Opzioni:\n"
          "  --codice <testo>       Codice Ditta (salva)\n"
@@ -482,31 +657,38 @@ std::string TestoAiuto(SistemaConsole sistema) {
                  : "                         Se manca: la cartella predefinita\n";
     t += "                         C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog "
          "Extensions\n"
-         "  --json                 Il risultato come un oggetto JSON su una riga.\n"
+         "  --json                 Il risultato come un oggetto JSON su una riga, qualunque\n"
+         "                         sia l'esito.\n"
          "  --help, -h             Questo aiuto.\n"
+         "  --versione             La versione del programma.\n"
          "  Le opzioni vanno prima o dopo il comando, anche nella forma --opzione=valore;\n"
          "  dopo \"--\" ogni argomento \xE8 un valore. I testi devono stare in Windows-1252.\n"
          "\n"
          "Uscita:\n"
-         "  I risultati vanno sullo standard output, i messaggi di errore sullo standard error.\n";
+         "  I risultati vanno sullo standard output, i messaggi di errore sullo standard error;\n"
+         "  nel testo semplice i caratteri di controllo sono mostrati come \\xNN.\n";
     t += windows ? "  Sulla console il testo \xE8 scritto in Unicode; rediretto su file o pipe, in "
                    "UTF-8.\n"
                  : "  Il testo \xE8 in UTF-8.\n";
-    t += "  Con --json: elenco {\"codici\":[...]}; mostra {\"codice\",\"descrizione\",\"server\",\n"
-         "  \"macchina\"}; salva {\"esito\",\"messaggio\",\"aggiornati\",\"errori\",\"avvisi\"}, "
-         "anche\n"
-         "  quando il salvataggio non riesce.\n"
+    t += "  Con --json ogni chiamata scrive un solo oggetto sullo standard output: elenco\n"
+         "  {\"codici\":[...]}; mostra {\"codice\",\"descrizione\",\"server\",\"macchina\"};\n"
+         "  salva, distribuisci, elimina {\"esito\",\"stato\",\"messaggio\",\"aggiornati\",\n"
+         "  \"errori\",\"avvisi\"}; verifica "
+         "{\"esito\",\"stato\",\"problemi\":[{\"tipo\",\"file\",\n"
+         "  \"riga\" o \"codice\",\"descrizione\"}]}; ogni errore "
+         "{\"esito\",\"stato\",\"messaggio\"}.\n"
          "\n"
          "Stato di uscita:\n"
          "  0  riuscito\n"
          "  1  errore imprevisto\n"
          "  2  uso errato: comando o opzione sconosciuti, valore mancante, ripetuto o non ammesso\n"
          "  3  dato mancante o non valido: i messaggi della finestra, nello stesso ordine\n"
-         "  4  codice ditta non trovato (mostra)\n"
+         "  4  codice ditta non trovato (mostra, elimina)\n"
          "  5  salvataggio non riuscito: i file non aggiornati, ciascuno con il motivo; anche\n"
          "     quando un altro salvataggio tiene il pacchetto per pi\xF9 di 30 secondi\n"
          "  6  non esiste nessuna delle cartelle CONTABILITA, COMMERCIALE, SCHEDULATORE\n"
          "  7  cartella del pacchetto non disponibile\n"
+         "  8  verifica: trovati problemi\n"
          "  9  il file dei parametri esiste ma non si pu\xF2 leggere\n"
          "\n"
          "Esempio:\n";
@@ -537,13 +719,34 @@ std::vector<VoceUtente> ArgomentiDaUtf16(std::span<const char16_t* const> argome
 StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& uscita,
                           std::ostream& errori, const FabbricaArchivio& fabbrica,
                           SistemaConsole sistema) {
+    bool json = false;
+    for (const VoceUtente& a : argomenti) {
+        if (a.testo == "--")
+            break;
+        json = json || a.testo == "--json";
+    }
+    Uscite uscite(uscita, errori, json);
     try {
-        // --help or -h anywhere before "--" wins over everything else on the line.
+        // --help or --versione anywhere before "--" wins over everything else on the line.
         for (const VoceUtente& a : argomenti) {
             if (a.testo == "--")
                 break;
             if (a.testo == "--help" || a.testo == "-h") {
-                uscita << TestoAiuto(sistema);
+                if (json) {
+                    uscita << "{\"esito\":\"riuscito\",\"stato\":0,\"aiuto\":"
+                           << StringaJson(TestoAiuto(sistema)) << "}\n";
+                } else {
+                    uscita << TestoAiuto(sistema);
+                }
+                return StatoUscita::Riuscito;
+            }
+            if (a.testo == "--versione") {
+                if (json) {
+                    uscita << "{\"esito\":\"riuscito\",\"stato\":0,\"versione\":"
+                           << StringaJson(kVersione) << "}\n";
+                } else {
+                    uscita << kNomeProgrammaConsole << ' ' << kVersione << '\n';
+                }
                 return StatoUscita::Riuscito;
             }
         }
@@ -552,17 +755,17 @@ StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& u
         if (!e)
             e = ControllaRiga(r, sistema);
         if (e) {
-            errori << e->messaggio << '\n'
-                   << "Per l'aiuto: " << kNomeProgrammaConsole << " --help\n";
-            return StatoUscita::UsoErrato;
+            return uscite.Fallimento(
+                StatoUscita::UsoErrato,
+                e->messaggio + "\nPer l'aiuto: " + std::string(kNomeProgrammaConsole) + " --help");
         }
-        return Esecuzione(r, uscita, errori, fabbrica).Esegui();
+        return Esecuzione(r, uscite, fabbrica).Esegui();
     } catch (const std::exception& ex) {
-        errori << "Errore imprevisto: " << ex.what() << '\n';
+        return uscite.Fallimento(StatoUscita::ErroreImprevisto,
+                                 std::string("Errore imprevisto: ") + ex.what());
     } catch (...) {
-        errori << "Errore imprevisto\n";
+        return uscite.Fallimento(StatoUscita::ErroreImprevisto, "Errore imprevisto");
     }
-    return StatoUscita::ErroreImprevisto;
 }
 
 }  // namespace velmar

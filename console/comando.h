@@ -1,8 +1,9 @@
 // SetupVelmarCmd: the console companion of the setup window. It lists the company codes, shows
 // one company and saves one company with the window's own checks, messages and save, reading
-// its entries from the command line. Everything here is portable: the thin mains convert the
-// arguments to Windows-1252, give the store of the package and print what is written to the two
-// streams (Windows-1252 text) in the console's own encoding.
+// its entries from the command line; and it keeps the package in order: it checks the copies,
+// copies the file into the area folders again and removes a company. Everything here is
+// portable: the thin mains convert the arguments to Windows-1252, give the store of the package
+// and print what is written to the two streams (Windows-1252 text) in the console's own encoding.
 #pragma once
 
 #include <functional>
@@ -28,10 +29,11 @@ enum class StatoUscita : int {
     ErroreImprevisto = 1,        // an exception inside the program
     UsoErrato = 2,               // unknown command or option, missing or repeated argument
     VoceNonValida = 3,           // a missing entry or one that cannot be stored
-    DittaNonTrovata = 4,         // "mostra" of a code that no line carries
+    DittaNonTrovata = 4,         // "mostra" or "elimina" of a code that no line carries
     SalvataggioNonRiuscito = 5,  // at least one parameters file not updated
     NessunaArea = 6,             // none of the three area folders exists: nothing saved
     CartellaNonDisponibile = 7,  // the package's base folder cannot be obtained or is missing
+    ProblemiTrovati = 8,         // "verifica" found something to mend
     ParametriIlleggibili = 9,    // the parameters file exists but cannot be read
 };
 
@@ -51,8 +53,9 @@ using FabbricaArchivio =
 
 // Runs one command. `argomenti` are the arguments after the program's name, each converted to
 // Windows-1252 (nothing when a character has no Windows-1252 byte). Writes Windows-1252 text with
-// "\n" line ends: results to `uscita`, failures (in Italian) to `errori`. Returns the exit status.
-// Exceptions do not escape: they give ErroreImprevisto.
+// "\n" line ends: results to `uscita`, failures (in Italian) to `errori`; with --json, exactly one
+// JSON object to `uscita` whatever the outcome (a failure's message goes to `errori` as well).
+// Returns the exit status. Exceptions do not escape: they give ErroreImprevisto.
 [[nodiscard]] StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& uscita,
                                         std::ostream& errori, const FabbricaArchivio& fabbrica,
                                         SistemaConsole sistema = kSistemaConsole);

@@ -49,17 +49,43 @@ Esito ArchivioPacchetto::CercaDitta(std::string_view codice, RisultatoRicerca& d
     return velmar::CercaDitta(FileSystemDiSistema(), componente_.CartellaBase(), codice, ditta);
 }
 
+namespace {
+
+// Runs `modifica` on the folder the component gives; when it gives none, the store's reason is
+// followed by the component's.
+template <class Modifica>
+RisultatoSalvataggio NellaCartella(ComponentePercorsi& componente, Modifica&& modifica) {
+    const CartellaComponente base = componente.ChiediCartella();
+    const bool disponibile = base.stato == StatoCartella::Disponibile;
+    RisultatoSalvataggio r = modifica(disponibile ? base.cartella : std::string());
+    if (!disponibile && !r.errori.empty() && !base.dettaglio.empty())
+        r.errori.front().motivo += ": " + base.dettaglio;
+    return r;
+}
+
+}  // namespace
+
 RisultatoSalvataggio ArchivioPacchetto::ScriviFile(const DatiDitta& dati) {
     const ValoreCatalogo catalogo = CartellaCatalogo(LeggiCartellaCatalogo());
-    CartellaComponente base = componente_.ChiediCartella();
-    const bool disponibile = base.stato == StatoCartella::Disponibile;
-    RisultatoSalvataggio r =
-        SalvaDitta(FileSystemDiSistema(), dati, catalogo, disponibile ? base.cartella : "");
-    // Say why the folder is unavailable next to the store's own reason.
-    if (!disponibile && !r.errori.empty() && !base.dettaglio.empty()) {
-        r.errori.front().motivo += ": " + base.dettaglio;
-    }
-    return r;
+    return NellaCartella(componente_, [&](const std::string& base) {
+        return SalvaDitta(FileSystemDiSistema(), dati, catalogo, base);
+    });
+}
+
+RisultatoSalvataggio ArchivioPacchetto::Elimina(std::string_view codice) {
+    return NellaCartella(componente_, [&](const std::string& base) {
+        return EliminaDitta(FileSystemDiSistema(), codice, base);
+    });
+}
+
+RisultatoSalvataggio ArchivioPacchetto::Distribuisci() {
+    return NellaCartella(componente_, [&](const std::string& base) {
+        return DistribuisciFile(FileSystemDiSistema(), base);
+    });
+}
+
+Esito ArchivioPacchetto::Verifica(std::vector<Problema>& problemi) {
+    return VerificaPacchetto(FileSystemDiSistema(), componente_.CartellaBase(), problemi);
 }
 
 std::unique_ptr<ArchivioDitte> CreaArchivioPacchetto(const OpzioniArchivio& o,

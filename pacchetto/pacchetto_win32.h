@@ -26,6 +26,9 @@ class ArchivioPacchetto final : public ArchivioDitte {
     Esito LeggiDitte(std::vector<std::string>& codici) override;
     Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override;
     RisultatoSalvataggio ScriviFile(const DatiDitta& dati) override;
+    RisultatoSalvataggio Elimina(std::string_view codice) override;
+    RisultatoSalvataggio Distribuisci() override;
+    Esito Verifica(std::vector<Problema>& problemi) override;
 
   private:
     ComponentePercorsi componente_;

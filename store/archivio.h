@@ -9,6 +9,7 @@
 #include "store/ditte.h"
 #include "store/file_system.h"
 #include "store/salvataggio.h"
+#include "store/verifica.h"
 
 namespace velmar {
 
@@ -19,8 +20,14 @@ class ArchivioDitte {
     [[nodiscard]] virtual Esito LeggiDitte(std::vector<std::string>& codici) = 0;
     // The company of `codice`, or the empty result; fails when the file cannot be read.
     [[nodiscard]] virtual Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) = 0;
-    // Saves the company of the window state and distributes the file.
-    [[nodiscard]] virtual RisultatoSalvataggio ScriviFile(const DatiDitta& stato) = 0;
+    // Saves the company and distributes the file.
+    [[nodiscard]] virtual RisultatoSalvataggio ScriviFile(const DatiDitta& dati) = 0;
+    // Removes the company's lines and distributes the file (see EliminaDitta).
+    [[nodiscard]] virtual RisultatoSalvataggio Elimina(std::string_view codice) = 0;
+    // Copies the parameters file into the area folders (see DistribuisciFile).
+    [[nodiscard]] virtual RisultatoSalvataggio Distribuisci() = 0;
+    // Checks the package (see VerificaPacchetto).
+    [[nodiscard]] virtual Esito Verifica(std::vector<Problema>& problemi) = 0;
 };
 
 // A package in a folder given once, with the catalog folder its records get.
@@ -36,8 +43,15 @@ class ArchivioCartella final : public ArchivioDitte {
     Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override {
         return velmar::CercaDitta(fs_, base_, codice, ditta);
     }
-    RisultatoSalvataggio ScriviFile(const DatiDitta& stato) override {
-        return SalvaDitta(fs_, stato, catalogo_, base_);
+    RisultatoSalvataggio ScriviFile(const DatiDitta& dati) override {
+        return SalvaDitta(fs_, dati, catalogo_, base_);
+    }
+    RisultatoSalvataggio Elimina(std::string_view codice) override {
+        return EliminaDitta(fs_, codice, base_);
+    }
+    RisultatoSalvataggio Distribuisci() override { return DistribuisciFile(fs_, base_); }
+    Esito Verifica(std::vector<Problema>& problemi) override {
+        return VerificaPacchetto(fs_, base_, problemi);
     }
 
   private:

@@ -31,18 +31,38 @@ bool LettoreRighe::Leggi(std::uint64_t posizione, char* dove, std::size_t quanti
     return static_cast<bool>(errore_);
 }
 
+bool LettoreRighe::DopoCr(std::size_t cr, FineRiga& fine) {
+    if (cr + 1 < usati_) {
+        fine = buffer_[cr + 1] == '\n' ? FineRiga::CrLf : FineRiga::Cr;
+        cursore_ = cr + (fine == FineRiga::CrLf ? 2 : 1);
+        return true;
+    }
+    // The CR is the last byte held: one more tells.
+    char dopo = 0;
+    std::size_t letti = 0;
+    if (!Leggi(inizioBuffer_ + cr + 1, &dopo, 1, letti))
+        return false;
+    fine = letti == 1 && dopo == '\n' ? FineRiga::CrLf : FineRiga::Cr;
+    cursore_ = cr + 1;
+    saltaLF_ = fine == FineRiga::CrLf;
+    return true;
+}
+
 bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
     riga.file_ = &file_;
     for (;;) {
+        char* const b = buffer_.get();
         if (saltaLF_ && cursore_ < usati_) {
             saltaLF_ = false;
-            if (buffer_[cursore_] == '\n')
-                ++cursore_;
+            ++cursore_;
         }
-        char* const b = buffer_.get();
         if (cursore_ < usati_) {
             const void* cr = std::memchr(b + cursore_, '\r', usati_ - cursore_);
-            if (cr != nullptr || fineFile_) {
+            // A CR that is the last byte held is looked past here only when the buffer cannot
+            // take more: else reading on tells how the line ends.
+            const bool finita = cr != nullptr && (static_cast<const char*>(cr) + 1 < b + usati_ ||
+                                                  fineFile_ || cursore_ == 0);
+            if (finita || (cr == nullptr && fineFile_)) {
                 const std::size_t fine =
                     cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - b)
                                   : usati_;
@@ -50,12 +70,12 @@ bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
                 riga.inizio_ = inizioBuffer_ + cursore_;
                 riga.lunghezza_ = fine - cursore_;
                 riga.testo_ = std::string_view(b + cursore_, fine - cursore_);
-                if (cr != nullptr) {
-                    DopoFineRiga(fine);
-                } else {
+                if (cr == nullptr) {
+                    riga.fine_ = FineRiga::FineFile;
                     cursore_ = usati_;
+                    return true;
                 }
-                return true;
+                return DopoCr(fine, riga.fine_);
             }
         } else if (fineFile_) {
             return false;
@@ -99,17 +119,19 @@ bool LettoreRighe::RigaLunga(RigaLetta& riga) {
         inizioBuffer_ = posizione;
         usati_ = letti;
         cursore_ = 0;
+        if (letti == 0) {
+            fineFile_ = true;
+            riga.fine_ = FineRiga::FineFile;
+            break;
+        }
         const void* cr = std::memchr(b, '\r', letti);
         const std::size_t fine =
             cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - b) : letti;
         taglio.Aggiungi(std::string_view(b, fine));
         riga.lunghezza_ += fine;
         if (cr != nullptr) {
-            DopoFineRiga(fine);
-            break;
-        }
-        if (letti == 0) {
-            fineFile_ = true;
+            if (!DopoCr(fine, riga.fine_))
+                return false;
             break;
         }
     }

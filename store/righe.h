@@ -22,9 +22,13 @@ namespace velmar {
 
 inline constexpr std::size_t kBufferLettura = 64 * 1024;
 
+// How a line ends: CR LF, a lone CR, or the end of the file.
+enum class FineRiga { CrLf, Cr, FineFile };
+
 // One line of a file, as LettoreRighe gives it.
 class RigaLetta {
   public:
+    [[nodiscard]] FineRiga Fine() const noexcept { return fine_; }
     // True when the whole line is held (Testo); false for a line longer than the read buffer.
     [[nodiscard]] bool Intera() const noexcept { return intera_; }
     [[nodiscard]] std::string_view Testo() const noexcept { return testo_; }
@@ -78,6 +82,7 @@ class RigaLetta {
     std::uint64_t lunghezza_ = 0;
     std::string_view testo_;
     bool intera_ = true;
+    FineRiga fine_ = FineRiga::CrLf;
     CampiRiga campi_;  // of a long line, placed while it was read
 };
 
@@ -93,18 +98,20 @@ class LettoreRighe {
     // The next line into `riga`, valid until the next call; false at the end of the file or on
     // a failure to read (then Errore() tells it).
     [[nodiscard]] bool Prossima(RigaLetta& riga) {
-        // A whole line already held: the common case, here; reading on, out of line.
-        if (!saltaLF_ && cursore_ < usati_) {
+        // A whole line held with the byte after its CR: the common case, here; reading on, out
+        // of line.
+        if (cursore_ < usati_ && !saltaLF_) {
             char* const b = buffer_.get();
             const void* cr = std::memchr(b + cursore_, '\r', usati_ - cursore_);
-            if (cr != nullptr) {
+            if (cr != nullptr && static_cast<const char*>(cr) + 1 < b + usati_) {
                 const auto fine = static_cast<std::size_t>(static_cast<const char*>(cr) - b);
                 riga.file_ = &file_;
                 riga.intera_ = true;
                 riga.inizio_ = inizioBuffer_ + cursore_;
                 riga.lunghezza_ = fine - cursore_;
                 riga.testo_ = std::string_view(b + cursore_, fine - cursore_);
-                DopoFineRiga(fine);
+                riga.fine_ = b[fine + 1] == '\n' ? FineRiga::CrLf : FineRiga::Cr;
+                cursore_ = fine + (riga.fine_ == FineRiga::CrLf ? 2 : 1);
                 return true;
             }
         }
@@ -116,15 +123,9 @@ class LettoreRighe {
     bool ProssimaLeggendo(RigaLetta& riga);
     bool Leggi(std::uint64_t posizione, char* dove, std::size_t quanti, std::size_t& letti);
     bool RigaLunga(RigaLetta& riga);
-    void DopoFineRiga(std::size_t cr) noexcept {
-        cursore_ = cr + 1;
-        if (cursore_ < usati_) {
-            if (buffer_[cursore_] == '\n')
-                ++cursore_;
-        } else {
-            saltaLF_ = true;
-        }
-    }
+    // How the line whose CR is at `cr` in the buffer ends, looking past the bytes held when the
+    // CR is the last of them; the next line's start is set after the terminator.
+    bool DopoCr(std::size_t cr, FineRiga& fine);
 
     FileLettura& file_;
     std::size_t capacita_;
@@ -134,7 +135,7 @@ class LettoreRighe {
     std::size_t usati_ = 0;              // bytes held
     std::size_t cursore_ = 0;            // start of the next line in the buffer
     bool fineFile_ = false;
-    bool saltaLF_ = false;  // a line ended with the last byte held: a LF next is its terminator
+    bool saltaLF_ = false;  // the next byte is the LF that ended the line before
     Esito errore_;
 };
 

@@ -48,6 +48,27 @@ Esito CopiaConSostituzione(FileLettura& file, std::string_view codice, std::stri
     return Esito::Riuscito();
 }
 
+// Writes every line of `file` to out(std::string_view), each ending with CR LF, but those whose
+// field 5 is `codice`.
+template <class Out>
+Esito CopiaSenzaDitta(FileLettura& file, std::string_view codice, Out&& out) {
+    LettoreRighe lettore(file);
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        const CampiRiga campi = riga.Campi(6);
+        bool sua = false;
+        Esito e = campi.numero < 6 || campi.Lunghezza(5) != codice.size()
+                      ? Esito::Riuscito()
+                      : riga.CampoUguale(campi, 5, codice, sua);
+        if (e && !sua) {
+            e = riga.Copia(out);
+            out(kFineRiga);
+        }
+        if (!e)
+            return e;
+    }
+    return lettore.Errore();
+}
+
 // Buffers what is written and passes it to the file in large blocks; remembers the first
 // failure and ignores everything after it.
 class ScritturaBufferizzata {
@@ -153,6 +174,148 @@ std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
     return out;
 }
 
+namespace {
+
+// One change of a package, step by step; a step that stops it says why in the result.
+class Modifica {
+  public:
+    Modifica(FileSystem& fs, std::string_view cartellaBase, RisultatoSalvataggio& r)
+        : fs_(fs),
+          base_(cartellaBase),
+          r_(r),
+          lavoro_(PercorsoIn(fs, cartellaBase, kNomeFileLavoro)),
+          parametri_(PercorsoIn(fs, cartellaBase, kNomeFileParametri)) {
+        r_.esito = EsitoSalvataggio::NonSalvato;
+    }
+
+    const std::string& Lavoro() const noexcept { return lavoro_; }
+    const std::string& Parametri() const noexcept { return parametri_; }
+
+    // A complete folder, then the package's lock: from here to the last copy no other change
+    // runs on it.
+    bool Inizia(std::chrono::milliseconds attesa) {
+        if (base_.empty())
+            return Ferma("", "cartella del pacchetto non disponibile");
+        if (!fs_.PercorsoAssoluto(base_))
+            return Ferma(std::string(base_),
+                         "la cartella del pacchetto non \xE8 un percorso completo");
+        const std::string fileBlocco = PercorsoIn(fs_, base_, kNomeFileBlocco);
+        bool occupato = false;
+        const Esito e = fs_.Blocca(fileBlocco, attesa, blocco_, occupato);
+        if (e)
+            return true;
+        return occupato ? Ferma("", MotivoOccupato(base_, attesa))
+                        : Ferma(fileBlocco, FallitoCon("blocco", e).errore);
+    }
+
+    // The area folders that exist. None stops the change; a save then leaves its work file as
+    // it was, created empty when absent.
+    bool TrovaAree(bool lasciaLavoro) {
+        for (std::string_view area : kCartelleAree) {
+            std::string cartella = PercorsoIn(fs_, base_, area);
+            if (fs_.Tipo(cartella) == TipoVoce::Cartella)
+                aree_.push_back(std::move(cartella));
+        }
+        if (!aree_.empty())
+            return true;
+        std::unique_ptr<FileScrittura> file;
+        if (lasciaLavoro && fs_.Tipo(lavoro_) == TipoVoce::Assente && fs_.CreaNuovo(lavoro_, file))
+            (void)file->Chiudi();
+        r_.esito = EsitoSalvataggio::NessunaArea;
+        return false;
+    }
+
+    // Opens the parameters file into `letto`, left empty when the file is missing. One that
+    // cannot be read stops the change, and so does a missing one while area copies of it exist
+    // (a save stopped half way, or a file deleted by hand: rebuilding from nothing would drop
+    // every company they hold).
+    bool ApriParametri(std::unique_ptr<FileLettura>& letto) {
+        bool assente = false;
+        if (Esito e = fs_.ApriLettura(parametri_, letto, assente); !e && !assente)
+            return Ferma(parametri_, FallitoCon("lettura", e).errore);
+        if (!assente)
+            return true;
+        std::string copie;
+        for (std::string_view area : kCartelleAree) {
+            const std::string copia =
+                PercorsoIn(fs_, PercorsoIn(fs_, base_, area), kNomeFileParametri);
+            if (fs_.Tipo(copia) != TipoVoce::Assente)
+                copie.append(copie.empty() ? "" : ", ").append(copia);
+        }
+        if (copie.empty())
+            return true;
+        return Ferma(parametri_, "il file manca, ma ne esistono copie nelle aree: " + copie +
+                                     ". Non \xE8 stato scritto nulla: rimetti una delle copie al "
+                                     "suo posto e riprova");
+    }
+
+    // Rebuilds the parameters file into the work file, made afresh: scrivi(FileLettura&, out)
+    // writes its lines from the file read (an empty one when it is missing).
+    template <class Scrivi>
+    bool ScriviLavoro(FileLettura* letto, Scrivi&& scrivi) {
+        bool letturaFallita = false;
+        bool creato = false;
+        const Esito e = ScriviFileCompleto(fs_, lavoro_, creato, [&](ScritturaBufferizzata& out) {
+            LetturaDaTesto vuoto("");
+            const Esito l = scrivi(letto ? *letto : vuoto, out);
+            letturaFallita = !l;
+            return l ? l : FallitoCon("lettura", l);
+        });
+        if (e)
+            return true;
+        if (creato)
+            (void)fs_.Elimina(lavoro_);
+        return Ferma(letturaFallita ? parametri_ : lavoro_, e.errore);
+    }
+
+    // Puts a copy of `origine` in place of the base folder's file (unless it is that file) and
+    // then of every area's: the base first, so that the areas never get ahead of it.
+    void Distribuisci(const std::string& origine) {
+        if (origine != parametri_) {
+            const Esito e = MettiAlPosto(fs_, origine, base_, parametri_);
+            if (!e) {
+                (void)fs_.Elimina(origine);
+                Ferma(parametri_, e.errore);
+                return;
+            }
+            r_.aggiornati.push_back(parametri_);
+        }
+        for (const std::string& area : aree_) {
+            const std::string copia = PercorsoIn(fs_, area, kNomeFileParametri);
+            const Esito e = MettiAlPosto(fs_, origine, area, copia);
+            if (e) {
+                r_.aggiornati.push_back(copia);
+            } else {
+                r_.errori.push_back({copia, e.errore});
+            }
+        }
+        r_.esito = r_.errori.empty()       ? EsitoSalvataggio::Salvato
+                   : r_.aggiornati.empty() ? EsitoSalvataggio::NonSalvato
+                                           : EsitoSalvataggio::SalvatoInParte;
+        if (origine == lavoro_) {
+            const Esito e = fs_.Elimina(lavoro_);
+            if (!e)
+                r_.avvisi.push_back({lavoro_, FallitoCon("eliminazione", e).errore});
+        }
+    }
+
+  private:
+    bool Ferma(std::string percorso, std::string motivo) {
+        r_.errori.push_back({std::move(percorso), std::move(motivo)});
+        return false;
+    }
+
+    FileSystem& fs_;
+    std::string_view base_;
+    RisultatoSalvataggio& r_;
+    std::string lavoro_;
+    std::string parametri_;
+    std::unique_ptr<Blocco> blocco_;
+    std::vector<std::string> aree_;
+};
+
+}  // namespace
+
 RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
                                 const ValoreCatalogo& catalogo, std::string_view cartellaBase,
                                 std::chrono::milliseconds attesa) {
@@ -163,116 +326,62 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
         return r;
     }
     const std::string record = ComponiRecord(dati, catalogo.testo);
-
-    if (cartellaBase.empty()) {
-        r.errori.push_back({"", "cartella del pacchetto non disponibile"});
-        return r;
-    }
-    if (!fs.PercorsoAssoluto(cartellaBase)) {
-        r.errori.push_back(
-            {std::string(cartellaBase), "la cartella del pacchetto non \xE8 un percorso completo"});
-        return r;
-    }
-
-    // From here to the last copy, no other save runs on this package.
-    std::unique_ptr<Blocco> blocco;
-    {
-        const std::string fileBlocco = PercorsoIn(fs, cartellaBase, kNomeFileBlocco);
-        bool occupato = false;
-        const Esito e = fs.Blocca(fileBlocco, attesa, blocco, occupato);
-        if (!e) {
-            r.errori.push_back(
-                occupato ? PercorsoNonAggiornato{"", MotivoOccupato(cartellaBase, attesa)}
-                         : PercorsoNonAggiornato{fileBlocco, FallitoCon("blocco", e).errore});
-            return r;
-        }
-    }
-
-    const std::string lavoro = PercorsoIn(fs, cartellaBase, kNomeFileLavoro);
-    const std::string parametri = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
-
-    std::vector<std::string> aree;
-    for (std::string_view area : kCartelleAree) {
-        std::string cartella = PercorsoIn(fs, cartellaBase, area);
-        if (fs.Tipo(cartella) == TipoVoce::Cartella)
-            aree.push_back(std::move(cartella));
-    }
-    if (aree.empty()) {
-        // The work file is left as it was, created empty when absent.
-        std::unique_ptr<FileScrittura> file;
-        if (fs.Tipo(lavoro) == TipoVoce::Assente && fs.CreaNuovo(lavoro, file))
-            (void)file->Chiudi();
-        r.esito = EsitoSalvataggio::NessunaArea;
-        return r;
-    }
-
+    Modifica m(fs, cartellaBase, r);
     std::unique_ptr<FileLettura> letto;
-    bool assente = false;
-    if (Esito e = fs.ApriLettura(parametri, letto, assente); !e && !assente) {
-        r.errori.push_back({parametri, FallitoCon("lettura", e).errore});
+    if (!m.Inizia(attesa) || !m.TrovaAree(true) || !m.ApriParametri(letto))
         return r;
-    }
-    if (assente) {
-        // Copies in the areas but none in the base folder: a save stopped half way, or a file
-        // deleted by hand. Rebuilding from nothing would drop every company they hold.
-        std::string copie;
-        for (const std::string& area : aree) {
-            const std::string copia = PercorsoIn(fs, area, kNomeFileParametri);
-            if (fs.Tipo(copia) != TipoVoce::Assente)
-                copie.append(copie.empty() ? "" : ", ").append(copia);
-        }
-        if (!copie.empty()) {
-            r.errori.push_back(
-                {parametri, "il file manca, ma ne esistono copie nelle aree: " + copie +
-                                ". Non \xE8 stato scritto nulla: rimetti una delle copie al suo "
-                                "posto e riprova"});
-            return r;
-        }
-    }
-
-    // Rebuild the parameters file into the work file, made afresh.
-    bool letturaFallita = false;
-    bool creato = false;
-    Esito e = ScriviFileCompleto(fs, lavoro, creato, [&](ScritturaBufferizzata& out) {
-        LetturaDaTesto vuoto("");
-        Esito l = CopiaConSostituzione(letto ? *letto : vuoto, dati.CodiceDitta, record, out);
-        if (!l) {
-            letturaFallita = true;
-            return FallitoCon("lettura", l);
-        }
-        return Esito::Riuscito();
+    const bool scritto = m.ScriviLavoro(letto.get(), [&](FileLettura& file, auto& out) {
+        return CopiaConSostituzione(file, dati.CodiceDitta, record, out);
     });
     letto.reset();
-    if (!e) {
-        r.errori.push_back({letturaFallita ? parametri : lavoro, e.errore});
-        if (creato)
-            (void)fs.Elimina(lavoro);
-        return r;
-    }
+    if (scritto)
+        m.Distribuisci(m.Lavoro());
+    return r;
+}
 
-    // The base folder first: the areas never get ahead of it.
-    e = MettiAlPosto(fs, lavoro, cartellaBase, parametri);
-    if (!e) {
-        r.errori.push_back({parametri, e.errore});
-        (void)fs.Elimina(lavoro);
+RisultatoSalvataggio EliminaDitta(FileSystem& fs, std::string_view codice,
+                                  std::string_view cartellaBase, std::chrono::milliseconds attesa) {
+    RisultatoSalvataggio r;
+    Modifica m(fs, cartellaBase, r);
+    std::unique_ptr<FileLettura> letto;
+    if (!m.Inizia(attesa) || !m.ApriParametri(letto))
         return r;
-    }
-    r.aggiornati.push_back(parametri);
-
-    for (const std::string& area : aree) {
-        const std::string copia = PercorsoIn(fs, area, kNomeFileParametri);
-        e = MettiAlPosto(fs, lavoro, area, copia);
-        if (e) {
-            r.aggiornati.push_back(copia);
-        } else {
-            r.errori.push_back({copia, e.errore});
+    // Nothing is written, not even the work file, for a code that no line carries.
+    RisultatoRicerca ditta;
+    if (letto) {
+        if (const Esito e = CercaCodice(*letto, codice, ditta); !e) {
+            r.errori.push_back({m.Parametri(), FallitoCon("lettura", e).errore});
+            return r;
         }
     }
-    r.esito = r.errori.empty() ? EsitoSalvataggio::Salvato : EsitoSalvataggio::SalvatoInParte;
+    if (ditta.server == TipoServer::Nessuno) {
+        r.esito = EsitoSalvataggio::DittaNonTrovata;
+        return r;
+    }
+    if (!m.TrovaAree(true))
+        return r;
+    const bool scritto = m.ScriviLavoro(letto.get(), [&](FileLettura& file, auto& out) {
+        return CopiaSenzaDitta(file, codice, out);
+    });
+    letto.reset();
+    if (scritto)
+        m.Distribuisci(m.Lavoro());
+    return r;
+}
 
-    e = fs.Elimina(lavoro);
-    if (!e)
-        r.avvisi.push_back({lavoro, FallitoCon("eliminazione", e).errore});
+RisultatoSalvataggio DistribuisciFile(FileSystem& fs, std::string_view cartellaBase,
+                                      std::chrono::milliseconds attesa) {
+    RisultatoSalvataggio r;
+    Modifica m(fs, cartellaBase, r);
+    std::unique_ptr<FileLettura> letto;
+    if (!m.Inizia(attesa) || !m.TrovaAree(false) || !m.ApriParametri(letto))
+        return r;
+    if (!letto) {
+        r.errori.push_back({m.Parametri(), "il file manca: non c'\xE8 nulla da copiare"});
+        return r;
+    }
+    letto.reset();
+    m.Distribuisci(m.Parametri());
     return r;
 }
 

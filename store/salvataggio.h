@@ -27,10 +27,11 @@ inline constexpr std::array<std::string_view, 3> kCartelleAree = {"CONTABILITA",
                                                                   "SCHEDULATORE"};
 
 enum class EsitoSalvataggio {
-    Salvato,         // every target updated
-    SalvatoInParte,  // the base folder's file updated, at least one area's not
-    NonSalvato,      // nothing updated: every parameters file as it was
-    NessunaArea,     // none of the area folders exists: nothing updated
+    Salvato,          // every target updated
+    SalvatoInParte,   // the base folder's file updated, at least one area's not
+    NonSalvato,       // nothing updated: every parameters file as it was
+    NessunaArea,      // none of the area folders exists: nothing updated
+    DittaNonTrovata,  // a removal of a code that no line carries: nothing written
 };
 
 struct PercorsoNonAggiornato {
@@ -74,5 +75,19 @@ struct RisultatoSalvataggio {
                                               const ValoreCatalogo& catalogo,
                                               std::string_view cartellaBase,
                                               std::chrono::milliseconds attesa = kAttesaBlocco);
+
+// Removes every line whose field 5 is exactly `codice` and distributes the file as a save does,
+// under the same lock and with the same guarantees. A code that no line carries writes nothing
+// (DittaNonTrovata).
+[[nodiscard]] RisultatoSalvataggio EliminaDitta(FileSystem& fs, std::string_view codice,
+                                                std::string_view cartellaBase,
+                                                std::chrono::milliseconds attesa = kAttesaBlocco);
+
+// Copies the base folder's parameters file, byte for byte, into every area folder that exists,
+// with the guarantees of a save (the lock, a flushed copy replacing each file in one step, the
+// permissions kept); the base folder's file is not touched. A missing base file copies nothing.
+[[nodiscard]] RisultatoSalvataggio DistribuisciFile(
+    FileSystem& fs, std::string_view cartellaBase,
+    std::chrono::milliseconds attesa = kAttesaBlocco);
 
 }  // namespace velmar

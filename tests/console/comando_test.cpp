@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "velmar/versione.h"
+
 #include "tests/support/file_system_memoria.h"
 
 namespace velmar {
@@ -75,6 +77,9 @@ class ArchivioFisso final : public ArchivioDitte {
     }
     Esito CercaDitta(std::string_view, RisultatoRicerca&) override { return {}; }
     RisultatoSalvataggio ScriviFile(const DatiDitta&) override { return r_; }
+    RisultatoSalvataggio Elimina(std::string_view) override { return r_; }
+    RisultatoSalvataggio Distribuisci() override { return r_; }
+    Esito Verifica(std::vector<Problema>&) override { return {}; }
 
   private:
     RisultatoSalvataggio r_;
@@ -89,8 +94,8 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         std::string messaggio;
     };
     const Caso casi[] = {
-        {{}, "Manca il comando: elenco, mostra o salva"},
-        {{"--json"}, "Manca il comando: elenco, mostra o salva"},
+        {{}, "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina"},
+        {{"--json"}, "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina"},
         {{"aggiungi"}, "Comando sconosciuto: 'aggiungi'"},
         {{"ELENCO"}, "Comando sconosciuto: 'ELENCO'"},
         {{kNonRappresentabile}, "Comando sconosciuto: (caratteri non ammessi)"},
@@ -100,10 +105,11 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         {{"elenco", "--json=si"}, "L'opzione '--json' non vuole un valore"},
         {{"salva", "--codice", "1", "--codice=2"}, "L'opzione '--codice' \xE8 ripetuta"},
         {{"elenco", "--macchina", "m"}, "L'opzione '--macchina' vale solo con il comando salva"},
-        {{"mostra", "1", "--server=nt"}, "L'opzione '--server' vale solo con il comando salva"},
+        {{"elimina", "1", "--server=nt"}, "L'opzione '--server' vale solo con il comando salva"},
         {{"mostra"}, "Il comando mostra vuole il codice della ditta"},
+        {{"elimina"}, "Il comando elimina vuole il codice della ditta"},
         {{"mostra", "1", "2"}, "Argomento in pi\xF9: '2'"},
-        {{"elenco", "x"}, "Argomento in pi\xF9: 'x'"},
+        {{"verifica", "x"}, "Argomento in pi\xF9: 'x'"},
         {{"salva", "x"}, "Argomento in pi\xF9: 'x'"},
         {{"salva", "--server", "aix"}, "Valore non ammesso per '--server': 'aix' (usa nt o linux)"},
         {{"salva", "--server", kNonRappresentabile},
@@ -111,12 +117,12 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         {{"elenco", "--base", kNonRappresentabile},
          "La cartella di '--base' contiene caratteri non ammessi"},
         {{"elenco", "--", "--help"}, "Argomento in pi\xF9: '--help'"},
+        {{"elenco", "\x1B[2J"}, "Argomento in pi\xF9: '\\x1B[2J'"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.messaggio);
         EXPECT_EQ(Esegui(c.argomenti), StatoUscita::UsoErrato);
         EXPECT_EQ(errori.str(), c.messaggio + "\n" + kAiuto);
-        EXPECT_EQ(uscita.str(), "");
         EXPECT_EQ(creazioni, 0);
     }
 }
@@ -138,7 +144,7 @@ TEST_F(Console, BaseFolderIsRequiredOnLinuxOnly) {
     EXPECT_EQ(opzioni.catalogo, ValoreCatalogo{});
 }
 
-TEST_F(Console, HelpWinsAnywhereBeforeTheEndOfOptionsAndListsEveryExitStatus) {
+TEST_F(Console, HelpAndVersionWinAnywhereBeforeTheEndOfOptions) {
     for (const auto& argomenti : std::vector<std::vector<std::optional<std::string>>>{
              {"--help"}, {"-h"}, {"sconosciuto", "--help"}, {"salva", "--codice", "1", "-h"}}) {
         EXPECT_EQ(Esegui(argomenti, SistemaConsole::Linux), StatoUscita::Riuscito);
@@ -147,183 +153,77 @@ TEST_F(Console, HelpWinsAnywhereBeforeTheEndOfOptionsAndListsEveryExitStatus) {
     }
     for (const SistemaConsole s : {SistemaConsole::Linux, SistemaConsole::Windows}) {
         const std::string aiuto = TestoAiuto(s);
-        for (int stato : {0, 1, 2, 3, 4, 5, 6, 7, 9}) {
+        for (int stato = 0; stato <= 9; ++stato) {
             EXPECT_NE(aiuto.find("\n  " + std::to_string(stato) + "  "), std::string::npos)
                 << stato;
         }
-        EXPECT_NE(aiuto.find("Esempio:\n  SetupVelmarCmd salva "), std::string::npos);
+        for (const char* comando :
+             {"elenco", "mostra", "salva", "verifica", "distribuisci", "elimina"}) {
+            EXPECT_NE(aiuto.find("\n  " + std::string(comando) + " "), std::string::npos)
+                << comando;
+        }
     }
-    EXPECT_NE(TestoAiuto(SistemaConsole::Linux).find("Obbligatoria su Linux"), std::string::npos);
-    EXPECT_NE(TestoAiuto(SistemaConsole::Windows).find("PercorsiApplicazioni"), std::string::npos);
-    EXPECT_NE(TestoAiuto(SistemaConsole::Windows).find("rediretto su file o pipe, in UTF-8"),
-              std::string::npos);
-}
-
-TEST_F(Console, ListsCodesInFileOrderWithDuplicatesAndEmptyCodes) {
-    fs.file[kParametri] =
-        "A;c;x;x;x;002;m;\r\nriga corta\r\nB;c;x;x;x;001;m;\r\n\r\nC;c;x;x;x;002\r\nD;c;x;x;x;;m\n";
-    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "002\n001\n002\n\n");
-    EXPECT_EQ(errori.str(), "");
-    EXPECT_EQ(Esegui({"--json", "elenco"}), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "{\"codici\":[\"002\",\"001\",\"002\",\"\"]}\n");
-
-    fs.file.clear();
-    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "");
-    EXPECT_EQ(Esegui({"elenco", "--json"}), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "{\"codici\":[]}\n");
-}
-
-TEST_F(Console, ShowsTheCompanyAsTheLookupFindsIt) {
-    fs.file[kParametri] =
-        "Vecchia;c;db2admin;db2admin;db2admin;002;10.0.0.1;\r\n"
-        "Ditta \"Uno\";c;db2admin;db2admin;db2admin;001;10.0.0.5;\r\n"
-        "Nuova;c;db2inst1;db2inst1;db2inst1;002\r\n"
-        "Vuota;c;;;;;host;\r\n"
-        "Caff\xE8;c;db2admin;db2admin;db2admin;003;h\xE9;\r\n";
-    struct Caso {
-        std::vector<std::optional<std::string>> argomenti;
-        std::string testo;
-    };
-    const Caso casi[] = {
-        {{"mostra", "001"},
-         "Codice Ditta: 001\nDescrizione Ditta: Ditta \"Uno\"\nServer DB2: NT\n"
-         "IP Macchina Unix: 10.0.0.5\n"},
-        // The last matching line decides; the last one with a machine gives the machine.
-        {{"mostra", "002"},
-         "Codice Ditta: 002\nDescrizione Ditta: Nuova\nServer DB2: Linux\n"
-         "IP Macchina Unix: 10.0.0.1\n"},
-        {{"mostra", "--", ""},
-         "Codice Ditta: \nDescrizione Ditta: Vuota\nServer DB2: Linux\nIP Macchina Unix: host\n"},
-        {{"mostra", "001", "--json"},
-         "{\"codice\":\"001\",\"descrizione\":\"Ditta \\\"Uno\\\"\",\"server\":\"nt\","
-         "\"macchina\":\"10.0.0.5\"}\n"},
-        {{"--json", "mostra", "002"},
-         "{\"codice\":\"002\",\"descrizione\":\"Nuova\",\"server\":\"linux\","
-         "\"macchina\":\"10.0.0.1\"}\n"},
-        {{"mostra", "003", "--json"},
-         "{\"codice\":\"003\",\"descrizione\":\"Caff\xE8\",\"server\":\"nt\","
-         "\"macchina\":\"h\xE9\"}\n"},
-    };
-    for (const Caso& c : casi) {
-        SCOPED_TRACE(c.testo);
-        EXPECT_EQ(Esegui(c.argomenti), StatoUscita::Riuscito);
-        EXPECT_EQ(uscita.str(), c.testo);
-        EXPECT_EQ(errori.str(), "");
-    }
-}
-
-TEST_F(Console, ACodeNoLineCarriesIsNotFound) {
-    fs.file[kParametri] = "Ditta;c;db2admin;db2admin;db2admin;Abc;m;\r\ncorta;001\r\n";
-    for (const char* codice : {"abc", "Ab", "001", "0"}) {
-        EXPECT_EQ(Esegui({"mostra", codice, "--json"}), StatoUscita::DittaNonTrovata);
-        EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '" + std::string(codice) + "'\n");
-        EXPECT_EQ(uscita.str(), "");
-    }
-    EXPECT_EQ(Esegui({"mostra", kNonRappresentabile}), StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Il campo Codice Ditta contiene caratteri non ammessi\n");
+    EXPECT_EQ(Esegui({"elimina", "--versione"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "SetupVelmarCmd " + std::string(kVersione) + "\n");
+    EXPECT_EQ(Esegui({"--versione", "--json"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "{\"esito\":\"riuscito\",\"stato\":0,\"versione\":\"" +
+                                std::string(kVersione) + "\"}\n");
     EXPECT_EQ(creazioni, 0);
 }
 
-TEST_F(Console, SaveChecksTheEntriesInTheWindowsOrderAndWritesNothing) {
-    fs.file[kParametri] = "Ditta;c;db2admin;db2admin;db2admin;001;m;\r\n";
-    struct Caso {
-        std::vector<std::optional<std::string>> argomenti;
-        std::string messaggio;
-    };
-    const Caso casi[] = {
-        {{"salva"}, "Inserisci il Codice Ditta"},
-        {{"salva", "--codice", "", "--descrizione", "d", "--server", "nt", "--macchina", "m"},
-         "Inserisci il Codice Ditta"},
-        {{"salva", "--codice", "1", "--server", "nt", "--macchina", "m"},
-         "Inserisci la Descrizione della Ditta"},
-        // The server check comes before the machine check.
-        {{"salva", "--codice", "1", "--descrizione", "d", "--server="}, "Seleziona un Server DB2"},
-        {{"salva", "--codice", "1", "--descrizione", "d", "--server", "linux"},
-         "Inserisci la Macchina Unix"},
-        {{"salva", "--codice", "0;1", "--descrizione", "d", "--server", "nt", "--macchina", "m"},
-         "Il campo Codice Ditta contiene caratteri non ammessi"},
-        {{"salva", "--codice", "1", "--descrizione", kNonRappresentabile, "--server", "NT",
-          "--macchina", "m"},
-         "Il campo Descrizione Ditta contiene caratteri non ammessi"},
-        {{"salva", "--codice", "1", "--descrizione", "d", "--server", "Linux", "--macchina",
-          "a\nb"},
-         "Il campo IP Macchina Unix contiene caratteri non ammessi"},
-        // A missing entry is reported before one that cannot be stored.
-        {{"salva", "--codice", kNonRappresentabile, "--descrizione", "d", "--server", "nt"},
-         "Inserisci la Macchina Unix"},
-    };
-    const auto prima = fs.file;
-    for (const Caso& c : casi) {
-        SCOPED_TRACE(c.messaggio);
-        EXPECT_EQ(Esegui(c.argomenti), StatoUscita::VoceNonValida);
-        EXPECT_EQ(errori.str(), c.messaggio + "\n");
-        EXPECT_EQ(uscita.str(), "");
-        EXPECT_EQ(creazioni, 0);
-    }
-    EXPECT_EQ(fs.file, prima);
+// The list and the lookup print what the store reads (its rules are the store's); plain text
+// shows control bytes as escapes, JSON escapes them its own way.
+TEST_F(Console, ListAndShowPrintWhatTheStoreReads) {
+    fs.file[kParametri] =
+        "A;c;x;x;x;002;m;\r\nD\x1B[2J;c;db2admin;x;db2admin;0\x1B"
+        "1;h\x9D\t;\r\n";
+    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "002\n0\\x1B1\n");
+    EXPECT_EQ(Esegui({"--json", "elenco"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "{\"codici\":[\"002\",\"0\\u001b1\"]}\n");
+    EXPECT_EQ(Esegui({"mostra",
+                      "0\x1B"
+                      "1"}),
+              StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "Codice Ditta: 0\\x1B1\nDescrizione Ditta: D\\x1B[2J\nServer DB2: NT\n"
+              "IP Macchina Unix: h\\x9D\t\n");
+    EXPECT_EQ(Esegui({"mostra", "002", "--json"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "{\"codice\":\"002\",\"descrizione\":\"A\",\"server\":\"linux\","
+              "\"macchina\":\"m\"}\n");
+    EXPECT_EQ(errori.str(), "");
 }
 
-TEST_F(Console, SaveWritesTheWindowsRecordEverywhereAndSaysSetupTerminato) {
-    fs.file[kParametri] = "Due;c;db2admin;db2admin;db2admin;002;m;\r\nUno;c;x;x;x;001;m;\r\n";
+TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato) {
+    fs.file[kParametri] = "Due;c;db2admin;db2admin;db2admin;002;m;\r\n";
+    const auto prima = fs.file;
+    EXPECT_EQ(Esegui({"salva", "--codice", "1", "--descrizione", "d", "--server="}),
+              StatoUscita::VoceNonValida);
+    EXPECT_EQ(errori.str(), "Seleziona un Server DB2\n");
+    EXPECT_EQ(fs.file, prima);
+    EXPECT_EQ(creazioni, 0);
+
     EXPECT_EQ(Esegui({"salva", "--codice", " 001", "--descrizione", "Caff\xE8 \x80", "--server",
                       "linux", "--macchina", "10.0.0.9", "--catalogo", "D:\\OCE\\"}),
               StatoUscita::Riuscito);
     EXPECT_EQ(uscita.str(), "Setup terminato\n");
-    EXPECT_EQ(errori.str(), "");
     const std::string atteso =
-        "Due;c;db2admin;db2admin;db2admin;002;m;\r\nUno;c;x;x;x;001;m;\r\n"
+        "Due;c;db2admin;db2admin;db2admin;002;m;\r\n"
         "Caff\xE8 \x80;D:\\OCE\\\\Dwh 001.oce;db2inst1;db2inst1;db2inst1; 001;10.0.0.9;\r\n";
     for (const char* p :
          {kParametri, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt",
           "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"}) {
         EXPECT_EQ(fs.file[p], atteso) << p;
     }
-
-    EXPECT_EQ(Esegui({"salva", "--json", "--codice=002", "--descrizione=Nuova", "--server=nt",
-                      "--macchina=h"}),
-              StatoUscita::Riuscito);
-    EXPECT_EQ(errori.str(), "");
-    EXPECT_EQ(uscita.str(),
-              "{\"esito\":\"salvato\",\"messaggio\":\"Setup terminato\",\"aggiornati\":["
-              "\"C:\\\\P\\\\BRIO_PARAMS.txt\",\"C:\\\\P\\\\CONTABILITA\\\\BRIO_PARAMS.txt\","
-              "\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt\","
-              "\"C:\\\\P\\\\SCHEDULATORE\\\\BRIO_PARAMS.txt\"],\"errori\":[],\"avvisi\":[]}\n");
-    // The default catalog folder, and the line of 002 replaced in its place.
-    EXPECT_EQ(fs.file[kParametri].substr(0, fs.file[kParametri].find('\n') + 1),
-              "Nuova;C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog "
-              "Extensions\\Dwh002.oce;db2admin;db2admin;db2admin;002;h;\r\n");
 }
 
-TEST_F(Console, SaveWithoutAreaFoldersStopsWithTheWindowsMessage) {
-    fs.cartelle = {kBase};
-    fs.file[kParametri] = "Uno;c;x;x;x;001;m;\r\n";
-    EXPECT_EQ(Esegui({"salva", "--codice", "001", "--descrizione", "d", "--server", "nt",
-                      "--macchina", "m"}),
-              StatoUscita::NessunaArea);
-    EXPECT_EQ(errori.str(), std::string(kMsgNessunaArea) + "\n");
-    EXPECT_EQ(uscita.str(), "");
-    EXPECT_EQ(fs.file[kParametri], "Uno;c;x;x;x;001;m;\r\n");
-
-    EXPECT_EQ(Esegui({"salva", "--codice", "001", "--descrizione", "d", "--server", "nt",
-                      "--macchina", "m", "--json"}),
-              StatoUscita::NessunaArea);
-    EXPECT_EQ(uscita.str(), "{\"esito\":\"nessuna_area\",\"messaggio\":\"" +
-                                std::string(kMsgNessunaArea) +
-                                "\",\"aggiornati\":[],\"errori\":[],\"avvisi\":[]}\n");
-}
-
-TEST_F(Console, SaveOutcomesGiveTheirStatusAndNameEveryPathAndReason) {
+TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
     RisultatoSalvataggio parziale{EsitoSalvataggio::SalvatoInParte,
                                   {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "Accesso negato. (5)"}},
                                   {"C:\\P\\BRIO_PARAMS.txt"},
                                   {}};
-    RisultatoSalvataggio nessuno{
-        EsitoSalvataggio::NonSalvato,
-        {{"C:\\P\\BRIO_PARAMS.dep", "Disco pieno"}, {"", "Cartella del pacchetto non disponibile"}},
-        {},
-        {}};
+    RisultatoSalvataggio nessuna{EsitoSalvataggio::NessunaArea, {}, {}, {}};
     RisultatoSalvataggio conAvviso{EsitoSalvataggio::Salvato,
                                    {},
                                    {"C:\\P\\BRIO_PARAMS.txt"},
@@ -338,25 +238,20 @@ TEST_F(Console, SaveOutcomesGiveTheirStatusAndNameEveryPathAndReason) {
     const Caso casi[] = {
         {parziale, StatoUscita::SalvataggioNonRiuscito, "",
          "Salvataggio non riuscito.\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)\n",
-         "{\"esito\":\"salvato_in_parte\",\"messaggio\":\"Salvataggio non riuscito.\\n"
+         "{\"esito\":\"salvato_in_parte\",\"stato\":5,\"messaggio\":\"Salvataggio non riuscito.\\n"
          "C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt: Accesso negato. (5)\",\"aggiornati\":["
          "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[{\"percorso\":"
          "\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt\",\"motivo\":\"Accesso negato. (5)\"}],"
          "\"avvisi\":[]}\n"},
-        {nessuno, StatoUscita::SalvataggioNonRiuscito, "",
-         "Salvataggio non riuscito.\nC:\\P\\BRIO_PARAMS.dep: Disco pieno\n"
-         "Cartella del pacchetto non disponibile\n",
-         "{\"esito\":\"non_salvato\",\"messaggio\":\"Salvataggio non riuscito.\\n"
-         "C:\\\\P\\\\BRIO_PARAMS.dep: Disco pieno\\nCartella del pacchetto non disponibile\","
-         "\"aggiornati\":[],\"errori\":[{\"percorso\":\"C:\\\\P\\\\BRIO_PARAMS.dep\",\"motivo\":"
-         "\"Disco pieno\"},{\"percorso\":\"\",\"motivo\":\"Cartella del pacchetto non "
-         "disponibile\"}],\"avvisi\":[]}\n"},
+        {nessuna, StatoUscita::NessunaArea, "", std::string(kMsgNessunaArea) + "\n",
+         "{\"esito\":\"nessuna_area\",\"stato\":6,\"messaggio\":\"" + std::string(kMsgNessunaArea) +
+             "\",\"aggiornati\":[],\"errori\":[],\"avvisi\":[]}\n"},
         {conAvviso, StatoUscita::Riuscito,
          "Setup terminato\n\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso\n", "",
-         "{\"esito\":\"salvato\",\"messaggio\":\"Setup terminato\\n\\nFile non eliminato: "
-         "C:\\\\P\\\\BRIO_PARAMS.dep: In uso\",\"aggiornati\":[\"C:\\\\P\\\\BRIO_PARAMS.txt\"],"
-         "\"errori\":[],\"avvisi\":[{\"percorso\":\"C:\\\\P\\\\BRIO_PARAMS.dep\",\"motivo\":"
-         "\"In uso\"}]}\n"},
+         "{\"esito\":\"salvato\",\"stato\":0,\"messaggio\":\"Setup terminato\\n\\nFile non "
+         "eliminato: C:\\\\P\\\\BRIO_PARAMS.dep: In uso\",\"aggiornati\":["
+         "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[],\"avvisi\":[{\"percorso\":"
+         "\"C:\\\\P\\\\BRIO_PARAMS.dep\",\"motivo\":\"In uso\"}]}\n"},
     };
     const std::vector<std::optional<std::string>> salva = {
         "salva", "--codice", "1", "--descrizione", "d", "--server", "nt", "--macchina", "m"};
@@ -374,25 +269,122 @@ TEST_F(Console, SaveOutcomesGiveTheirStatusAndNameEveryPathAndReason) {
         EXPECT_EQ(uscita.str(), c.json);
         EXPECT_EQ(errori.str(), c.errori);
     }
+    // The other changes report the same way; a success says what it did.
+    archivio = std::make_unique<ArchivioFisso>(parziale);
+    EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::SalvataggioNonRiuscito);
+    EXPECT_EQ(errori.str(), casi[0].errori);
+    RisultatoSalvataggio distribuito{
+        EsitoSalvataggio::Salvato, {}, {"C:\\P\\A\\BRIO_PARAMS.txt"}, {}};
+    archivio = std::make_unique<ArchivioFisso>(distribuito);
+    EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "Copie aggiornate:\nC:\\P\\A\\BRIO_PARAMS.txt\n");
+    archivio = std::make_unique<ArchivioFisso>(nessuna);
+    EXPECT_EQ(Esegui({"elimina", "1"}), StatoUscita::NessunaArea);
 }
 
-TEST_F(Console, AnUnavailableBaseFolderAndAnExceptionHaveTheirOwnStatus) {
-    erroreFabbrica = "La cartella del pacchetto non esiste: '/srv/x'";
-    for (const auto& argomenti : std::vector<std::vector<std::optional<std::string>>>{
-             {"elenco"},
-             {"mostra", "1"},
-             {"salva", "--codice", "1", "--descrizione", "d", "--server", "nt", "--macchina",
-              "m"}}) {
-        EXPECT_EQ(Esegui(argomenti), StatoUscita::CartellaNonDisponibile);
-        EXPECT_EQ(errori.str(), erroreFabbrica + "\n");
-        EXPECT_EQ(uscita.str(), "");
+// The package's upkeep on the memory package: a drifted copy found and mended, a company
+// removed from every file, a code that no line carries.
+TEST_F(Console, UpkeepFindsADriftedCopyMendsItAndRemovesACompany) {
+    const std::string due = "Due;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;m;\r\n";
+    const std::string uno = "Uno;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;m;\r\n";
+    const std::string testo = due + uno + due;
+    for (const char* f :
+         {kParametri, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt",
+          "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"}) {
+        fs.file[f] = testo;
     }
+    fs.file["C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"] = uno;
+    EXPECT_EQ(Esegui({"verifica"}), StatoUscita::ProblemiTrovati);
+    EXPECT_EQ(uscita.str(),
+              "C:\\P\\BRIO_PARAMS.txt: il codice '002' \xE8 su pi\xF9 righe: 1, 3\n"
+              "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: la copia \xE8 diversa dal file della "
+              "cartella del pacchetto; mancano: 002\n");
+    EXPECT_EQ(Esegui({"verifica", "--json"}), StatoUscita::ProblemiTrovati);
+    EXPECT_EQ(uscita.str().rfind("{\"esito\":\"problemi\",\"stato\":8,\"problemi\":[{\"tipo\":"
+                                 "\"codice_ripetuto\",\"file\":\"C:\\\\P\\\\BRIO_PARAMS.txt\","
+                                 "\"codice\":\"002\",",
+                                 0),
+              0u)
+        << uscita.str();
+
+    EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::Riuscito);
+    EXPECT_EQ(fs.file["C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"], testo);
+
+    EXPECT_EQ(Esegui({"elimina", "002"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "Ditta '002' eliminata\n");
+    for (const char* f : {kParametri, "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"})
+        EXPECT_EQ(fs.file[f], uno) << f;
+    EXPECT_EQ(Esegui({"verifica"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "Nessun problema trovato\n");
+
+    const auto prima = fs.file;
+    EXPECT_EQ(Esegui({"elimina", "002"}), StatoUscita::DittaNonTrovata);
+    EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '002'\n");
+    EXPECT_EQ(fs.file, prima);
+}
+
+// With --json every call prints exactly one JSON object on standard output, whatever its
+// outcome, with its name, its exit status and the message.
+TEST_F(Console, EveryFailureGivesOneJsonObjectWithItsStatusAndMessage) {
+    fs.file[kParametri] = "Uno;c;x;x;x;001;m;\r\n";
+    struct Caso {
+        std::vector<std::optional<std::string>> argomenti;
+        StatoUscita stato;
+        std::string inizio;  // of the object
+    };
+    const Caso casi[] = {
+        {{"--json"},
+         StatoUscita::UsoErrato,
+         "{\"esito\":\"uso_errato\",\"stato\":2,\"messaggio\":\"Manca il comando: "},
+        {{"salva", "--json", "--codice", "1"},
+         StatoUscita::VoceNonValida,
+         "{\"esito\":\"voce_non_valida\",\"stato\":3,\"messaggio\":\"Inserisci la Descrizione "
+         "della Ditta\"}"},
+        {{"mostra", "9", "--json"},
+         StatoUscita::DittaNonTrovata,
+         "{\"esito\":\"ditta_non_trovata\",\"stato\":4,\"messaggio\":\"Codice Ditta non trovato: "
+         "'9'\",\"codice\":\"9\"}"},
+        {{"elimina", "9", "--json"},
+         StatoUscita::DittaNonTrovata,
+         "{\"esito\":\"ditta_non_trovata\",\"stato\":4,"},
+        {{"salva", "--json", "--codice", "2", "--descrizione", "d", "--server", "nt", "--macchina",
+          "m", "--catalogo", "C:\\a;b"},
+         StatoUscita::SalvataggioNonRiuscito,
+         "{\"esito\":\"non_salvato\",\"stato\":5,\"messaggio\":\"Salvataggio non riuscito.\\nLa "
+         "cartella del catalogo 'C:\\\\a;b' contiene caratteri non ammessi"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.inizio);
+        EXPECT_EQ(Esegui(c.argomenti), c.stato);
+        const std::string u = uscita.str();
+        EXPECT_EQ(u.rfind(c.inizio, 0), 0u) << u;
+        EXPECT_EQ(std::count(u.begin(), u.end(), '\n'), 1) << "one object, one line";
+        EXPECT_EQ(u.substr(u.size() - 2), "}\n");
+        EXPECT_FALSE(errori.str().empty()) << "the message is on standard error too";
+    }
+    // The package's folder is unavailable, its file cannot be read, the store throws.
+    erroreFabbrica = "La cartella del pacchetto non esiste: 'C:\\Q'";
+    EXPECT_EQ(Esegui({"verifica", "--json"}), StatoUscita::CartellaNonDisponibile);
+    EXPECT_EQ(uscita.str(),
+              "{\"esito\":\"cartella_non_disponibile\",\"stato\":7,\"messaggio\":"
+              "\"La cartella del pacchetto non esiste: 'C:\\\\Q'\"}\n");
+    erroreFabbrica.clear();
+    fs.illeggibili.insert(kParametri);
+    EXPECT_EQ(Esegui({"elenco", "--json"}), StatoUscita::ParametriIlleggibili);
+    EXPECT_EQ(uscita.str(),
+              "{\"esito\":\"parametri_illeggibili\",\"stato\":9,\"messaggio\":\"Il file dei "
+              "parametri non si pu\xF2 leggere: C:\\\\P\\\\BRIO_PARAMS.txt: errore simulato\"}\n");
+    EXPECT_EQ(Esegui({"mostra", "001"}), StatoUscita::ParametriIlleggibili);
+    EXPECT_EQ(uscita.str(), "");
     archivio = std::make_unique<ArchivioFisso>(RisultatoSalvataggio{}, true);
-    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::ErroreImprevisto);
+    EXPECT_EQ(Esegui({"elenco", "--json"}), StatoUscita::ErroreImprevisto);
+    EXPECT_EQ(uscita.str(),
+              "{\"esito\":\"errore_imprevisto\",\"stato\":1,\"messaggio\":"
+              "\"Errore imprevisto: guasto\"}\n");
     EXPECT_EQ(errori.str(), "Errore imprevisto: guasto\n");
 }
 
-TEST_F(Console, ArgumentsThatUtf8CannotGiveInWindows1252AreRejectedAsEntries) {
+TEST_F(Console, ArgumentsArriveInWindows1252OrAreRefusedAsEntries) {
     const char* const argomenti[] = {"salva",
                                      "--codice",
                                      "001",
@@ -406,8 +398,7 @@ TEST_F(Console, ArgumentsThatUtf8CannotGiveInWindows1252AreRejectedAsEntries) {
     EXPECT_EQ(EseguiVoci(ArgomentiDaUtf8(argomenti)), StatoUscita::VoceNonValida);
     EXPECT_EQ(errori.str(), "Il campo Descrizione Ditta contiene caratteri non ammessi\n");
 
-    const char* const malformato[] = {
-        "salva", "--codice", "0\xC3", "--descrizione", "d", "--server", "nt", "--macchina", "m"};
+    const char* const malformato[] = {"mostra", "0\xC3"};
     EXPECT_EQ(EseguiVoci(ArgomentiDaUtf8(malformato)), StatoUscita::VoceNonValida);
     EXPECT_EQ(errori.str(), "Il campo Codice Ditta contiene caratteri non ammessi\n");
 
@@ -429,60 +420,6 @@ TEST_F(Console, ArgumentsThatUtf8CannotGiveInWindows1252AreRejectedAsEntries) {
     EXPECT_EQ(voci[0].testo, "mostra");
     EXPECT_FALSE(voci[1].testo);
     EXPECT_EQ(voci[2].testo, "\xE8");
-}
-
-TEST_F(Console, AnUnreadableParametersFileIsAnErrorNotAnEmptyPackage) {
-    fs.file[kParametri] = "A;c;x;x;x;001;m;\r\n";
-    fs.illeggibili.insert(kParametri);
-    for (const auto& argomenti : std::vector<std::vector<std::optional<std::string>>>{
-             {"elenco"}, {"elenco", "--json"}, {"mostra", "001"}}) {
-        EXPECT_EQ(Esegui(argomenti), StatoUscita::ParametriIlleggibili);
-        EXPECT_EQ(errori.str(),
-                  "Il file dei parametri non si pu\xF2 leggere: C:\\P\\BRIO_PARAMS.txt: errore "
-                  "simulato\n");
-        EXPECT_EQ(uscita.str(), "");
-    }
-}
-
-TEST_F(Console, PlainTextShowsControlBytesAsEscapesAndJsonKeepsThem) {
-    fs.file[kParametri] =
-        "D\x1B[2J\x07;c;db2admin;x;db2admin;0\x1B"
-        "1;h\x9D\t;\r\n";
-    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "0\\x1B1\n");
-    EXPECT_EQ(Esegui({"mostra",
-                      "0\x1B"
-                      "1"}),
-              StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(),
-              "Codice Ditta: 0\\x1B1\nDescrizione Ditta: D\\x1B[2J\\x07\nServer DB2: NT\n"
-              "IP Macchina Unix: h\\x9D\t\n");
-    EXPECT_EQ(Esegui({"mostra",
-                      "0\x1B"
-                      "1",
-                      "--json"}),
-              StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(),
-              "{\"codice\":\"0\\u001b1\",\"descrizione\":\"D\\u001b[2J\\u0007\","
-              "\"server\":\"nt\",\"macchina\":\"h\x9D\\t\"}\n");
-}
-
-TEST_F(Console, ACatalogFolderThatCannotGoIntoARecordFailsTheSave) {
-    fs.file[kParametri] = "Uno;c;x;x;x;001;m;\r\n";
-    const auto prima = fs.file;
-    const std::pair<std::optional<std::string>, std::string> casi[] = {
-        {"C:\\a;b", "La cartella del catalogo 'C:\\a;b' contiene caratteri non ammessi"},
-        {kNonRappresentabile,
-         "La cartella del catalogo contiene caratteri che Windows-1252 non ha"},
-    };
-    for (const auto& [catalogo, motivo] : casi) {
-        EXPECT_EQ(Esegui({"salva", "--codice", "2", "--descrizione", "d", "--server", "nt",
-                          "--macchina", "m", "--catalogo", catalogo}),
-                  StatoUscita::SalvataggioNonRiuscito);
-        EXPECT_EQ(errori.str().rfind("Salvataggio non riuscito.\n" + motivo, 0), 0u)
-            << errori.str();
-        EXPECT_EQ(fs.file, prima);
-    }
 }
 
 TEST(StringaJson, EscapesQuotesBackslashesAndControlCharactersOnly) {

@@ -65,13 +65,23 @@ TEST_F(Programma, EveryExitStatusComesWithItsMessage) {
          "Codice Ditta: 002\nDescrizione Ditta: Due\nServer DB2: Linux\n"
          "IP Macchina Unix: 10.0.0.2\n",
          ""},
-        {{}, 2, "", "Manca il comando: elenco, mostra o salva\n" + aiuto},
+        {{},
+         2,
+         "",
+         "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina\n" + aiuto},
+        {{"--json"},
+         2,
+         "{\"esito\":\"uso_errato\",\"stato\":2,\"messaggio\":\"Manca il comando: elenco, "
+         "mostra, salva, verifica, distribuisci o elimina\\nPer l'aiuto: SetupVelmarCmd "
+         "--help\"}\n",
+         "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina\n" + aiuto},
         {{"elenco", "--base", b, "--tutto"}, 2, "", "Opzione sconosciuta: '--tutto'\n" + aiuto},
         {{"salva", "--base", b, "--codice", "003", "--descrizione", "Tre", "--server", "nt"},
          3,
          "",
          "Inserisci la Macchina Unix\n"},
         {{"mostra", "004", "--base", b}, 4, "", "Codice Ditta non trovato: '004'\n"},
+        {{"elimina", "004", "--base", b}, 4, "", "Codice Ditta non trovato: '004'\n"},
         {Salva(senzaAree.string(), "Uno"), 6, "",
          "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o "
          "'SCHEDULATORE' Setup Interrotto.\n"},
@@ -83,11 +93,19 @@ TEST_F(Programma, EveryExitStatusComesWithItsMessage) {
          7,
          "",
          "La cartella del pacchetto deve essere un percorso completo: 'relativa'\n"},
+        // The areas have no copy yet.
+        {{"verifica", "--base", b}, 8, "", ""},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.errori + c.uscita);
         const test::EsitoProgramma e = Esegui(c.argomenti);
         EXPECT_EQ(e.stato, c.stato);
+        if (c.stato == 8) {
+            EXPECT_NE(e.uscita.find("CONTABILITA: la cartella dell'area non ha la copia"),
+                      std::string::npos)
+                << e.uscita;
+            continue;
+        }
         EXPECT_EQ(e.uscita, c.uscita);
         EXPECT_EQ(e.errori, c.errori);
     }

@@ -65,6 +65,22 @@ TEST(Righe, EndAtCrLfOrLoneCrAndKeepLoneLfWhateverTheBufferAndTheReads) {
     }
 }
 
+TEST(Righe, TellHowEachLineEndsWhereverTheReadsStop) {
+    const std::string testo = "a\r\nb\rcc\r\r\nd";
+    const std::vector<FineRiga> attese = {FineRiga::CrLf, FineRiga::Cr, FineRiga::Cr,
+                                          FineRiga::CrLf, FineRiga::FineFile};
+    for (std::size_t capacita : {std::size_t{1}, std::size_t{2}, std::size_t{3}, kBufferLettura}) {
+        for (std::size_t pezzo : {std::size_t{1}, std::size_t{2}, std::string_view::npos}) {
+            test::LetturaAPezzi file(testo, pezzo);
+            LettoreRighe lettore(file, capacita);
+            std::vector<FineRiga> fini;
+            for (RigaLetta riga; lettore.Prossima(riga);)
+                fini.push_back(riga.Fine());
+            EXPECT_EQ(fini, attese) << "buffer " << capacita << " pezzo " << pezzo;
+        }
+    }
+}
+
 TEST(Righe, KeepBytesAboveAsciiAndNulExactly) {
     const std::string testo("\xE0\x80\x00\xFF;x\r\n\x81", 9);
     EXPECT_EQ(Righe(testo), (V{std::string("\xE0\x80\x00\xFF;x", 6), "\x81"}));

@@ -172,7 +172,8 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
                 EXPECT_NE(r.errori[0].motivo.find("errore simulato"), std::string::npos);
                 break;
             case EsitoSalvataggio::NessunaArea:
-                ADD_FAILURE() << "areas exist";
+            case EsitoSalvataggio::DittaNonTrovata:
+                ADD_FAILURE() << "areas exist, and a save finds every code";
                 break;
         }
         if (operazione.rfind("Elimina C:\\Pacchetto\\BRIO_PARAMS.dep", 0) == 0) {
@@ -277,6 +278,49 @@ TEST_F(Salvataggio, AReadOnlyFileIsNotReplacedAndIsNamed) {
     EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], "vecchio\r\n") << b;
+}
+
+TEST_F(Salvataggio, ARemovalTakesEveryLineOfTheCodeOutOfEveryFile) {
+    const std::string testo = "A;p;x;x;x;002;m;\r\nB;p;x;x;x;001;m;\r\nbreve\rC;p;x;x;x;002";
+    auto fs = Pacchetto(testo);
+    RisultatoSalvataggio r = EliminaDitta(fs, "002", kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    for (const auto& b : bersagli)
+        EXPECT_EQ(fs.file[b], "B;p;x;x;x;001;m;\r\nbreve\r\n") << b;
+
+    // A code that no line carries writes nothing at all, and neither do areas that are missing.
+    fs = Pacchetto(testo);
+    const auto prima = fs.file;
+    r = EliminaDitta(fs, "02", kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::DittaNonTrovata);
+    fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
+    EXPECT_EQ(fs.file, prima);
+    fs.cartelle = {kBase};
+    EXPECT_EQ(EliminaDitta(fs, "001", kBase).esito, EsitoSalvataggio::NessunaArea);
+    EXPECT_EQ(fs.file[bersagli[0]], testo);
+}
+
+TEST_F(Salvataggio, ADistributionCopiesTheBaseFileByteForByteAndLeavesItAlone) {
+    const std::string testo = "A;p;x;x;x;002;m;\rsenza CR LF";
+    auto fs = Pacchetto(testo);
+    fs.file[bersagli[2]] = "vecchia copia\r\n";
+    fs.file.erase(bersagli[3]);
+    const RisultatoSalvataggio r = DistribuisciFile(fs, kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    EXPECT_EQ(r.aggiornati, (std::vector<std::string>{bersagli[1], bersagli[2], bersagli[3]}));
+    for (const auto& b : bersagli)
+        EXPECT_EQ(fs.file[b], testo) << b;
+    // Nothing is written in the base folder, not even a work file.
+    for (const auto& op : fs.registro) {
+        const bool scrive = op.rfind("Blocca", 0) != 0 && op.rfind("ApriLettura", 0) != 0 &&
+                            op.rfind("Leggi", 0) != 0;
+        EXPECT_FALSE(scrive && op.find("C:\\Pacchetto\\BRIO_PARAMS.") != std::string::npos) << op;
+    }
+
+    fs.file.erase(bersagli[0]);
+    EXPECT_EQ(DistribuisciFile(fs, kBase).esito, EsitoSalvataggio::NonSalvato);
+    fs.cartelle = {kBase};
+    EXPECT_EQ(DistribuisciFile(fs, kBase).esito, EsitoSalvataggio::NessunaArea);
 }
 
 }  // namespace

@@ -1,0 +1,251 @@
+// The check of a package's parameters files.
+#include "store/verifica.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "store/cp1252.h"
+#include "store/ditte.h"
+#include "store/righe.h"
+#include "store/salvataggio.h"
+
+namespace velmar {
+
+namespace {
+
+// A fingerprint of bytes (FNV-1a): lines and files are compared by it, without holding them.
+constexpr std::uint64_t kImprontaVuota = 14695981039346656037ULL;
+std::uint64_t Impronta(std::uint64_t h, std::string_view dati) noexcept {
+    for (const char c : dati) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    return h;
+}
+
+struct Ditta {
+    std::vector<std::uint64_t> impronte;  // of its lines, in file order
+    std::vector<std::uint64_t> righe;     // their numbers
+};
+
+// What a file holds: its companies and a fingerprint of all its bytes.
+struct Contenuto {
+    std::map<std::string, Ditta> ditte;
+    std::uint64_t impronta = kImprontaVuota;
+};
+
+std::string Elenco(const std::vector<std::string>& codici) {
+    std::string r;
+    for (const std::string& c : codici)
+        r.append(r.empty() ? "" : ", ").append(TestoVisibile(c));
+    return r;
+}
+
+// Reads `file` into `contenuto`; with `problemi`, also checks each line.
+Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
+               std::vector<Problema>* problemi) {
+    const auto problema = [&](TipoProblema tipo, std::uint64_t riga, std::string codice,
+                              std::string descrizione) {
+        Problema p;
+        p.tipo = tipo;
+        p.file = nome;
+        p.riga = riga;
+        p.codice = std::move(codice);
+        p.descrizione = std::move(descrizione);
+        problemi->push_back(std::move(p));
+    };
+    LettoreRighe lettore(file);
+    std::uint64_t numero = 0;
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        ++numero;
+        std::uint64_t impronta = kImprontaVuota;
+        bool lf = false;
+        Esito e = riga.Copia([&](std::string_view pezzo) {
+            impronta = Impronta(impronta, pezzo);
+            lf = lf || pezzo.find('\n') != std::string_view::npos;
+        });
+        if (!e)
+            return e;
+        const FineRiga fine = riga.Fine();
+        contenuto.impronta = (contenuto.impronta ^ impronta) * 1099511628211ULL;
+        contenuto.impronta = Impronta(contenuto.impronta, fine == FineRiga::CrLf ? "\r\n"
+                                                          : fine == FineRiga::Cr ? "\r"
+                                                                                 : "");
+        const CampiRiga campi = riga.Campi(6);
+        std::string codice;
+        if (campi.numero == 6 && !(e = riga.Campo(campi, 5, codice)))
+            return e;
+        if (problemi) {
+            if (campi.numero < 6) {
+                problema(TipoProblema::RigaCorta, numero, "",
+                         campi.numero == 0 ? "riga vuota, senza campi"
+                                           : "meno di sei campi: non \xE8 la riga di una ditta");
+            }
+            if (fine != FineRiga::CrLf) {
+                problema(TipoProblema::FineRiga, numero, codice,
+                         fine == FineRiga::Cr ? "la riga finisce con un CR senza LF"
+                                              : "l'ultima riga non finisce con CR LF");
+            }
+            if (lf) {
+                problema(TipoProblema::LfSolitario, numero, codice,
+                         "la riga contiene un LF senza CR");
+            }
+            std::string catalogo;
+            if (campi.numero == 6 && !(e = riga.Campo(campi, 1, catalogo)))
+                return e;
+            const std::string atteso = "Dwh" + codice + ".oce";
+            if (campi.numero == 6 && !catalogo.ends_with(atteso)) {
+                problema(TipoProblema::Catalogo, numero, codice,
+                         "il campo del catalogo non finisce con " + TestoVisibile(atteso));
+            }
+        }
+        if (campi.numero == 6) {
+            Ditta& d = contenuto.ditte[codice];
+            d.impronte.push_back(impronta);
+            d.righe.push_back(numero);
+        }
+    }
+    if (!lettore.Errore())
+        return lettore.Errore();
+    if (problemi) {
+        std::vector<std::pair<std::uint64_t, const std::string*>> ripetuti;
+        for (const auto& [codice, d] : contenuto.ditte) {
+            if (d.righe.size() > 1)
+                ripetuti.emplace_back(d.righe.front(), &codice);
+        }
+        std::sort(ripetuti.begin(), ripetuti.end());
+        for (const auto& [prima, codice] : ripetuti) {
+            std::string righe;
+            for (std::uint64_t n : contenuto.ditte[*codice].righe)
+                righe.append(righe.empty() ? "" : ", ").append(std::to_string(n));
+            problema(TipoProblema::CodiceRipetuto, 0, *codice,
+                     "il codice '" + TestoVisibile(*codice) + "' \xE8 su pi\xF9 righe: " + righe);
+        }
+    }
+    return Esito::Riuscito();
+}
+
+// The codes missing from `copia`, those only there, and those whose lines differ.
+Problema Differenze(const Contenuto& base, const Contenuto& copia, const std::string& nome) {
+    Problema p;
+    p.tipo = TipoProblema::CopiaDiversa;
+    p.file = nome;
+    for (const auto& [codice, d] : base.ditte) {
+        const auto it = copia.ditte.find(codice);
+        if (it == copia.ditte.end()) {
+            p.mancanti.push_back(codice);
+        } else if (it->second.impronte != d.impronte) {
+            p.diversi.push_back(codice);
+        }
+    }
+    for (const auto& [codice, d] : copia.ditte) {
+        if (base.ditte.count(codice) == 0)
+            p.inPiu.push_back(codice);
+    }
+    p.descrizione = "la copia \xE8 diversa dal file della cartella del pacchetto";
+    if (p.mancanti.empty() && p.inPiu.empty() && p.diversi.empty())
+        p.descrizione += ": stesse ditte, ma altre righe, altro ordine o altre fini riga";
+    if (!p.mancanti.empty())
+        p.descrizione += "; mancano: " + Elenco(p.mancanti);
+    if (!p.inPiu.empty())
+        p.descrizione += "; in pi\xF9: " + Elenco(p.inPiu);
+    if (!p.diversi.empty())
+        p.descrizione += "; diverse: " + Elenco(p.diversi);
+    return p;
+}
+
+}  // namespace
+
+std::string_view NomeProblema(TipoProblema tipo) noexcept {
+    switch (tipo) {
+        case TipoProblema::CopiaDiversa:
+            return "copia_diversa";
+        case TipoProblema::CopiaMancante:
+            return "copia_mancante";
+        case TipoProblema::CopiaIlleggibile:
+            return "copia_illeggibile";
+        case TipoProblema::FileMancante:
+            return "file_mancante";
+        case TipoProblema::RigaCorta:
+            return "riga_corta";
+        case TipoProblema::CodiceRipetuto:
+            return "codice_ripetuto";
+        case TipoProblema::FineRiga:
+            return "fine_riga";
+        case TipoProblema::LfSolitario:
+            return "lf_solitario";
+        case TipoProblema::Catalogo:
+            return "catalogo";
+        case TipoProblema::FileAvanzato:
+            return "file_avanzato";
+    }
+    return "";
+}
+
+Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
+                        std::vector<Problema>& problemi) {
+    problemi.clear();
+    if (cartellaBase.empty() || !fs.PercorsoAssoluto(cartellaBase))
+        return Esito::Fallito("cartella del pacchetto non disponibile");
+    const auto semplice = [&](TipoProblema tipo, std::string file, std::string descrizione) {
+        Problema p;
+        p.tipo = tipo;
+        p.file = std::move(file);
+        p.descrizione = std::move(descrizione);
+        problemi.push_back(std::move(p));
+    };
+
+    std::vector<std::string> aree;
+    for (std::string_view area : kCartelleAree) {
+        std::string cartella = PercorsoIn(fs, cartellaBase, area);
+        if (fs.Tipo(cartella) == TipoVoce::Cartella)
+            aree.push_back(std::move(cartella));
+    }
+    std::vector<std::string> avanzati = {PercorsoIn(fs, cartellaBase, kNomeFileLavoro),
+                                         PercorsoIn(fs, cartellaBase, kNomeCopiaTemporanea)};
+    for (const std::string& area : aree)
+        avanzati.push_back(PercorsoIn(fs, area, kNomeCopiaTemporanea));
+    for (const std::string& f : avanzati) {
+        if (fs.Tipo(f) != TipoVoce::Assente)
+            semplice(TipoProblema::FileAvanzato, f, "file rimasto da un salvataggio interrotto");
+    }
+
+    const std::string parametri = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
+    std::unique_ptr<FileLettura> file;
+    bool assente = false;
+    Esito e = fs.ApriLettura(parametri, file, assente);
+    std::optional<Contenuto> base;
+    if (e) {
+        base.emplace();
+        e = Analizza(*file, parametri, *base, &problemi);
+        file.reset();
+    }
+    if (!e && !assente)
+        return Esito::Fallito(parametri + ": " + e.errore);
+    if (assente)
+        semplice(TipoProblema::FileMancante, parametri, "manca il file dei parametri");
+
+    for (const std::string& area : aree) {
+        const std::string copia = PercorsoIn(fs, area, kNomeFileParametri);
+        bool mancante = false;
+        e = fs.ApriLettura(copia, file, mancante);
+        Contenuto contenuto;
+        if (e)
+            e = Analizza(*file, copia, contenuto, nullptr);
+        file.reset();
+        if (mancante) {
+            semplice(TipoProblema::CopiaMancante, area,
+                     "la cartella dell'area non ha la copia " + std::string(kNomeFileParametri));
+        } else if (!e) {
+            semplice(TipoProblema::CopiaIlleggibile, copia,
+                     "la copia non si pu\xF2 leggere: " + e.errore);
+        } else if (base && contenuto.impronta != base->impronta) {
+            problemi.push_back(Differenze(*base, contenuto, copia));
+        }
+    }
+    return Esito::Riuscito();
+}
+
+}  // namespace velmar

@@ -1,0 +1,50 @@
+// The check of a package: what drifted or was damaged in its parameters file and in the copies
+// of the area folders. Reads every file once and changes nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/file_system.h"
+
+namespace velmar {
+
+enum class TipoProblema {
+    CopiaDiversa,      // an area copy that differs from the base folder's file
+    CopiaMancante,     // an area folder that exists without a copy
+    CopiaIlleggibile,  // an area copy that cannot be read
+    FileMancante,      // the base folder's file is missing
+    RigaCorta,         // a line with fewer than six fields
+    CodiceRipetuto,    // a code on more than one line
+    FineRiga,          // a line that does not end with CR LF
+    LfSolitario,       // a line holding a lone LF
+    Catalogo,          // a catalog field that does not end in Dwh<code>.oce
+    FileAvanzato,      // a work or temporary file left by a save that stopped
+};
+
+struct Problema {
+    TipoProblema tipo = TipoProblema::CopiaDiversa;
+    std::string file;
+    std::uint64_t riga = 0;  // from 1; 0 when the problem is not of one line
+    std::string codice;      // the company it concerns, when it concerns one
+    // For a copy that differs: the codes missing there, those only there, and those whose
+    // lines differ.
+    std::vector<std::string> mancanti;
+    std::vector<std::string> inPiu;
+    std::vector<std::string> diversi;
+    // In Italian, what is wrong.
+    std::string descrizione;
+};
+
+// The name of a kind of problem, for a program reading the check ("copia_diversa").
+[[nodiscard]] std::string_view NomeProblema(TipoProblema tipo) noexcept;
+
+// Checks the package in `cartellaBase` into `problemi`, in the order: leftover files, the base
+// folder's file line by line, then each area folder. Fails (with no problems) when the folder
+// is unavailable or the base folder's file exists but cannot be read.
+[[nodiscard]] Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
+                                      std::vector<Problema>& problemi);
+
+}  // namespace velmar

@@ -1,0 +1,119 @@
+#include "store/verifica.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/file_system_memoria.h"
+
+namespace velmar {
+namespace {
+
+constexpr const char* kBase = "C:\\P";
+constexpr const char* kParametri = "C:\\P\\BRIO_PARAMS.txt";
+
+std::string Riga(const std::string& codice, const std::string& descrizione = "Ditta") {
+    return descrizione + ";C:\\Cat\\Dwh" + codice + ".oce;db2admin;db2admin;db2admin;" + codice +
+           ";10.0.0.1;\r\n";
+}
+
+test::FileSystemMemoria Pacchetto(const std::string& testo) {
+    test::FileSystemMemoria fs;
+    fs.cartelle = {kBase, "C:\\P\\CONTABILITA", "C:\\P\\COMMERCIALE", "C:\\P\\SCHEDULATORE"};
+    for (const char* f :
+         {kParametri, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt",
+          "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"}) {
+        fs.file[f] = testo;
+    }
+    return fs;
+}
+
+TEST(VerificaPacchetto, AWholePackageHasNoProblems) {
+    auto fs = Pacchetto(Riga("001") + Riga("002"));
+    fs.file["C:\\P\\BRIO_PARAMS.lck"] = "";
+    std::vector<Problema> problemi{Problema{}};
+    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    EXPECT_TRUE(problemi.empty());
+}
+
+TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
+    const std::string testo = Riga("001") +      // 1
+                              "corta;1;2\r\n" +  // 2: fewer than six fields
+                              Riga("002") +      // 3
+                              "Lf\nsolo;C:\\Cat\\Dwh003.oce;x;x;x;003;m;\r" +  // 4: LF, CR alone
+                              "Cat;C:\\Cat\\Dwh9.oce;x;x;x;004;m;\r\n" +       // 5: catalog
+                              Riga("002", "Doppia") +                          // 6: 002 again
+                              "ultima;x;x;x;x;005";  // 7: no line end, catalog
+    auto fs = Pacchetto(testo);
+    fs.file["C:\\P\\CONTABILITA\\BRIO_PARAMS.txt"] = Riga("001", "Altra") + Riga("009");
+    fs.file.erase("C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt");
+    fs.file["C:\\P\\BRIO_PARAMS.dep"] = "avanzo";
+    fs.file["C:\\P\\SCHEDULATORE\\BRIO_PARAMS.new"] = "avanzo";
+
+    std::vector<Problema> problemi;
+    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    struct Atteso {
+        TipoProblema tipo;
+        std::string file;
+        std::uint64_t riga;
+        std::string codice;
+    };
+    const std::vector<Atteso> attesi = {
+        {TipoProblema::FileAvanzato, "C:\\P\\BRIO_PARAMS.dep", 0, ""},
+        {TipoProblema::FileAvanzato, "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.new", 0, ""},
+        {TipoProblema::RigaCorta, kParametri, 2, ""},
+        {TipoProblema::FineRiga, kParametri, 4, "003"},
+        {TipoProblema::LfSolitario, kParametri, 4, "003"},
+        {TipoProblema::Catalogo, kParametri, 5, "004"},
+        {TipoProblema::FineRiga, kParametri, 7, "005"},
+        {TipoProblema::Catalogo, kParametri, 7, "005"},
+        {TipoProblema::CodiceRipetuto, kParametri, 0, "002"},
+        {TipoProblema::CopiaDiversa, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", 0, ""},
+        {TipoProblema::CopiaMancante, "C:\\P\\COMMERCIALE", 0, ""},
+    };
+    ASSERT_EQ(problemi.size(), attesi.size());
+    for (std::size_t i = 0; i < attesi.size(); ++i) {
+        SCOPED_TRACE(problemi[i].descrizione);
+        EXPECT_EQ(NomeProblema(problemi[i].tipo), NomeProblema(attesi[i].tipo));
+        EXPECT_EQ(problemi[i].file, attesi[i].file);
+        EXPECT_EQ(problemi[i].riga, attesi[i].riga);
+        EXPECT_EQ(problemi[i].codice, attesi[i].codice);
+        EXPECT_FALSE(problemi[i].descrizione.empty());
+    }
+    // The drifted copy: 001 differs, 002 to 005 are missing, 009 is only there.
+    const Problema& copia = problemi[9];
+    EXPECT_EQ(copia.mancanti, (std::vector<std::string>{"002", "003", "004", "005"}));
+    EXPECT_EQ(copia.inPiu, std::vector<std::string>{"009"});
+    EXPECT_EQ(copia.diversi, std::vector<std::string>{"001"});
+    EXPECT_EQ(problemi[8].descrizione, "il codice '002' \xE8 su pi\xF9 righe: 3, 6");
+}
+
+TEST(VerificaPacchetto, ACopyWithTheSameCompaniesButOtherBytesStillDiffers) {
+    auto fs = Pacchetto(Riga("001") + Riga("002"));
+    fs.file["C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"] = Riga("002") + Riga("001");
+    std::vector<Problema> problemi;
+    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    ASSERT_EQ(problemi.size(), 1u);
+    EXPECT_EQ(problemi[0].tipo, TipoProblema::CopiaDiversa);
+    EXPECT_TRUE(problemi[0].mancanti.empty() && problemi[0].inPiu.empty() &&
+                problemi[0].diversi.empty());
+}
+
+TEST(VerificaPacchetto, AMissingFileIsAProblemAndAnUnreadableOneAFailure) {
+    auto fs = Pacchetto("");
+    fs.file.erase(kParametri);
+    std::vector<Problema> problemi;
+    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    ASSERT_FALSE(problemi.empty());
+    EXPECT_EQ(problemi[0].tipo, TipoProblema::FileMancante);
+
+    fs.file[kParametri] = Riga("001");
+    fs.illeggibili.insert(kParametri);
+    const Esito e = VerificaPacchetto(fs, kBase, problemi);
+    EXPECT_EQ(e.errore, "C:\\P\\BRIO_PARAMS.txt: errore simulato");
+    fs.illeggibili = {"C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"};
+    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    ASSERT_EQ(problemi.size(), 3u);  // two copies differ from the new base; one is unreadable
+    EXPECT_EQ(problemi[2].tipo, TipoProblema::CopiaIlleggibile);
+}
+
+}  // namespace
+}  // namespace velmar
