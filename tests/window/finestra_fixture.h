@@ -59,6 +59,14 @@ class ArchivioContato final : public ArchivioDitte {
         ++salvataggi;
         return archivio_.ScriviFile(stato);
     }
+    // Not used by the window.
+    RisultatoSalvataggio Elimina(std::string_view codice) override {
+        return archivio_.Elimina(codice);
+    }
+    RisultatoSalvataggio Distribuisci() override { return archivio_.Distribuisci(); }
+    Esito Verifica(std::vector<Problema>& problemi) override {
+        return archivio_.Verifica(problemi);
+    }
 
   private:
     ArchivioDitte& archivio_;
