@@ -89,7 +89,8 @@ constexpr bool PrendeFuoco(Tipo tipo) noexcept {
 
 // Key that orders the children of one container, which Windows stacks and tabs through in
 // creation order: controls that take focus by tab index, the two images after all the other
-// controls, a frame where its first focusable child is, controls without focus last.
+// controls, a frame where its first focusable child is, a label where the control it names is
+// (the next control of its container in the table), other controls without focus last.
 int ChiaveOrdine(std::size_t i) noexcept {
     constexpr int kImmagini = 1000;
     constexpr int kSenzaFuoco = 2000;
@@ -102,14 +103,21 @@ int ChiaveOrdine(std::size_t i) noexcept {
         }
         return chiave;
     }
+    if (c.tipo == Tipo::Etichetta) {
+        for (std::size_t j = i + 1; j < std::size(kControlli); ++j) {
+            if (kControlli[j].contenitore == c.contenitore)
+                return ChiaveOrdine(j);
+        }
+    }
     if (!PrendeFuoco(c.tipo))
         return kSenzaFuoco + c.tabIndex;
     return c.tipo == Tipo::Immagine ? kImmagini + c.tabIndex : c.tabIndex;
 }
 
-// Creation order: every container before its children, siblings by ChiaveOrdine. So the tab
-// order is combo, description, machine, Linux, NT, cancel image, OK image, and FrameMacchina
-// lies above FrameServer where they overlap.
+// Creation order: every container before its children, siblings by ChiaveOrdine and, for equal
+// keys, in table order. So the tab order is combo, description, machine, Linux, NT, cancel
+// image, OK image; FrameMacchina lies above FrameServer where they overlap; and each label comes
+// just before the control it names, which screen readers name after it.
 void AggiungiFigli(std::string_view contenitore, std::vector<std::size_t>& ordine) {
     std::vector<std::size_t> figli;
     for (std::size_t i = 0; i < std::size(kControlli); ++i) {
@@ -279,6 +287,13 @@ HWND FormSetupVelmar::Controllo(std::string_view nome) const noexcept {
     return i == kNessuno ? nullptr : controlli_[i];
 }
 
+std::array<FormSetupVelmar::NomeControllo, kNumeroControlli> FormSetupVelmar::Controlli() noexcept {
+    std::array<NomeControllo, kNumeroControlli> nomi{};
+    for (std::size_t i = 0; i < std::size(kControlli); ++i)
+        nomi[i] = {kControlli[i].nome, kControlli[i].contenitore};
+    return nomi;
+}
+
 bool FormSetupVelmar::OnCreate() {
     dpi_ = ::GetDpiForWindow(finestra_);
     if (dpi_ == 0)
@@ -419,22 +434,39 @@ void FormSetupVelmar::CreaRisorseGrafiche() {
     iconaPiccola_ = std::move(piccola);
 }
 
+// Control `indice` in pixels in its container's client area. Each edge lies at the pixel nearest
+// its place in the window's client area (a frame's client area is the whole frame), so controls
+// that meet or end together in twips do so in pixels at every DPI.
+RECT FormSetupVelmar::Rettangolo(std::size_t indice) const noexcept {
+    const DefinizioneControllo& c = kControlli[indice];
+    int x = 0;  // the container's place in the window's client area, in twips
+    int y = 0;
+    for (std::size_t j = Indice(c.contenitore); j != kNessuno;
+         j = Indice(kControlli[j].contenitore)) {
+        x += kControlli[j].sinistra;
+        y += kControlli[j].alto;
+    }
+    return {Pixel(x + c.sinistra) - Pixel(x), Pixel(y + c.alto) - Pixel(y),
+            Pixel(x + c.sinistra + c.larghezza) - Pixel(x),
+            Pixel(y + c.alto + c.altezza) - Pixel(y)};
+}
+
 void FormSetupVelmar::Disponi() noexcept {
     const auto font = reinterpret_cast<WPARAM>(carattere_.get());
     for (std::size_t i = 0; i < std::size(kControlli); ++i) {
-        const DefinizioneControllo& c = kControlli[i];
         const HWND h = controlli_[i];
+        const RECT r = Rettangolo(i);
         ::SendMessageW(h, WM_SETFONT, font, FALSE);
-        if (c.tipo != Tipo::Combo) {
-            ::SetWindowPos(h, nullptr, Pixel(c.sinistra), Pixel(c.alto), Pixel(c.larghezza),
-                           Pixel(c.altezza), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (kControlli[i].tipo != Tipo::Combo) {
+            ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
             continue;
         }
         // A drop-down combo's window height is that of its open list; its edit field is as
         // high as its item height plus borders, which differ with the visual style.
-        const int altezza = Pixel(c.altezza);
+        const int altezza = r.bottom - r.top;
         const auto altezzaVoce = static_cast<int>(::SendMessageW(h, CB_GETITEMHEIGHT, 0, 0));
-        ::SetWindowPos(h, nullptr, Pixel(c.sinistra), Pixel(c.alto), Pixel(c.larghezza),
+        ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left,
                        altezza + kRigheElenco * altezzaVoce, SWP_NOZORDER | SWP_NOACTIVATE);
         constexpr int kBordiCombo = 6;  // classic style; corrected below when they differ
         int campo = altezza - kBordiCombo;

@@ -52,6 +52,13 @@ class FormSetupVelmar {
     [[nodiscard]] HWND Finestra() const noexcept { return finestra_; }
     // The control named as in the table ("ComboCodiceDitta", "OptionServer(0)", ...), or null.
     [[nodiscard]] HWND Controllo(std::string_view nome) const noexcept;
+    // A control's name and its container's ("" for the window's client area).
+    struct NomeControllo {
+        std::string_view nome;
+        std::string_view contenitore;
+    };
+    // Every control of the table, in table order.
+    [[nodiscard]] static std::array<NomeControllo, kNumeroControlli> Controlli() noexcept;
     // The tooltip window of the two images.
     [[nodiscard]] HWND Suggerimenti() const noexcept { return suggerimenti_; }
     // The six values copied by the last confirmation.
@@ -76,6 +83,7 @@ class FormSetupVelmar {
     void OnClose() noexcept;
 
     int Pixel(int twips) const noexcept;
+    RECT Rettangolo(std::size_t indice) const noexcept;
     bool CreaControlli();
     void CreaRisorseGrafiche();
     void Disponi() noexcept;

@@ -14,10 +14,11 @@
 
 #include "pacchetto/pacchetto.h"
 #include "store/archivio.h"
-#include "store/cp1252.h"
 #include "tests/console/programma.h"
 #include "tests/support/cartella_temporanea.h"
+#include "tests/support/interfaccia_registrata_win32.h"
 #include "tests/support/registro_prova_win32.h"
+#include "tests/support/testo_win32.h"
 #include "window/form_setup_velmar_win32.h"
 #include "store/conferma.h"
 
@@ -59,16 +60,6 @@ std::vector<std::pair<std::string, std::string>> Contenuto(const fs::path& carte
     return r;
 }
 
-class InterfacciaRegistrata final : public Interfaccia {
-  public:
-    std::vector<std::u16string> messaggi;
-    int terminazioni = 0;
-    void Messaggio(HWND, std::u16string_view testo) noexcept override {
-        messaggi.emplace_back(testo);
-    }
-    void Termina() noexcept override { ++terminazioni; }
-};
-
 // The window on a package: its entries filled as a person does, then its OK image clicked.
 // Returns the messages it showed.
 std::vector<std::u16string> ConfermaNellaFinestra(const fs::path& cartella,
@@ -77,7 +68,7 @@ std::vector<std::u16string> ConfermaNellaFinestra(const fs::path& cartella,
                                                   const char* server,
                                                   std::u16string_view macchina) {
     ArchivioCartella archivio(FileSystemDiSistema(), cartella.string(), {"D:\\OCE"});
-    InterfacciaRegistrata interfaccia;
+    test::InterfacciaRegistrata interfaccia;
     {
         FormSetupVelmar form(archivio, interfaccia);
         EXPECT_TRUE(form.Crea(::GetModuleHandleW(nullptr)));
@@ -102,10 +93,6 @@ std::vector<std::u16string> ConfermaNellaFinestra(const fs::path& cartella,
     }
     EXPECT_EQ(interfaccia.terminazioni, 1);
     return interfaccia.messaggi;
-}
-
-std::string Utf8(std::u16string_view testo) {
-    return Utf8Da1252(Cp1252DaUtf16(testo).value());
 }
 
 TEST(ConsoleEFinestra, TheSameEntriesSavedBothWaysGiveByteIdenticalFiles) {
@@ -136,7 +123,7 @@ TEST(ConsoleEFinestra, TheSameEntriesSavedBothWaysGiveByteIdenticalFiles) {
         {u" ", u"Spazio", "OptionServer(1)", "linux", u"host", {"CONTABILITA", "SCHEDULATORE"}},
     };
     for (const Caso& c : casi) {
-        SCOPED_TRACE(Utf8(c.descrizione));
+        SCOPED_TRACE(test::Utf8(c.descrizione));
         test::CartellaTemporanea tmp;
         const fs::path finestra = Pacchetto(tmp, "finestra", c.aree);
         const fs::path console = Pacchetto(tmp, "console", c.aree);
@@ -144,11 +131,11 @@ TEST(ConsoleEFinestra, TheSameEntriesSavedBothWaysGiveByteIdenticalFiles) {
 
         EXPECT_EQ(ConfermaNellaFinestra(finestra, c.codice, c.descrizione, c.opzione, c.macchina),
                   std::vector<std::u16string>{u"Setup terminato"});
-        const test::EsitoProgramma e =
-            test::EseguiProgramma({"salva", "--base", console.string(), "--catalogo", "D:\\OCE",
-                                   "--codice", Utf8(c.codice), "--descrizione", Utf8(c.descrizione),
-                                   "--server", c.server, "--macchina", Utf8(c.macchina)},
-                                  uscite);
+        const test::EsitoProgramma e = test::EseguiProgramma(
+            {"salva", "--base", console.string(), "--catalogo", "D:\\OCE", "--codice",
+             test::Utf8(c.codice), "--descrizione", test::Utf8(c.descrizione), "--server", c.server,
+             "--macchina", test::Utf8(c.macchina)},
+            uscite);
         EXPECT_EQ(e.stato, 0) << e.errori;
         EXPECT_EQ(e.uscita, "Setup terminato\n");
 

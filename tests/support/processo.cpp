@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "platform/handles_win32.h"
+#include "tests/support/testo_win32.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -31,17 +32,6 @@ std::string Leggi(const std::filesystem::path& p) {
 }
 
 #ifdef _WIN32
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                        static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                          w.data(), n);
-    return w;
-}
 
 // One argument quoted as CommandLineToArgvW reads it back.
 std::wstring Quotato(const std::wstring& a) {
@@ -85,14 +75,14 @@ Processo::Processo(const std::string& programma, const std::vector<std::string>&
     fileUscita_ = cartella / ("uscita" + n + ".txt");
     fileErrori_ = cartella / ("errori" + n + ".txt");
 #ifdef _WIN32
-    std::wstring nome = Wide(programma);
+    std::wstring nome = Utf16(programma);
     for (wchar_t& c : nome) {
         if (c == L'/')
             c = L'\\';
     }
     std::wstring riga = Quotato(nome);
     for (const std::string& a : argomenti)
-        riga += L" " + Quotato(Wide(a));
+        riga += L" " + Quotato(Utf16(a));
     unique_hfile out = CreaUscita(fileUscita_);
     unique_hfile err = CreaUscita(fileErrori_);
     if (!out || !err)
@@ -106,12 +96,12 @@ Processo::Processo(const std::string& programma, const std::vector<std::string>&
     PROCESS_INFORMATION pi{};
     // The child inherits the environment as it is at its start.
     for (const auto& [nomeVar, valore] : ambiente)
-        ::SetEnvironmentVariableW(Wide(nomeVar).c_str(), Wide(valore).c_str());
+        ::SetEnvironmentVariableW(Utf16(nomeVar).c_str(), Utf16(valore).c_str());
     const BOOL avviato = ::CreateProcessW(nome.c_str(), riga.data(), nullptr, nullptr, TRUE,
                                           CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
     const DWORD errore = ::GetLastError();
     for (const auto& [nomeVar, valore] : ambiente)
-        ::SetEnvironmentVariableW(Wide(nomeVar).c_str(), nullptr);
+        ::SetEnvironmentVariableW(Utf16(nomeVar).c_str(), nullptr);
     if (!avviato)
         throw std::runtime_error("CreateProcessW: " + std::to_string(errore));
     ::CloseHandle(pi.hThread);
@@ -197,12 +187,7 @@ std::string ProgrammaCorrente() {
 #ifdef _WIN32
     std::wstring nome(32768, L'\0');
     nome.resize(::GetModuleFileNameW(nullptr, nome.data(), static_cast<DWORD>(nome.size())));
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, nome.data(), static_cast<int>(nome.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, nome.data(), static_cast<int>(nome.size()), utf8.data(), n,
-                          nullptr, nullptr);
-    return utf8;
+    return Utf8(nome);
 #else
     return std::filesystem::read_symlink("/proc/self/exe").string();
 #endif

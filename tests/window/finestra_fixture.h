@@ -18,26 +18,10 @@
 #include "store/archivio.h"
 #include "store/cp1252.h"
 #include "tests/support/cartella_temporanea.h"
+#include "tests/support/interfaccia_registrata_win32.h"
 #include "window/form_setup_velmar_win32.h"
 
 namespace velmar::test {
-
-inline std::u16string U(std::string_view testo1252) {
-    return Utf16Da1252(testo1252);
-}
-
-class InterfacciaRegistrata final : public Interfaccia {
-  public:
-    std::vector<std::u16string> messaggi;
-    std::vector<HWND> proprietari;
-    int terminazioni = 0;
-
-    void Messaggio(HWND proprietario, std::u16string_view testo) noexcept override {
-        messaggi.emplace_back(testo);
-        proprietari.push_back(proprietario);
-    }
-    void Termina() noexcept override { ++terminazioni; }
-};
 
 // Counts the store's operations the window asks for.
 class ArchivioContato final : public ArchivioDitte {
@@ -82,9 +66,6 @@ struct Voci {
 inline constexpr char kParametri[] =
     "Alfa;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;10.0.0.2;\r\n"
     "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.0.0.1;\r\n"
-    "corta;x;y\r\n"
-    "Gamma;C:\\Cat\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.22;\r\n"
-    "Vuota;C:\\Cat\\Dwh.oce;;;;;10.0.0.9;\r\n"
     "Caff\xE8;C:\\Cat\\Dwh003.oce;db2admin;db2admin;db2admin;003\r\n";
 
 class FinestraTest : public ::testing::Test {
@@ -106,11 +87,7 @@ class FinestraTest : public ::testing::Test {
             cartella_.Crea(a);
         pacchetto_ = std::make_unique<ArchivioCartella>(FileSystemDiSistema(), cartella_.Testo(),
                                                         ValoreCatalogo{"C:\\Cat"});
-        ApriSu(*pacchetto_);
-    }
-
-    void ApriSu(ArchivioDitte& archivio) {
-        archivio_ = std::make_unique<ArchivioContato>(archivio);
+        archivio_ = std::make_unique<ArchivioContato>(*pacchetto_);
         form_ = std::make_unique<FormSetupVelmar>(*archivio_, interfaccia_);
         ASSERT_TRUE(form_->Crea(::GetModuleHandleW(nullptr)));
         form_->Mostra(SW_SHOW);
@@ -142,10 +119,6 @@ class FinestraTest : public ::testing::Test {
             ::SendMessageW(edit, WM_CHAR, c, 1);
     }
     void DigitaCodice(std::u16string_view testo) const { Digita(EditCombo(), testo); }
-    void Cancella(HWND edit, int quanti) const {
-        for (int i = 0; i < quanti; ++i)
-            ::SendMessageW(edit, WM_CHAR, VK_BACK, 1);
-    }
     void Imposta(std::string_view nome, std::u16string_view testo) const {
         const std::u16string t(testo);
         ::SendMessageW(C(nome), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(t.c_str()));
@@ -176,9 +149,9 @@ class FinestraTest : public ::testing::Test {
         bool linux;
         bool operator==(const Campi&) const = default;
         friend void PrintTo(const Campi& c, std::ostream* os) {
-            auto testo = [](const std::u16string& t) { return std::string(t.begin(), t.end()); };
-            *os << "{\"" << testo(c.descrizione) << "\", \"" << testo(c.macchina) << "\", NT "
-                << c.nt << ", Linux " << c.linux << "}";
+            *os << "{" << ::testing::PrintToString(c.descrizione) << ", "
+                << ::testing::PrintToString(c.macchina) << ", NT " << c.nt << ", Linux " << c.linux
+                << "}";
         }
     };
     Campi Mostrati() const {
