@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "store/ditte.h"
+#include "bench/pacchetto_prova.h"
 #include "store/salvataggio.h"
 
 namespace {
@@ -69,11 +70,7 @@ using velmar::FileSystemDiSistema;
 
 std::filesystem::path gRadice;
 
-std::string Codice(long i) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%06ld", i);
-    return b;
-}
+using velmar::bench::Codice;
 
 // A package folder with a parameters file of `righe` realistic records and three area folders.
 // The saves work on packages of their own (`nome` "salvataggio"): each save puts a new file in
@@ -84,20 +81,7 @@ const std::filesystem::path& Pacchetto(long righe, const std::string& nome = "pa
     if (it != fatti.end())
         return it->second;
     const auto cartella = gRadice / (nome + "-" + std::to_string(righe));
-    std::filesystem::create_directories(cartella);
-    for (const char* a : {"CONTABILITA", "COMMERCIALE", "SCHEDULATORE"}) {
-        std::filesystem::create_directories(cartella / a);
-    }
-    std::ofstream f(cartella / "BRIO_PARAMS.txt", std::ios::binary | std::ios::trunc);
-    std::string riga;
-    for (long i = 0; i < righe; ++i) {
-        const std::string c = Codice(i);
-        riga = "Ditta " + c + " S.r.l.;C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog " +
-               "Extensions\\Dwh" + c + ".oce;" +
-               (i % 3 ? "db2inst1;db2inst1;db2inst1;" : "db2admin;db2admin;db2admin;") + c +
-               ";10.0." + std::to_string(i / 250 % 256) + "." + std::to_string(i % 250) + ";\r\n";
-        f << riga;
-    }
+    velmar::bench::ScriviPacchetto(cartella, righe);
     return fatti.emplace(std::pair{nome, righe}, cartella).first->second;
 }
 

@@ -20,7 +20,7 @@
 
 namespace velmar {
 
-inline constexpr std::size_t kBufferLettura = 64 * 1024;
+inline constexpr std::size_t kBufferLettura = 256 * 1024;
 
 // How a line ends: CR LF, a lone CR, or the end of the file.
 enum class FineRiga { CrLf, Cr, FineFile };

@@ -13,7 +13,7 @@ namespace velmar {
 namespace {
 
 constexpr std::string_view kFineRiga = "\r\n";
-constexpr std::size_t kSogliaScrittura = 64 * 1024;
+constexpr std::size_t kSogliaScrittura = 256 * 1024;
 
 // Writes every line of `file` to out(std::string_view), each ending with CR LF, the lines whose
 // field 5 is `codice` replaced by `record`, appended when none is. A line too long to hold is
