@@ -14,47 +14,17 @@
 #include "store/ditte.h"
 #include "store/record.h"
 #include "store/righe.h"
+#include "fuzz/regole_semplici.h"
 #include "tests/support/lettura_a_pezzi.h"
 
 namespace {
 
+using velmar::fuzz::Campi;
+using velmar::fuzz::Righe;
+
 void Verifica(bool condizione) {
     if (!condizione)
         std::abort();
-}
-
-// The rules, one byte at a time.
-std::vector<std::string> Righe(std::string_view t) {
-    std::vector<std::string> righe;
-    std::string riga;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i] != '\r') {
-            riga += t[i];
-            continue;
-        }
-        righe.push_back(riga);
-        riga.clear();
-        if (i + 1 < t.size() && t[i + 1] == '\n')
-            ++i;
-    }
-    if (!riga.empty())
-        righe.push_back(riga);
-    return righe;
-}
-
-std::vector<std::string> Campi(std::string_view riga) {
-    std::vector<std::string> campi;
-    if (riga.empty())
-        return campi;
-    campi.emplace_back();
-    for (char c : riga) {
-        if (c == ';') {
-            campi.emplace_back();
-        } else {
-            campi.back() += c;
-        }
-    }
-    return campi;
 }
 
 }  // namespace

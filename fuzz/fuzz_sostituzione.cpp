@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "store/record.h"
+#include "fuzz/regole_semplici.h"
 #include "store/salvataggio.h"
 
 namespace {
@@ -41,21 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     const std::string record = velmar::ComponiRecord(ditta, "C:\\Cat");
     const std::string uscita = velmar::SostituisciInTesto(testo, codice, record, capacita);
 
-    // The input's lines by the plain rule: a CR ends a line, with the LF that follows it.
-    std::vector<std::string> ingresso;
-    std::string riga;
-    for (std::size_t i = 0; i < testo.size(); ++i) {
-        if (testo[i] != '\r') {
-            riga += testo[i];
-            continue;
-        }
-        ingresso.push_back(riga);
-        riga.clear();
-        if (i + 1 < testo.size() && testo[i + 1] == '\n')
-            ++i;
-    }
-    if (!riga.empty())
-        ingresso.push_back(riga);
+    const std::vector<std::string> ingresso = velmar::fuzz::Righe(testo);
 
     // The output is whole lines ending in CR LF; no line can hold a CR, so cutting at CR LF
     // recovers them.
@@ -72,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     std::size_t i = 0;
     for (; i < ingresso.size(); ++i) {
         Verifica(i < righe.size());
-        if (velmar::CodiceRiga(ingresso[i]) == codice) {
+        const auto campi = velmar::fuzz::Campi(ingresso[i]);
+        if (campi.size() >= 6 && campi[5] == codice) {
             Verifica(righe[i] == record);
             trovato = true;
         } else {

@@ -15,12 +15,13 @@ namespace {
 constexpr std::string_view kFineRiga = "\r\n";
 constexpr std::size_t kSogliaScrittura = 256 * 1024;
 
-// Writes every line of `file` to out(std::string_view), each ending with CR LF, the lines whose
-// field 5 is `codice` replaced by `record`, appended when none is. A line too long to hold is
-// copied in pieces.
+// Writes every line of `file` to out(std::string_view), each ending with CR LF, but those whose
+// field 5 is `codice`: these become `record`, which is appended when none is, or with no record
+// they are left out. A line too long to hold is copied in pieces.
 template <class Out>
-Esito CopiaConSostituzione(FileLettura& file, std::string_view codice, std::string_view record,
-                           Out&& out, std::size_t capacita = kBufferLettura) {
+Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
+                           std::optional<std::string_view> record, Out&& out,
+                           std::size_t capacita = kBufferLettura) {
     bool trovato = false;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
@@ -29,44 +30,25 @@ Esito CopiaConSostituzione(FileLettura& file, std::string_view codice, std::stri
         Esito e = campi.numero < 6 || campi.Lunghezza(5) != codice.size()
                       ? Esito::Riuscito()
                       : riga.CampoUguale(campi, 5, codice, sua);
-        if (sua) {
-            out(record);
-            trovato = true;
-        } else if (e) {
-            e = riga.Copia(out);
-        }
         if (!e)
             return e;
+        trovato = trovato || sua;
+        if (sua && !record)
+            continue;
+        if (sua) {
+            out(*record);
+        } else if (!(e = riga.Copia(out))) {
+            return e;
+        }
         out(kFineRiga);
     }
     if (!lettore.Errore())
         return lettore.Errore();
-    if (!trovato) {
-        out(record);
+    if (!trovato && record) {
+        out(*record);
         out(kFineRiga);
     }
     return Esito::Riuscito();
-}
-
-// Writes every line of `file` to out(std::string_view), each ending with CR LF, but those whose
-// field 5 is `codice`.
-template <class Out>
-Esito CopiaSenzaDitta(FileLettura& file, std::string_view codice, Out&& out) {
-    LettoreRighe lettore(file);
-    for (RigaLetta riga; lettore.Prossima(riga);) {
-        const CampiRiga campi = riga.Campi(6);
-        bool sua = false;
-        Esito e = campi.numero < 6 || campi.Lunghezza(5) != codice.size()
-                      ? Esito::Riuscito()
-                      : riga.CampoUguale(campi, 5, codice, sua);
-        if (e && !sua) {
-            e = riga.Copia(out);
-            out(kFineRiga);
-        }
-        if (!e)
-            return e;
-    }
-    return lettore.Errore();
 }
 
 // Buffers what is written and passes it to the file in large blocks; remembers the first
@@ -361,7 +343,7 @@ RisultatoSalvataggio EliminaDitta(FileSystem& fs, std::string_view codice,
     if (!m.TrovaAree(true))
         return r;
     const bool scritto = m.ScriviLavoro(letto.get(), [&](FileLettura& file, auto& out) {
-        return CopiaSenzaDitta(file, codice, out);
+        return CopiaConSostituzione(file, codice, std::nullopt, out);
     });
     letto.reset();
     if (scritto)
