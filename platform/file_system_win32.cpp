@@ -211,6 +211,9 @@ Esito CopiaPermessi(HANDLE h, const std::wstring& modello, DWORD attributi) {
     const DWORD r =
         ::GetNamedSecurityInfoW(modello.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                                 nullptr, &dacl, nullptr, descrittore.put());
+    // A volume without access lists (FAT) has none to keep; any other failure is a failure.
+    if (r == ERROR_NOT_SUPPORTED || r == ERROR_INVALID_FUNCTION)
+        return Esito::Riuscito();
     if (r != ERROR_SUCCESS)
         return Errore(r);
     SECURITY_DESCRIPTOR_CONTROL controllo = 0;
