@@ -33,6 +33,15 @@ class Descrittore {
     explicit Descrittore(int fd) noexcept : fd_(fd) {}
     Descrittore(const Descrittore&) = delete;
     Descrittore& operator=(const Descrittore&) = delete;
+    Descrittore(Descrittore&& altro) noexcept : fd_(altro.release()) {}
+    Descrittore& operator=(Descrittore&& altro) noexcept {
+        if (this != &altro) {
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = altro.release();
+        }
+        return *this;
+    }
     ~Descrittore() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -225,8 +234,19 @@ class FileSystemPosix final : public FileSystem {
     Esito Blocca(const std::string& percorso, std::chrono::milliseconds attesa,
                  std::unique_ptr<Blocco>& blocco, bool& occupato) override {
         occupato = false;
-        Descrittore fd(
-            ::open(Nativo(percorso).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+        const std::string nativo = Nativo(percorso);
+        Descrittore fd(::open(nativo.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+        if (fd.get() < 0 && errno == ENOENT) {
+            // Made here: every user who saves into the package must be able to lock it, so the
+            // empty file is writable by all, whatever this process's umask.
+            Descrittore nuovo(
+                ::open(nativo.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+            if (nuovo.get() >= 0)
+                (void)::fchmod(nuovo.get(), 0666);
+            else if (errno == EEXIST)
+                nuovo = Descrittore(::open(nativo.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+            fd = std::move(nuovo);
+        }
         if (fd.get() < 0)
             return ErroreSistema(errno);
         const auto scadenza = std::chrono::steady_clock::now() + attesa;

@@ -133,7 +133,10 @@ TEST_F(Salvataggio, AReplacementKeepsModeAndOwnerAndAReadOnlyCopyIsNotReplaced) 
         ASSERT_EQ(::chown(Parametri("CONTABILITA").c_str(), 4321, 4321), 0);
     }
 
+    // Whatever this process's umask, every user of the package can take its lock.
+    const mode_t maschera = ::umask(077);
     const RisultatoSalvataggio r = Salva();
+    ::umask(maschera);
     EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
     ASSERT_EQ(r.errori.size(), 1u);
     EXPECT_EQ(r.errori[0].percorso, Parametri("COMMERCIALE").string());
@@ -150,6 +153,7 @@ TEST_F(Salvataggio, AReplacementKeepsModeAndOwnerAndAReadOnlyCopyIsNotReplaced) 
         EXPECT_EQ(stato(Parametri("CONTABILITA")).st_uid, 4321u);
     }
     EXPECT_NE(test::LeggiTesto(Parametri("CONTABILITA")), vecchio);
+    EXPECT_EQ(stato(base.Percorso() / "BRIO_PARAMS.lck").st_mode & 07777, 0666u);
 }
 #endif
 
