@@ -3,14 +3,6 @@
 
 namespace velmar {
 
-std::optional<std::string_view> CodiceRiga(std::string_view riga) noexcept {
-    return TagliaCampi(riga, 6).Campo(riga, 5);
-}
-
-TipoServer TipoDaParola(std::string_view campo4) noexcept {
-    return campo4 == kParolaNT ? TipoServer::NT : TipoServer::Linux;
-}
-
 std::string_view ParolaDaTipo(TipoServer tipo) noexcept {
     switch (tipo) {
         case TipoServer::NT:

@@ -114,13 +114,6 @@ class TaglioCampi {
     std::size_t quanti_;
 };
 
-// Field 5 (the company code) of a line that has at least six fields, or nothing.
-// "a;b;c;d;e;f" -> "f".   "a;b;c;d;e" -> nothing.
-[[nodiscard]] std::optional<std::string_view> CodiceRiga(std::string_view riga) noexcept;
-
-// Server type named by field 4: exactly "db2admin" is NT, anything else Linux.
-[[nodiscard]] TipoServer TipoDaParola(std::string_view campo4) noexcept;
-
 // Account word for a server type ("" for none).
 [[nodiscard]] std::string_view ParolaDaTipo(TipoServer tipo) noexcept;
 

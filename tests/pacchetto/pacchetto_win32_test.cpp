@@ -34,7 +34,7 @@ class Pacchetto : public testing::Test {
         const std::string testo = test::LeggiTesto(base.Percorso() / "BRIO_PARAMS.txt");
         const std::string riga = testo.substr(0, testo.find("\r\n"));
         const CampiRiga campi = TagliaCampi(riga);
-        EXPECT_EQ(CodiceRiga(riga), "001") << testo;
+        EXPECT_EQ(campi.Campo(riga, 5), "001") << testo;
         return std::string(campi.Campo(riga, 1).value_or("<assente>"));
     }
 

@@ -56,6 +56,7 @@ TEST(CercaDitta, MatchesExactlyWithoutTrimmingOrFolding) {
         "Maiuscola;p;x;x;DB2ADMIN;AB;m;\r\n"
         "Vuota;p;x;x;;;m2;\r\n"
         "Spazio;p;x;x;db2admin; ;m3;\r\n"
+        "Coda;p;x;x;db2admin ;006;m;\r\n"
         "corta;1;2;3;4\r\n"
         "Due\nrighe;p;x;x;db2admin;005;m;\r\n";
     for (std::size_t capacita : kCapacita) {
@@ -65,6 +66,7 @@ TEST(CercaDitta, MatchesExactlyWithoutTrimmingOrFolding) {
                   (RisultatoRicerca{"Vuota", "m2", TipoServer::Linux}));
         EXPECT_EQ(CercaInTesto(testo, " ", capacita),
                   (RisultatoRicerca{"Spazio", "m3", TipoServer::NT}));
+        EXPECT_EQ(CercaInTesto(testo, "006", capacita).server, TipoServer::Linux);
         EXPECT_EQ(CercaInTesto(testo, "0", capacita), RisultatoRicerca{});
         EXPECT_EQ(CercaInTesto(testo, "4", capacita), RisultatoRicerca{});
         EXPECT_EQ(CercaInTesto(testo, "005", capacita).descrizione, "Due\nrighe");

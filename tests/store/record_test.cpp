@@ -51,24 +51,6 @@ TEST(TagliaCampi, CutsAtEverySeparatorUpToTheFieldsAskedFor) {
     }
 }
 
-TEST(CodiceRiga, IsFieldFiveOfALineWithAtLeastSixFields) {
-    EXPECT_EQ(CodiceRiga("a;b;c;d;e;f"), "f");
-    EXPECT_EQ(CodiceRiga("a;b;c;d;e;f;g;"), "f");
-    EXPECT_EQ(CodiceRiga(";;;;;"), "");
-    EXPECT_EQ(CodiceRiga("a;b;c;d;e"), std::nullopt);
-    EXPECT_EQ(CodiceRiga(";;;;"), std::nullopt);
-    EXPECT_EQ(CodiceRiga(""), std::nullopt);
-    EXPECT_EQ(CodiceRiga("a;b;c;d;e; 001 ;x"), " 001 ");
-}
-
-TEST(TipoDaParola, OnlyTheExactNtWordMeansNt) {
-    EXPECT_EQ(TipoDaParola("db2admin"), TipoServer::NT);
-    EXPECT_EQ(TipoDaParola("db2inst1"), TipoServer::Linux);
-    EXPECT_EQ(TipoDaParola("DB2ADMIN"), TipoServer::Linux);
-    EXPECT_EQ(TipoDaParola(""), TipoServer::Linux);
-    EXPECT_EQ(TipoDaParola("db2admin "), TipoServer::Linux);
-}
-
 TEST(ComponiRecord, BuildsTheEightFieldLineWithTheCatalogSeparatorAlwaysAdded) {
     const DatiDitta d{"001", "Ditta di prova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
     const std::string r = ComponiRecord(d, "C:\\Cat");
@@ -78,7 +60,8 @@ TEST(ComponiRecord, BuildsTheEightFieldLineWithTheCatalogSeparatorAlwaysAdded) {
               "D:\\OCE\\\\Dwh001.oce");
     // A description holding a separator shifts the key.
     const DatiDitta spostata{"001", "a;b", "M", "db2admin", "db2admin", "db2admin"};
-    EXPECT_EQ(CodiceRiga(ComponiRecord(spostata, "C:")), "db2admin");
+    const std::string r2 = ComponiRecord(spostata, "C:");
+    EXPECT_EQ(TagliaCampi(r2).Campo(r2, 5), "db2admin");
 }
 
 }  // namespace
