@@ -15,6 +15,24 @@ std::string PercorsoIn(const FileSystem& fs, std::string_view cartella, std::str
     return p;
 }
 
+std::optional<std::string_view> CartellaNonUsabile(const FileSystem& fs,
+                                                   std::string_view cartella) {
+    if (cartella.empty())
+        return "cartella del pacchetto non disponibile";
+    if (!fs.PercorsoAssoluto(cartella))
+        return "la cartella del pacchetto non \xE8 un percorso completo";
+    return std::nullopt;
+}
+
+Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella) {
+    const std::optional<std::string_view> motivo = CartellaNonUsabile(fs, cartella);
+    if (!motivo)
+        return Esito::Riuscito();
+    std::string errore(cartella);
+    errore.append(cartella.empty() ? "" : ": ").append(*motivo);
+    return Esito::Fallito(std::move(errore));
+}
+
 namespace {
 
 // Codes for which room is made at once, at most, judged from the first lines: a longer list
@@ -75,12 +93,8 @@ namespace {
 // file is read as an empty one.
 template <class Leggi>
 Esito LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Leggi&& leggi) {
-    if (cartellaBase.empty())
-        return Esito::Fallito("cartella del pacchetto non disponibile");
-    if (!fs.PercorsoAssoluto(cartellaBase)) {
-        return Esito::Fallito(std::string(cartellaBase) +
-                              ": la cartella del pacchetto non \xE8 un percorso completo");
-    }
+    if (Esito e = CartellaUsabile(fs, cartellaBase); !e)
+        return e;
     const std::string percorso = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
     std::unique_ptr<FileLettura> file;
     bool assente = false;

@@ -2,6 +2,7 @@
 // Each call reads the file anew, line by line through a buffer of fixed size.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,12 @@ struct RisultatoRicerca {
 // Path of a file directly inside a folder, with the file system's separator.
 [[nodiscard]] std::string PercorsoIn(const FileSystem& fs, std::string_view cartella,
                                      std::string_view nome);
+
+// Why `cartella` cannot be a package's folder (empty, or not a complete path), or nothing.
+[[nodiscard]] std::optional<std::string_view> CartellaNonUsabile(const FileSystem& fs,
+                                                                 std::string_view cartella);
+// The same as a failure that names the folder.
+[[nodiscard]] Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella);
 
 // Field 5 of every line with at least six fields, in file order, duplicates and empty codes
 // kept, appended to `codici`. `capacita` is the read buffer's size (smaller only in tests).

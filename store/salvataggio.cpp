@@ -146,6 +146,16 @@ std::string MotivoOccupato(std::string_view cartellaBase, std::chrono::milliseco
 
 }  // namespace
 
+std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartellaBase) {
+    std::vector<std::string> aree;
+    for (std::string_view area : kCartelleAree) {
+        std::string cartella = PercorsoIn(fs, cartellaBase, area);
+        if (fs.Tipo(cartella) == TipoVoce::Cartella)
+            aree.push_back(std::move(cartella));
+    }
+    return aree;
+}
+
 std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
                                std::string_view record, std::size_t capacita) {
     std::string out;
@@ -166,9 +176,7 @@ class Modifica {
           base_(cartellaBase),
           r_(r),
           lavoro_(PercorsoIn(fs, cartellaBase, kNomeFileLavoro)),
-          parametri_(PercorsoIn(fs, cartellaBase, kNomeFileParametri)) {
-        r_.esito = EsitoSalvataggio::NonSalvato;
-    }
+          parametri_(PercorsoIn(fs, cartellaBase, kNomeFileParametri)) {}
 
     const std::string& Lavoro() const noexcept { return lavoro_; }
     const std::string& Parametri() const noexcept { return parametri_; }
@@ -176,11 +184,8 @@ class Modifica {
     // A complete folder, then the package's lock: from here to the last copy no other change
     // runs on it.
     bool Inizia(std::chrono::milliseconds attesa) {
-        if (base_.empty())
-            return Ferma("", "cartella del pacchetto non disponibile");
-        if (!fs_.PercorsoAssoluto(base_))
-            return Ferma(std::string(base_),
-                         "la cartella del pacchetto non \xE8 un percorso completo");
+        if (const auto motivo = CartellaNonUsabile(fs_, base_))
+            return Ferma(std::string(base_), std::string(*motivo));
         const std::string fileBlocco = PercorsoIn(fs_, base_, kNomeFileBlocco);
         bool occupato = false;
         const Esito e = fs_.Blocca(fileBlocco, attesa, blocco_, occupato);
@@ -193,11 +198,7 @@ class Modifica {
     // The area folders that exist. None stops the change; a save then leaves its work file as
     // it was, created empty when absent.
     bool TrovaAree(bool lasciaLavoro) {
-        for (std::string_view area : kCartelleAree) {
-            std::string cartella = PercorsoIn(fs_, base_, area);
-            if (fs_.Tipo(cartella) == TipoVoce::Cartella)
-                aree_.push_back(std::move(cartella));
-        }
+        aree_ = AreeEsistenti(fs_, base_);
         if (!aree_.empty())
             return true;
         std::unique_ptr<FileScrittura> file;
@@ -302,7 +303,6 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
                                 const ValoreCatalogo& catalogo, std::string_view cartellaBase,
                                 std::chrono::milliseconds attesa) {
     RisultatoSalvataggio r;
-    r.esito = EsitoSalvataggio::NonSalvato;
     if (auto motivo = CatalogoNonAmmesso(catalogo)) {
         r.errori.push_back({"", std::move(*motivo)});
         return r;

@@ -59,6 +59,9 @@ struct RisultatoSalvataggio {
     std::vector<PercorsoNonAggiornato> avvisi;
 };
 
+// The area folders of the package in `cartellaBase` that exist, in the order of kCartelleAree.
+[[nodiscard]] std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartellaBase);
+
 // Copies the lines of `testo` with every line whose field 5 equals `codice` replaced by
 // `record`, appending `record` when no line matched; every line written ends with CR LF. The
 // save does the same from file to file. `capacita` is the read buffer's size (smaller in tests).

@@ -187,8 +187,8 @@ std::string_view NomeProblema(TipoProblema tipo) noexcept {
 Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
                         std::vector<Problema>& problemi) {
     problemi.clear();
-    if (cartellaBase.empty() || !fs.PercorsoAssoluto(cartellaBase))
-        return Esito::Fallito("cartella del pacchetto non disponibile");
+    if (Esito e = CartellaUsabile(fs, cartellaBase); !e)
+        return e;
     const auto semplice = [&](TipoProblema tipo, std::string file, std::string descrizione) {
         Problema p;
         p.tipo = tipo;
@@ -197,12 +197,7 @@ Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
         problemi.push_back(std::move(p));
     };
 
-    std::vector<std::string> aree;
-    for (std::string_view area : kCartelleAree) {
-        std::string cartella = PercorsoIn(fs, cartellaBase, area);
-        if (fs.Tipo(cartella) == TipoVoce::Cartella)
-            aree.push_back(std::move(cartella));
-    }
+    const std::vector<std::string> aree = AreeEsistenti(fs, cartellaBase);
     std::vector<std::string> avanzati = {PercorsoIn(fs, cartellaBase, kNomeFileLavoro),
                                          PercorsoIn(fs, cartellaBase, kNomeCopiaTemporanea)};
     for (const std::string& area : aree)
