@@ -52,7 +52,6 @@ constexpr VoceOpzione kOpzioni[] = {
 
 // The command line, read but not yet checked against its command.
 struct RigaComando {
-    bool json = false;
     const VoceComando* comando = nullptr;
     std::vector<VoceUtente> posizionali;
     std::optional<VoceUtente> base;
@@ -153,9 +152,7 @@ std::optional<ErroreUso> LeggiRiga(std::span<const VoceUtente> argomenti, RigaCo
         if (!voce->valore) {
             if (valore)
                 return ErroreUso{"L'opzione " + citata + " non vuole un valore"};
-            if (voce->opzione == Opzione::Json)
-                r.json = true;
-            continue;
+            continue;  // --json, --help and --versione are read before the line
         }
         VoceUtente v;
         if (valore) {
@@ -378,7 +375,7 @@ class Esecuzione {
         std::vector<std::string> codici;
         if (const Esito e = archivio_->LeggiDitte(codici); !e)
             return Illeggibile(e);
-        if (r_.json) {
+        if (uscite_.Json()) {
             uscita_ << "{\"codici\":" << ListaJson(codici) << "}\n";
         } else {
             for (const std::string_view c : codici)
@@ -399,7 +396,7 @@ class Esecuzione {
         if (d.server == TipoServer::Nessuno)
             return NonTrovato(*codice);
         const bool nt = d.server == TipoServer::NT;
-        if (r_.json) {
+        if (uscite_.Json()) {
             uscita_ << "{\"codice\":" << StringaJson(*codice)
                     << ",\"descrizione\":" << StringaJson(d.descrizione)
                     << ",\"server\":" << (nt ? "\"nt\"" : "\"linux\"")
@@ -448,7 +445,7 @@ class Esecuzione {
             return Illeggibile(e);
         const StatoUscita esito =
             problemi.empty() ? StatoUscita::Riuscito : StatoUscita::ProblemiTrovati;
-        if (!r_.json) {
+        if (!uscite_.Json()) {
             if (problemi.empty())
                 uscita_ << "Nessun problema trovato\n";
             for (const Problema& p : problemi) {
@@ -512,11 +509,11 @@ class Esecuzione {
                                   : s.esito == EsitoSalvataggio::NessunaArea
                                       ? StatoUscita::NessunaArea
                                       : StatoUscita::SalvataggioNonRiuscito;
-        if (r_.json)
+        if (uscite_.Json())
             ScriviJson(s, stato, Righe(messaggio, false));
         if (stato != StatoUscita::Riuscito) {
             uscite_.Errore(messaggio);
-        } else if (!r_.json) {
+        } else if (!uscite_.Json()) {
             uscita_ << Righe(messaggio) << '\n';
         }
         return stato;
