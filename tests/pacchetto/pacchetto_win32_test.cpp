@@ -9,6 +9,7 @@
 
 #include "platform/registro_win32.h"
 #include "store/record.h"
+#include "tests/support/ditta_di_prova.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/registro_prova_win32.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 using namespace std::string_literals;
 
-const DatiDitta kDitta001{"001", "Nuova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
+using test::kDitta001;
 
 class Pacchetto : public testing::Test {
   protected:

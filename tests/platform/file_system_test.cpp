@@ -13,6 +13,7 @@
 
 #include "store/ditte.h"
 #include "store/salvataggio.h"
+#include "tests/support/ditta_di_prova.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/processo.h"
 
@@ -21,8 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const DatiDitta kDitta001{"001", "Nuova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
-const std::string kRecord001 = "Nuova;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.5;";
+using test::kDitta001;
+using test::kRecord001;
 
 class Salvataggio : public testing::Test {
   protected:

@@ -130,14 +130,12 @@ Esito FileSystemMemoria::Sostituisci(const std::string& origine, const std::stri
 }
 
 Esito FileSystemMemoria::Copia(const std::string& origine, const std::string& destinazione,
-                               const std::string& sostituendo) {
+                               const std::string& /*sostituendo*/) {
     if (Conta("Copia " + destinazione)) {
         // A copy that fails half way removes what it made.
         file.erase(destinazione);
         return Esito::Fallito(kErroreSimulato);
     }
-    if (solaLettura.count(sostituendo) > 0)
-        return Esito::Fallito("il file \xE8 di sola lettura");
     auto it = file.find(origine);
     if (it == file.end())
         return Esito::Fallito("file non trovato");

@@ -23,8 +23,6 @@ class FileSystemMemoria final : public FileSystem {
     std::vector<std::string> registro;
     // Paths that open for reading but fail on the first read (a locked or damaged file).
     std::set<std::string> illeggibili;
-    // Read-only files: a copy meant to replace one is refused.
-    std::set<std::string> solaLettura;
     // Lock files held by another save for as long as the test wants.
     std::set<std::string> bloccati;
 
