@@ -178,7 +178,6 @@ class Modifica {
           lavoro_(PercorsoIn(fs, cartellaBase, kNomeFileLavoro)),
           parametri_(PercorsoIn(fs, cartellaBase, kNomeFileParametri)) {}
 
-    const std::string& Lavoro() const noexcept { return lavoro_; }
     const std::string& Parametri() const noexcept { return parametri_; }
 
     // A complete folder, then the package's lock: from here to the last copy no other change
@@ -232,23 +231,27 @@ class Modifica {
                                      "suo posto e riprova");
     }
 
-    // Rebuilds the parameters file into the work file, made afresh: scrivi(FileLettura&, out)
-    // writes its lines from the file read (an empty one when it is missing).
-    template <class Scrivi>
-    bool ScriviLavoro(FileLettura* letto, Scrivi&& scrivi) {
+    // Rebuilds the parameters file into the work file, made afresh, with the lines of `codice`
+    // replaced by `record` or left out without one (see CopiaConSostituzione), and distributes
+    // it. `letto` is the parameters file (null when it is missing), closed before any copy.
+    void Riscrivi(std::unique_ptr<FileLettura> letto, std::string_view codice,
+                  std::optional<std::string_view> record) {
         bool letturaFallita = false;
         bool creato = false;
         const Esito e = ScriviFileCompleto(fs_, lavoro_, creato, [&](ScritturaBufferizzata& out) {
             LetturaDaTesto vuoto("");
-            const Esito l = scrivi(letto ? *letto : vuoto, out);
+            const Esito l = CopiaConSostituzione(letto ? *letto : vuoto, codice, record, out);
             letturaFallita = !l;
             return l ? l : FallitoCon("lettura", l);
         });
-        if (e)
-            return true;
+        letto.reset();
+        if (e) {
+            Distribuisci(lavoro_);
+            return;
+        }
         if (creato)
             (void)fs_.Elimina(lavoro_);
-        return Ferma(letturaFallita ? parametri_ : lavoro_, e.errore);
+        Ferma(letturaFallita ? parametri_ : lavoro_, e.errore);
     }
 
     // Puts a copy of `origine` in place of the base folder's file (unless it is that file) and
@@ -312,12 +315,7 @@ RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
     std::unique_ptr<FileLettura> letto;
     if (!m.Inizia(attesa) || !m.TrovaAree(true) || !m.ApriParametri(letto))
         return r;
-    const bool scritto = m.ScriviLavoro(letto.get(), [&](FileLettura& file, auto& out) {
-        return CopiaConSostituzione(file, dati.CodiceDitta, record, out);
-    });
-    letto.reset();
-    if (scritto)
-        m.Distribuisci(m.Lavoro());
+    m.Riscrivi(std::move(letto), dati.CodiceDitta, record);
     return r;
 }
 
@@ -342,12 +340,7 @@ RisultatoSalvataggio EliminaDitta(FileSystem& fs, std::string_view codice,
     }
     if (!m.TrovaAree(true))
         return r;
-    const bool scritto = m.ScriviLavoro(letto.get(), [&](FileLettura& file, auto& out) {
-        return CopiaConSostituzione(file, codice, std::nullopt, out);
-    });
-    letto.reset();
-    if (scritto)
-        m.Distribuisci(m.Lavoro());
+    m.Riscrivi(std::move(letto), codice, std::nullopt);
     return r;
 }
 
