@@ -102,15 +102,12 @@ std::unique_ptr<ArchivioDitte> CreaArchivioPacchetto(const OpzioniArchivio& o,
             errore.append(": ").append(c.dettaglio);
         return nullptr;
     }
-    if (FileSystemDiSistema().Tipo(c.cartella) != TipoVoce::Cartella) {
-        errore = "La cartella del pacchetto non esiste: '" + c.cartella + "'";
-        return nullptr;
-    }
+    std::unique_ptr<ArchivioDitte> nellaCartella =
+        CreaArchivioCartella(FileSystemDiSistema(), c.cartella, o.catalogo, errore);
+    if (!nellaCartella || o.catalogo)
+        return nellaCartella;
     // The window's own store, which also reads the catalog folder from the registry.
-    if (!o.catalogo)
-        return std::make_unique<ArchivioPacchetto>();
-    return std::make_unique<ArchivioCartella>(FileSystemDiSistema(), c.cartella,
-                                              CartellaCatalogo(*o.catalogo));
+    return std::make_unique<ArchivioPacchetto>();
 }
 
 }  // namespace velmar
