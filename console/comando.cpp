@@ -16,7 +16,7 @@ namespace velmar {
 
 namespace {
 
-enum class Comando { Elenco, Mostra, Salva, Verifica, Distribuisci, Elimina };
+enum class Comando { Elenco, Mostra, Salva, Verifica, Distribuisci, Elimina, Ripara };
 
 struct VoceComando {
     std::string_view nome;
@@ -31,6 +31,7 @@ constexpr VoceComando kComandi[] = {
     {"verifica", Comando::Verifica, false},
     {"distribuisci", Comando::Distribuisci, false},
     {"elimina", Comando::Elimina, true},
+    {"ripara", Comando::Ripara, false},
 };
 
 enum class Opzione { Base, Catalogo, Codice, Descrizione, Server, Macchina, Json, Aiuto, Versione };
@@ -50,6 +51,11 @@ constexpr VoceOpzione kOpzioni[] = {
     {"-h", Opzione::Aiuto, false, false},      {"--versione", Opzione::Versione, false, false},
 };
 
+// A wrong command line: the message for standard error.
+struct ErroreUso {
+    std::string messaggio;
+};
+
 // The command line, read but not yet checked against its command.
 struct RigaComando {
     const VoceComando* comando = nullptr;
@@ -61,11 +67,11 @@ struct RigaComando {
     std::optional<VoceUtente> server;
     std::optional<VoceUtente> macchina;
     std::optional<std::string_view> opzioneSalva;  // the first "salva" option given
-};
-
-// A wrong command line: the message for standard error.
-struct ErroreUso {
-    std::string messaggio;
+    bool json = false;
+    // --help or --versione, the first of them given: it wins over everything else on the line.
+    std::optional<Opzione> richiesta;
+    // The first thing wrong with the line.
+    std::optional<ErroreUso> errore;
 };
 
 // abc -> 'abc'
@@ -110,9 +116,16 @@ std::optional<VoceUtente>* Destinazione(RigaComando& r, Opzione o) {
     return nullptr;
 }
 
-// Reads options (anywhere, "--name value" or "--name=value"), the command and its arguments.
-// After "--" every argument is positional.
-std::optional<ErroreUso> LeggiRiga(std::span<const VoceUtente> argomenti, RigaComando& r) {
+// Reads the line once: options (anywhere, "--name value" or "--name=value"), the command and
+// its arguments. After an option that takes a value, the next argument is that value, whatever it
+// spells; after "--" every argument is positional. The first mistake is kept and reading goes
+// on, so that --help, --versione and --json count wherever an option may stand.
+RigaComando LeggiRiga(std::span<const VoceUtente> argomenti) {
+    RigaComando r;
+    const auto sbaglia = [&r](std::string messaggio) {
+        if (!r.errore)
+            r.errore = ErroreUso{std::move(messaggio)};
+    };
     bool fineOpzioni = false;
     for (std::size_t i = 0; i < argomenti.size(); ++i) {
         const VoceUtente& a = argomenti[i];
@@ -121,14 +134,14 @@ std::optional<ErroreUso> LeggiRiga(std::span<const VoceUtente> argomenti, RigaCo
         if (!opzione) {
             if (r.comando) {
                 r.posizionali.push_back(a);
-                continue;
+            } else if (!r.errore) {
+                for (const VoceComando& c : kComandi) {
+                    if (t == c.nome)
+                        r.comando = &c;
+                }
+                if (!r.comando)
+                    sbaglia("Comando sconosciuto: " + Citato(a));
             }
-            for (const VoceComando& c : kComandi) {
-                if (t == c.nome)
-                    r.comando = &c;
-            }
-            if (!r.comando)
-                return ErroreUso{"Comando sconosciuto: " + Citato(a)};
             continue;
         }
         if (*t == "--") {
@@ -147,12 +160,19 @@ std::optional<ErroreUso> LeggiRiga(std::span<const VoceUtente> argomenti, RigaCo
                 voce = &o;
         }
         const std::string citata = TraApici(nome);
-        if (voce == nullptr)
-            return ErroreUso{"Opzione sconosciuta: " + citata};
+        if (voce == nullptr) {
+            sbaglia("Opzione sconosciuta: " + citata);
+            continue;
+        }
         if (!voce->valore) {
-            if (valore)
-                return ErroreUso{"L'opzione " + citata + " non vuole un valore"};
-            continue;  // --json, --help and --versione are read before the line
+            if (valore) {
+                sbaglia("L'opzione " + citata + " non vuole un valore");
+            } else if (voce->opzione == Opzione::Json) {
+                r.json = true;
+            } else if (!r.richiesta) {
+                r.richiesta = voce->opzione;
+            }
+            continue;
         }
         VoceUtente v;
         if (valore) {
@@ -160,16 +180,19 @@ std::optional<ErroreUso> LeggiRiga(std::span<const VoceUtente> argomenti, RigaCo
         } else if (i + 1 < argomenti.size()) {
             v = argomenti[++i];
         } else {
-            return ErroreUso{"Manca il valore dell'opzione " + citata};
+            sbaglia("Manca il valore dell'opzione " + citata);
+            continue;
         }
         std::optional<VoceUtente>* dove = Destinazione(r, voce->opzione);
-        if (dove->has_value())
-            return ErroreUso{"L'opzione " + citata + " \xE8 ripetuta"};
+        if (dove->has_value()) {
+            sbaglia("L'opzione " + citata + " \xE8 ripetuta");
+            continue;
+        }
         *dove = std::move(v);
         if (voce->salvare && !r.opzioneSalva)
             r.opzioneSalva = voce->nome;
     }
-    return std::nullopt;
+    return r;
 }
 
 // "nt" or "NT" -> NT, "linux" or "Linux" -> Linux (the window's captions), else nothing.
@@ -184,7 +207,7 @@ std::optional<TipoServer> ServerDaTesto(const VoceUtente& v) {
 std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sistema) {
     if (!r.comando) {
         return ErroreUso{
-            "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina"};
+            "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina o ripara"};
     }
     const std::string nome(r.comando->nome);
     if (r.comando->comando != Comando::Salva && r.opzioneSalva) {
@@ -320,6 +343,8 @@ class Esecuzione {
                 return Distribuisci();
             case Comando::Elimina:
                 return Elimina();
+            case Comando::Ripara:
+                return Ripara();
         }
         return StatoUscita::ErroreImprevisto;
     }
@@ -466,6 +491,8 @@ class Esecuzione {
                 uscita_ << ",\"riga\":" << p.riga;
             if (!p.codice.empty() || p.tipo == TipoProblema::CodiceRipetuto)
                 uscita_ << ",\"codice\":" << StringaJson(p.codice);
+            if (p.tipo == TipoProblema::LfSolitario)
+                uscita_ << ",\"ditte_nascoste\":" << p.ditteNascoste;
             if (p.tipo == TipoProblema::CopiaDiversa) {
                 uscita_ << ",\"mancanti\":" << ListaJson(p.mancanti)
                         << ",\"in_piu\":" << ListaJson(p.inPiu)
@@ -484,12 +511,48 @@ class Esecuzione {
         return Modifica(archivio_->Distribuisci());
     }
 
+    StatoUscita Ripara() {
+        StatoUscita stato{};
+        if (!CreaArchivio(stato))
+            return stato;
+        const RisultatoSalvataggio s = archivio_->Ripara();
+        return Modifica(s, s.esito == EsitoSalvataggio::Salvato ? Riparato(s) : std::string(),
+                        true);
+    }
+
+    // What a repair changed, and the files it updated.
+    static std::string Riparato(const RisultatoSalvataggio& s) {
+        const Riparazione& r = s.riparazione;
+        std::string m = "Riparato " + std::string(kNomeFileParametri) + ":";
+        std::string_view separatore = " ";
+        if (r.fini > 0) {
+            m.append(separatore)
+                .append(std::to_string(r.fini))
+                .append(r.fini == 1 ? " fine riga corretta" : " fini riga corrette")
+                .append(" in CR LF");
+            separatore = "; ";
+        }
+        if (r.bom) {
+            m.append(separatore).append("tolto il BOM UTF-8");
+            separatore = "; ";
+        }
+        if (r.convertito)
+            m.append(separatore).append("testo convertito da UTF-8 a Windows-1252");
+        m.append("\r\nFile aggiornati:");
+        for (const std::string& p : s.aggiornati)
+            m.append("\r\n").append(p);
+        return m;
+    }
+
     // The outcome of a change of the package's files; `riuscito` is what a success says (by
-    // default, the copies updated).
-    StatoUscita Modifica(const RisultatoSalvataggio& s, std::string_view riuscito = {}) {
+    // default, the copies updated). A repair also tells, in JSON, what it changed.
+    StatoUscita Modifica(const RisultatoSalvataggio& s, std::string_view riuscito = {},
+                         bool riparazione = false) {
         std::string messaggio;
         if (s.esito == EsitoSalvataggio::NessunaArea) {
             messaggio = kMsgNessunaArea;
+        } else if (s.esito == EsitoSalvataggio::InOrdine) {
+            messaggio = "Nessuna riparazione necessaria";
         } else if (s.esito != EsitoSalvataggio::Salvato || !riuscito.empty()) {
             messaggio = MessaggioSalvataggio(s);
             if (s.esito == EsitoSalvataggio::Salvato)
@@ -505,12 +568,13 @@ class Esecuzione {
                     .append(a.motivo);
             }
         }
-        const StatoUscita stato = s.esito == EsitoSalvataggio::Salvato ? StatoUscita::Riuscito
-                                  : s.esito == EsitoSalvataggio::NessunaArea
-                                      ? StatoUscita::NessunaArea
-                                      : StatoUscita::SalvataggioNonRiuscito;
+        const StatoUscita stato =
+            s.esito == EsitoSalvataggio::Salvato || s.esito == EsitoSalvataggio::InOrdine
+                ? StatoUscita::Riuscito
+            : s.esito == EsitoSalvataggio::NessunaArea ? StatoUscita::NessunaArea
+                                                       : StatoUscita::SalvataggioNonRiuscito;
         if (uscite_.Json())
-            ScriviJson(s, stato, Righe(messaggio, false));
+            ScriviJson(s, stato, Righe(messaggio, false), riparazione);
         if (stato != StatoUscita::Riuscito) {
             uscite_.Errore(messaggio);
         } else if (!uscite_.Json()) {
@@ -519,8 +583,8 @@ class Esecuzione {
         return stato;
     }
 
-    void ScriviJson(const RisultatoSalvataggio& s, StatoUscita stato,
-                    const std::string& messaggio) {
+    void ScriviJson(const RisultatoSalvataggio& s, StatoUscita stato, const std::string& messaggio,
+                    bool riparazione) {
         std::string_view esito;
         switch (s.esito) {
             case EsitoSalvataggio::Salvato:
@@ -538,6 +602,9 @@ class Esecuzione {
             case EsitoSalvataggio::DittaNonTrovata:
                 esito = "ditta_non_trovata";
                 break;
+            case EsitoSalvataggio::InOrdine:
+                esito = "in_ordine";
+                break;
         }
         const auto percorsi = [this](const std::vector<PercorsoNonAggiornato>& v) {
             uscita_ << '[';
@@ -553,6 +620,12 @@ class Esecuzione {
         percorsi(s.errori);
         uscita_ << ",\"avvisi\":";
         percorsi(s.avvisi);
+        if (riparazione) {
+            const Riparazione& r = s.riparazione;
+            uscita_ << ",\"riparazione\":{\"fini_riga\":" << r.fini
+                    << ",\"bom_tolto\":" << (r.bom ? "true" : "false")
+                    << ",\"convertito\":" << (r.convertito ? "true" : "false") << '}';
+        }
         uscita_ << "}\n";
     }
 
@@ -603,7 +676,8 @@ std::string TestoAiuto(SistemaConsole sistema) {
     std::string t;
     t += "SetupVelmarCmd: le ditte del file BRIO_PARAMS.txt dalla riga di comando, con gli stessi\n"
          "controlli, messaggi e salvataggio della finestra di SetupVelmar, e la cura del\n"
-         "pacchetto: verifica delle copie, nuova distribuzione, eliminazione di una ditta.\n"
+         "pacchetto: verifica delle copie, nuova distribuzione, eliminazione di una ditta,\n"
+         "riparazione del file.\n"
          "\n"
          "Uso:\n"
          "  SetupVelmarCmd elenco [opzioni]\n"
@@ -613,6 +687,7 @@ std::string TestoAiuto(SistemaConsole sistema) {
          "  SetupVelmarCmd verifica [opzioni]\n"
          "  SetupVelmarCmd distribuisci [opzioni]\n"
          "  SetupVelmarCmd elimina <codice> [opzioni]\n"
+         "  SetupVelmarCmd ripara [opzioni]\n"
          "  SetupVelmarCmd --help | --versione\n"
          "\n"
          "Comandi:\n"
@@ -629,14 +704,25 @@ std::string TestoAiuto(SistemaConsole sistema) {
          "  verifica      Legge il file e le sue copie nelle aree senza cambiare nulla ed elenca\n"
          "                i problemi: copie diverse (con i codici mancanti, in pi\xF9 o diversi),\n"
          "                aree senza copia, righe con meno di sei campi, codici su pi\xF9 righe,\n"
-         "                righe che non finiscono con CR LF o che contengono un LF da solo,\n"
-         "                file rimasti da un salvataggio interrotto, cataloghi che non\n"
-         "                finiscono con Dwh<codice>.oce.\n"
+         "                righe che non finiscono con CR LF o che contengono un LF da solo (con\n"
+         "                le ditte nascoste dopo il LF), file in UTF-8, aree che non sono\n"
+         "                cartelle, file rimasti da un salvataggio interrotto, cataloghi che\n"
+         "                non finiscono con Dwh<codice>.oce.\n"
          "  distribuisci  Copia BRIO_PARAMS.txt, cos\xEC com'\xE8, nelle cartelle delle aree che\n"
          "                esistono, con le garanzie di un salvataggio. Non cambia nessuna ditta.\n"
          "  elimina       Toglie dal file ogni riga della ditta del codice e lo distribuisce\n"
          "                nelle aree, come un salvataggio. Se nessuna riga ha il codice non\n"
          "                scrive nulla.\n"
+         "  ripara        Ripara BRIO_PARAMS.txt e lo distribuisce nelle aree, come un\n"
+         "                salvataggio: ogni LF o CR da solo, e l'ultima riga senza fine, diventa\n"
+         "                CR LF; toglie il BOM UTF-8; un testo tutto in UTF-8 (salvato da un\n"
+         "                editor) diventa Windows-1252, se ogni carattere vi esiste, altrimenti\n"
+         "                non scrive nulla. Gli altri byte restano come sono. Se il file non ha\n"
+         "                nulla da riparare non scrive nulla.\n"
+         "  Un salvataggio, elimina e ripara non scrivono nulla se la riga della ditta\n"
+         "  contiene un LF da solo (fine riga Unix: le ditte dopo il LF andrebbero perse; si\n"
+         "  ripara con ripara), o se il file manca o non ha ditte mentre le copie nelle aree\n"
+         "  ne hanno.\n"
          "\n"
          "Opzioni:\n"
          "  --codice <testo>       Codice Ditta (salva)\n"
@@ -658,8 +744,10 @@ std::string TestoAiuto(SistemaConsole sistema) {
          "                         sia l'esito.\n"
          "  --help, -h             Questo aiuto.\n"
          "  --versione             La versione del programma.\n"
-         "  Le opzioni vanno prima o dopo il comando, anche nella forma --opzione=valore;\n"
-         "  dopo \"--\" ogni argomento \xE8 un valore. I testi devono stare in Windows-1252.\n"
+         "  Le opzioni vanno prima o dopo il comando, anche nella forma --opzione=valore.\n"
+         "  Dopo un'opzione che vuole un valore, l'argomento seguente \xE8 il suo valore,\n"
+         "  qualunque cosa dica (anche -h o --json); dopo \"--\" ogni argomento \xE8 un valore.\n"
+         "  I testi devono stare in Windows-1252.\n"
          "\n"
          "Uscita:\n"
          "  I risultati vanno sullo standard output, i messaggi di errore sullo standard error;\n"
@@ -669,8 +757,9 @@ std::string TestoAiuto(SistemaConsole sistema) {
                  : "  Il testo \xE8 in UTF-8.\n";
     t += "  Con --json ogni chiamata scrive un solo oggetto sullo standard output: elenco\n"
          "  {\"codici\":[...]}; mostra {\"codice\",\"descrizione\",\"server\",\"macchina\"};\n"
-         "  salva, distribuisci, elimina {\"esito\",\"stato\",\"messaggio\",\"aggiornati\",\n"
-         "  \"errori\",\"avvisi\"}; verifica "
+         "  salva, distribuisci, elimina, ripara {\"esito\",\"stato\",\"messaggio\",\n"
+         "  \"aggiornati\",\"errori\",\"avvisi\"} (ripara anche \"riparazione\":{\"fini_riga\",\n"
+         "  \"bom_tolto\",\"convertito\"}); verifica "
          "{\"esito\",\"stato\",\"problemi\":[{\"tipo\",\"file\",\n"
          "  \"riga\" o \"codice\",\"descrizione\"}]}; ogni errore "
          "{\"esito\",\"stato\",\"messaggio\"}.\n"
@@ -682,7 +771,9 @@ std::string TestoAiuto(SistemaConsole sistema) {
          "  3  dato mancante o non valido: i messaggi della finestra, nello stesso ordine\n"
          "  4  codice ditta non trovato (mostra, elimina)\n"
          "  5  salvataggio non riuscito: i file non aggiornati, ciascuno con il motivo; anche\n"
-         "     quando un altro salvataggio tiene il pacchetto per pi\xF9 di 30 secondi\n"
+         "     quando un altro salvataggio tiene il pacchetto per pi\xF9 di 30 secondi, o\n"
+         "     quando non si \xE8 scritto nulla per non perdere ditte (salva, elimina,\n"
+         "     distribuisci, ripara)\n"
          "  6  non esiste nessuna delle cartelle CONTABILITA, COMMERCIALE, SCHEDULATORE\n"
          "  7  cartella del pacchetto non disponibile\n"
          "  8  verifica: trovati problemi\n"
@@ -716,52 +807,43 @@ std::vector<VoceUtente> ArgomentiDaUtf16(std::span<const char16_t* const> argome
 StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& uscita,
                           std::ostream& errori, const FabbricaArchivio& fabbrica,
                           SistemaConsole sistema) {
-    bool json = false;
-    for (const VoceUtente& a : argomenti) {
-        if (a.testo == "--")
-            break;
-        json = json || a.testo == "--json";
-    }
-    Uscite uscite(uscita, errori, json);
+    RigaComando r;
     try {
-        // --help or --versione anywhere before "--" wins over everything else on the line.
-        for (const VoceUtente& a : argomenti) {
-            if (a.testo == "--")
-                break;
-            if (a.testo == "--help" || a.testo == "-h") {
-                if (json) {
-                    uscita << "{\"esito\":\"riuscito\",\"stato\":0,\"aiuto\":"
-                           << StringaJson(TestoAiuto(sistema)) << "}\n";
-                } else {
-                    uscita << TestoAiuto(sistema);
-                }
-                return StatoUscita::Riuscito;
+        r = LeggiRiga(argomenti);
+        Uscite uscite(uscita, errori, r.json);
+        if (r.richiesta == Opzione::Aiuto) {
+            if (r.json) {
+                uscita << "{\"esito\":\"riuscito\",\"stato\":0,\"aiuto\":"
+                       << StringaJson(TestoAiuto(sistema)) << "}\n";
+            } else {
+                uscita << TestoAiuto(sistema);
             }
-            if (a.testo == "--versione") {
-                if (json) {
-                    uscita << "{\"esito\":\"riuscito\",\"stato\":0,\"versione\":"
-                           << StringaJson(kVersione) << "}\n";
-                } else {
-                    uscita << kNomeProgrammaConsole << ' ' << kVersione << '\n';
-                }
-                return StatoUscita::Riuscito;
-            }
+            return StatoUscita::Riuscito;
         }
-        RigaComando r;
-        std::optional<ErroreUso> e = LeggiRiga(argomenti, r);
-        if (!e)
-            e = ControllaRiga(r, sistema);
-        if (e) {
-            return uscite.Fallimento(
-                StatoUscita::UsoErrato,
-                e->messaggio + "\nPer l'aiuto: " + std::string(kNomeProgrammaConsole) + " --help");
+        if (r.richiesta == Opzione::Versione) {
+            if (r.json) {
+                uscita << "{\"esito\":\"riuscito\",\"stato\":0,\"versione\":"
+                       << StringaJson(kVersione) << "}\n";
+            } else {
+                uscita << kNomeProgrammaConsole << ' ' << kVersione << '\n';
+            }
+            return StatoUscita::Riuscito;
+        }
+        if (!r.errore)
+            r.errore = ControllaRiga(r, sistema);
+        if (r.errore) {
+            return uscite.Fallimento(StatoUscita::UsoErrato,
+                                     r.errore->messaggio + "\nPer l'aiuto: " +
+                                         std::string(kNomeProgrammaConsole) + " --help");
         }
         return Esecuzione(r, uscite, fabbrica).Esegui();
     } catch (const std::exception& ex) {
-        return uscite.Fallimento(StatoUscita::ErroreImprevisto,
-                                 std::string("Errore imprevisto: ") + ex.what());
+        return Uscite(uscita, errori, r.json)
+            .Fallimento(StatoUscita::ErroreImprevisto,
+                        std::string("Errore imprevisto: ") + ex.what());
     } catch (...) {
-        return uscite.Fallimento(StatoUscita::ErroreImprevisto, "Errore imprevisto");
+        return Uscite(uscita, errori, r.json)
+            .Fallimento(StatoUscita::ErroreImprevisto, "Errore imprevisto");
     }
 }
 

@@ -1,11 +1,14 @@
 // Fuzz target: the save's copy with replacement. The input is a byte that chooses the read
-// buffer's size, a code, a NUL byte, then the parameters file. Properties: every line of the
-// output ends with CR LF; the lines not carrying the code come out byte for byte, in order; each
-// line carrying it becomes the record; a new code is appended once at the end; all of this
-// whether the lines fit the buffer or are copied back from the file in pieces.
+// buffer's size, a code, a NUL byte, then the parameters file. Properties: a change never drops
+// the bytes that follow a lone LF: when a line carrying the code holds one, nothing comes out;
+// otherwise every line of the output ends with CR LF; the lines not carrying the code come out
+// byte for byte, in order; each line carrying it becomes the record; a new code is appended once
+// at the end; all of this whether the lines fit the buffer or are copied back from the file in
+// pieces.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,9 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     const velmar::DatiDitta ditta{std::string(codice), "Descrizione", "10.0.0.1",
                                   "db2admin",          "db2admin",    "db2admin"};
     const std::string record = velmar::ComponiRecord(ditta, "C:\\Cat");
-    const std::string uscita = velmar::SostituisciInTesto(testo, codice, record, capacita);
+    const std::optional<std::string> sostituito =
+        velmar::SostituisciInTesto(testo, codice, record, capacita);
 
     const std::vector<std::string> ingresso = velmar::fuzz::Righe(testo);
+    bool conLf = false;
+    for (const std::string& riga : ingresso) {
+        const auto campi = velmar::fuzz::Campi(riga);
+        conLf = conLf ||
+                (campi.size() >= 6 && campi[5] == codice && riga.find('\n') != std::string::npos);
+    }
+    Verifica(sostituito.has_value() == !conLf);
+    if (!sostituito)
+        return 0;
+    const std::string& uscita = *sostituito;
 
     // The output is whole lines ending in CR LF; no line can hold a CR, so cutting at CR LF
     // recovers them.

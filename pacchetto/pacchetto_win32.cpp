@@ -84,6 +84,12 @@ RisultatoSalvataggio ArchivioPacchetto::Distribuisci() {
     });
 }
 
+RisultatoSalvataggio ArchivioPacchetto::Ripara() {
+    return NellaCartella(componente_, [&](const std::string& base) {
+        return RiparaFile(FileSystemDiSistema(), base);
+    });
+}
+
 Esito ArchivioPacchetto::Verifica(std::vector<Problema>& problemi) {
     return VerificaPacchetto(FileSystemDiSistema(), componente_.CartellaBase(), problemi);
 }

@@ -29,6 +29,7 @@ class ArchivioPacchetto final : public ArchivioDitte {
     RisultatoSalvataggio Elimina(std::string_view codice) override;
     RisultatoSalvataggio Distribuisci() override;
     Esito Verifica(std::vector<Problema>& problemi) override;
+    RisultatoSalvataggio Ripara() override;
 
   private:
     ComponentePercorsi componente_;

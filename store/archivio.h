@@ -28,6 +28,8 @@ class ArchivioDitte {
     [[nodiscard]] virtual RisultatoSalvataggio Distribuisci() = 0;
     // Checks the package (see VerificaPacchetto).
     [[nodiscard]] virtual Esito Verifica(std::vector<Problema>& problemi) = 0;
+    // Mends the shape of the parameters file and distributes it (see RiparaFile).
+    [[nodiscard]] virtual RisultatoSalvataggio Ripara() = 0;
 };
 
 // A package in a folder given once, with the catalog folder its records get.
@@ -53,6 +55,7 @@ class ArchivioCartella final : public ArchivioDitte {
     Esito Verifica(std::vector<Problema>& problemi) override {
         return VerificaPacchetto(fs_, base_, problemi);
     }
+    RisultatoSalvataggio Ripara() override { return RiparaFile(fs_, base_); }
 
   private:
     FileSystem& fs_;

@@ -19,16 +19,6 @@ char16_t CarattereDaByte(unsigned char b) noexcept {
     return b >= 0x80 && b < 0xA0 ? kAlti[b - 0x80] : static_cast<char16_t>(b);
 }
 
-std::optional<char> ByteDaCarattere(char32_t c) noexcept {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (std::size_t i = 0; i < kAlti.size(); ++i) {
-        if (kAlti[i] == c)
-            return static_cast<char>(0x80 + i);
-    }
-    return std::nullopt;
-}
-
 void AggiungiUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -65,7 +55,7 @@ std::optional<std::string> Cp1252DaUtf16(std::u16string_view testo) {
     out.reserve(testo.size());
     for (char16_t c : testo) {
         // A surrogate (half of a character beyond the basic plane) never has a byte.
-        auto b = (c >= 0xD800 && c <= 0xDFFF) ? std::nullopt : ByteDaCarattere(c);
+        auto b = (c >= 0xD800 && c <= 0xDFFF) ? std::nullopt : ByteDi(c);
         if (!b)
             return std::nullopt;
         out += *b;
@@ -73,42 +63,74 @@ std::optional<std::string> Cp1252DaUtf16(std::u16string_view testo) {
     return out;
 }
 
+std::optional<char> ByteDi(char32_t c) noexcept {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (std::size_t i = 0; i < kAlti.size(); ++i) {
+        if (kAlti[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+DecodificaUtf8::Passo DecodificaUtf8::Aggiungi(unsigned char b) noexcept {
+    if (mancanti_ == 0) {
+        if (b < 0x80) {
+            carattere_ = b;
+            return Passo::Carattere;
+        }
+        if (b >= 0xC2 && b <= 0xDF) {
+            carattere_ = b & 0x1F;
+            mancanti_ = 1;
+            minimo_ = 0x80;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            carattere_ = b & 0x0F;
+            mancanti_ = 2;
+            minimo_ = 0x800;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            carattere_ = b & 0x07;
+            mancanti_ = 3;
+            minimo_ = 0x10000;
+        } else {
+            return Passo::Errore;
+        }
+        return Passo::Incompleto;
+    }
+    if ((b & 0xC0) != 0x80) {
+        mancanti_ = 0;
+        return Passo::Errore;
+    }
+    carattere_ = (carattere_ << 6) | (b & 0x3F);
+    if (--mancanti_ > 0)
+        return Passo::Incompleto;
+    if (carattere_ < minimo_ || (carattere_ >= 0xD800 && carattere_ <= 0xDFFF) ||
+        carattere_ > 0x10FFFF) {
+        return Passo::Errore;
+    }
+    return Passo::Carattere;
+}
+
 std::optional<std::string> Cp1252DaUtf8(std::string_view testo) {
     std::string out;
     out.reserve(testo.size());
-    std::size_t i = 0;
-    while (i < testo.size()) {
-        const auto b0 = static_cast<unsigned char>(testo[i]);
-        char32_t c = 0;
-        std::size_t n = 0;
-        if (b0 < 0x80) {
-            c = b0;
-            n = 1;
-        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-            c = b0 & 0x1F;
-            n = 2;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            c = b0 & 0x0F;
-            n = 3;
-        } else {
-            return std::nullopt;  // a 4-byte character has no byte either, nor does bad UTF-8
-        }
-        if (i + n > testo.size())
-            return std::nullopt;
-        for (std::size_t k = 1; k < n; ++k) {
-            const auto b = static_cast<unsigned char>(testo[i + k]);
-            if ((b & 0xC0) != 0x80)
+    DecodificaUtf8 decodifica;
+    for (const char c : testo) {
+        switch (decodifica.Aggiungi(static_cast<unsigned char>(c))) {
+            case DecodificaUtf8::Passo::Incompleto:
+                break;
+            case DecodificaUtf8::Passo::Errore:
                 return std::nullopt;
-            c = (c << 6) | (b & 0x3F);
+            case DecodificaUtf8::Passo::Carattere: {
+                const std::optional<char> b = ByteDi(decodifica.Carattere());
+                if (!b)
+                    return std::nullopt;
+                out += *b;
+                break;
+            }
         }
-        if ((n == 3 && c < 0x800) || (c >= 0xD800 && c <= 0xDFFF))
-            return std::nullopt;
-        auto b = ByteDaCarattere(c);
-        if (!b)
-            return std::nullopt;
-        out += *b;
-        i += n;
     }
+    if (decodifica.InCorso())
+        return std::nullopt;
     return out;
 }
 

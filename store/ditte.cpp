@@ -87,6 +87,18 @@ Esito CercaCodice(FileLettura& file, std::string_view codice, RisultatoRicerca& 
     return lettore.Errore();
 }
 
+Esito CercaPrimaDitta(FileLettura& file, bool& trovata) {
+    trovata = false;
+    LettoreRighe lettore(file);
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        if (riga.Campi(6).numero == 6) {
+            trovata = true;
+            return Esito::Riuscito();
+        }
+    }
+    return lettore.Errore();
+}
+
 namespace {
 
 // Opens the parameters file of `cartellaBase` and reads it with leggi(FileLettura&). A missing

@@ -44,6 +44,10 @@ struct RisultatoRicerca {
 [[nodiscard]] Esito CercaCodice(FileLettura& file, std::string_view codice, RisultatoRicerca& ditta,
                                 std::size_t capacita = kBufferLettura);
 
+// Whether `file` holds at least one company's line (six fields or more): `trovata`. Reads up to
+// the first one.
+[[nodiscard]] Esito CercaPrimaDitta(FileLettura& file, bool& trovata);
+
 // The two over the parameters file of the package in `cartellaBase`. A missing file has no
 // lines. Fails, with no codes or the empty result, when the folder is unavailable (empty or
 // relative) or the file exists but cannot be read; the failure names the file and the reason.

@@ -114,6 +114,45 @@ class TaglioCampi {
     std::size_t quanti_;
 };
 
+// Counts, over a line's bytes given in pieces, the company records hidden after a lone LF in it.
+// The line's own record runs to its code (field 5); every LF after that starts another text, and
+// one with at least six fields is a record that no program lists.
+// "A;c;w;w;w;001;m;\nB;c;w;w;w;002;m;\n" -> 1 (the empty text after the last LF is none).
+// "A\nB;c;w;w;w;001;m;" -> 0: the LF lies within the line's own record.
+class DitteDopoLf {
+  public:
+    void Aggiungi(std::string_view pezzo) noexcept {
+        for (const char c : pezzo) {
+            if (c == ';') {
+                ++separatori_;
+                ++separatoriTesto_;
+            } else if (c == '\n') {
+                lf_ = true;
+                Chiudi();
+                altroTesto_ = separatori_ >= 5;
+            }
+        }
+    }
+    // Whether the bytes given hold an LF.
+    [[nodiscard]] bool Lf() const noexcept { return lf_; }
+    // The records after the line's own, the text still open included.
+    [[nodiscard]] std::uint64_t Ditte() const noexcept {
+        return ditte_ + (altroTesto_ && separatoriTesto_ >= 5 ? 1 : 0);
+    }
+
+  private:
+    void Chiudi() noexcept {
+        if (altroTesto_ && separatoriTesto_ >= 5)
+            ++ditte_;
+        separatoriTesto_ = 0;
+    }
+    bool lf_ = false;
+    bool altroTesto_ = false;            // the text since the last LF follows the line's code
+    std::uint64_t separatori_ = 0;       // of the whole line
+    std::uint64_t separatoriTesto_ = 0;  // since the last LF
+    std::uint64_t ditte_ = 0;
+};
+
 // Account word for a server type ("" for none).
 [[nodiscard]] std::string_view ParolaDaTipo(TipoServer tipo) noexcept;
 

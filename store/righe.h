@@ -151,6 +151,23 @@ class LetturaDaTesto final : public FileLettura {
     std::string_view testo_;
 };
 
+// Passes the bytes of `file`, first to last, to fn(std::string_view) in blocks of up to
+// `capacita` bytes, without looking at its lines.
+template <class Fn>
+[[nodiscard]] Esito LeggiABlocchi(FileLettura& file, Fn&& fn,
+                                  std::size_t capacita = kBufferLettura) {
+    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(capacita);
+    for (std::uint64_t posizione = 0;;) {
+        std::size_t letti = 0;
+        if (Esito e = file.Leggi(posizione, buffer.get(), capacita, letti); !e)
+            return e;
+        if (letti == 0)
+            return Esito::Riuscito();
+        fn(std::string_view(buffer.get(), letti));
+        posizione += letti;
+    }
+}
+
 template <class Fn>
 Esito RigaLetta::Rileggi(std::uint64_t da, std::uint64_t lunghezza, Fn&& fn) const {
     while (lunghezza > 0) {

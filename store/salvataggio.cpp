@@ -6,6 +6,7 @@
 
 #include "store/cp1252.h"
 #include "store/ditte.h"
+#include "store/forma.h"
 #include "store/righe.h"
 
 namespace velmar {
@@ -15,40 +16,64 @@ namespace {
 constexpr std::string_view kFineRiga = "\r\n";
 constexpr std::size_t kSogliaScrittura = 256 * 1024;
 
+// A line of the code that holds a lone LF: its number, and the company records after the LF.
+struct LfNellaRiga {
+    std::uint64_t riga = 0;
+    std::uint64_t ditte = 0;
+};
+
+struct EsitoCopia {
+    Esito lettura;                  // a failure to read the file
+    std::optional<LfNellaRiga> lf;  // the copy stopped there
+};
+
 // Writes every line of `file` to out(std::string_view), each ending with CR LF, but those whose
 // field 5 is `codice`: these become `record`, which is appended when none is, or with no record
-// they are left out. A line too long to hold is copied in pieces.
+// they are left out. A line too long to hold is copied in pieces. Stops at a line of the code
+// that holds a lone LF: replacing or leaving it out would drop the text after the LF.
 template <class Out>
-Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
-                           std::optional<std::string_view> record, Out&& out,
-                           std::size_t capacita = kBufferLettura) {
+EsitoCopia CopiaConSostituzione(FileLettura& file, std::string_view codice,
+                                std::optional<std::string_view> record, Out&& out,
+                                std::size_t capacita = kBufferLettura) {
     bool trovato = false;
+    std::uint64_t numero = 0;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
+        ++numero;
         const CampiRiga campi = riga.Campi(6);
         bool sua = false;
         Esito e = campi.numero < 6 || campi.Lunghezza(5) != codice.size()
                       ? Esito::Riuscito()
                       : riga.CampoUguale(campi, 5, codice, sua);
         if (!e)
-            return e;
+            return {e, {}};
+        if (sua) {
+            DitteDopoLf dopoLf;
+            if (riga.Intera()) {
+                dopoLf.Aggiungi(riga.Testo());
+            } else if (!(e = riga.Copia([&](std::string_view p) { dopoLf.Aggiungi(p); }))) {
+                return {e, {}};
+            }
+            if (dopoLf.Lf())
+                return {Esito::Riuscito(), LfNellaRiga{numero, dopoLf.Ditte()}};
+        }
         trovato = trovato || sua;
         if (sua && !record)
             continue;
         if (sua) {
             out(*record);
         } else if (!(e = riga.Copia(out))) {
-            return e;
+            return {e, {}};
         }
         out(kFineRiga);
     }
     if (!lettore.Errore())
-        return lettore.Errore();
+        return {lettore.Errore(), {}};
     if (!trovato && record) {
         out(*record);
         out(kFineRiga);
     }
-    return Esito::Riuscito();
+    return {};
 }
 
 // Buffers what is written and passes it to the file in large blocks; remembers the first
@@ -138,6 +163,20 @@ std::optional<std::string> CatalogoNonAmmesso(const ValoreCatalogo& c) {
     return std::nullopt;
 }
 
+std::string MotivoLf(const LfNellaRiga& lf) {
+    std::string m = "la riga " + std::to_string(lf.riga) + " ha fini riga Unix (LF senza CR): ";
+    if (lf.ditte == 0) {
+        m += "il testo dopo il LF andrebbe perso";
+    } else {
+        m += "dopo il LF stanno " + std::to_string(lf.ditte) +
+             (lf.ditte == 1 ? " record di ditta" : " record di ditte") +
+             ", che la modifica cancellerebbe";
+    }
+    return m +
+           ". Non \xE8 stato scritto nulla: ripara il pacchetto con SetupVelmarCmd ripara "
+           "e riprova";
+}
+
 std::string MotivoOccupato(std::string_view cartellaBase, std::chrono::milliseconds attesa) {
     return "Un altro salvataggio \xE8 in corso nella cartella " + std::string(cartellaBase) +
            ": dopo " + std::to_string((attesa.count() + 999) / 1000) +
@@ -156,13 +195,15 @@ std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartella
     return aree;
 }
 
-std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
-                               std::string_view record, std::size_t capacita) {
+std::optional<std::string> SostituisciInTesto(std::string_view testo, std::string_view codice,
+                                              std::string_view record, std::size_t capacita) {
     std::string out;
     out.reserve(testo.size() + record.size() + 64);
     LetturaDaTesto file(testo);
-    (void)CopiaConSostituzione(
+    const EsitoCopia e = CopiaConSostituzione(
         file, codice, record, [&](std::string_view dati) { out.append(dati); }, capacita);
+    if (e.lf)
+        return std::nullopt;
     return out;
 }
 
@@ -208,27 +249,52 @@ class Modifica {
     }
 
     // Opens the parameters file into `letto`, left empty when the file is missing. One that
-    // cannot be read stops the change, and so does a missing one while area copies of it exist
-    // (a save stopped half way, or a file deleted by hand: rebuilding from nothing would drop
-    // every company they hold).
+    // cannot be read stops the change, and so does one that is missing while area copies of it
+    // exist, or holds no company while area copies hold some (a save stopped half way, a file
+    // deleted or emptied by hand or by an older tool: rebuilding from it would drop every
+    // company the copies hold).
     bool ApriParametri(std::unique_ptr<FileLettura>& letto) {
         bool assente = false;
         if (Esito e = fs_.ApriLettura(parametri_, letto, assente); !e && !assente)
             return Ferma(parametri_, FallitoCon("lettura", e).errore);
-        if (!assente)
-            return true;
         std::string copie;
+        const auto elenca = [&copie](std::string_view copia, std::string_view nota = {}) {
+            copie.append(copie.empty() ? "" : ", ").append(copia).append(nota);
+        };
+        if (assente) {
+            for (std::string_view area : kCartelleAree) {
+                const std::string copia = CopiaDellArea(area);
+                if (fs_.Tipo(copia) != TipoVoce::Assente)
+                    elenca(copia);
+            }
+            if (copie.empty())
+                return true;
+            return Ferma(parametri_, "il file manca, ma ne esistono copie nelle aree: " + copie +
+                                         ". " + std::string(kRimetti));
+        }
+        bool ditte = false;
+        if (Esito e = CercaPrimaDitta(*letto, ditte); !e)
+            return Ferma(parametri_, FallitoCon("lettura", e).errore);
+        if (ditte)
+            return true;
         for (std::string_view area : kCartelleAree) {
-            const std::string copia =
-                PercorsoIn(fs_, PercorsoIn(fs_, base_, area), kNomeFileParametri);
-            if (fs_.Tipo(copia) != TipoVoce::Assente)
-                copie.append(copie.empty() ? "" : ", ").append(copia);
+            const std::string copia = CopiaDellArea(area);
+            std::unique_ptr<FileLettura> file;
+            bool mancante = false;
+            bool conDitte = false;
+            Esito e = fs_.ApriLettura(copia, file, mancante);
+            if (e)
+                e = CercaPrimaDitta(*file, conDitte);
+            if (!e && !mancante) {
+                elenca(copia, " (non si pu\xF2 leggere)");
+            } else if (conDitte) {
+                elenca(copia);
+            }
         }
         if (copie.empty())
             return true;
-        return Ferma(parametri_, "il file manca, ma ne esistono copie nelle aree: " + copie +
-                                     ". Non \xE8 stato scritto nulla: rimetti una delle copie al "
-                                     "suo posto e riprova");
+        return Ferma(parametri_, "il file non ha nessuna ditta, ma le copie nelle aree ne hanno: " +
+                                     copie + ". " + std::string(kRimetti));
     }
 
     // Rebuilds the parameters file into the work file, made afresh, with the lines of `codice`
@@ -236,22 +302,61 @@ class Modifica {
     // it. `letto` is the parameters file (null when it is missing), closed before any copy.
     void Riscrivi(std::unique_ptr<FileLettura> letto, std::string_view codice,
                   std::optional<std::string_view> record) {
-        bool letturaFallita = false;
-        bool creato = false;
-        const Esito e = ScriviFileCompleto(fs_, lavoro_, creato, [&](ScritturaBufferizzata& out) {
-            LetturaDaTesto vuoto("");
-            const Esito l = CopiaConSostituzione(letto ? *letto : vuoto, codice, record, out);
-            letturaFallita = !l;
-            return l ? l : FallitoCon("lettura", l);
+        std::optional<std::string> motivoLettura;
+        ScriviLavoro(std::move(letto), motivoLettura, [&](FileLettura& file, auto& out) {
+            const EsitoCopia c = CopiaConSostituzione(file, codice, record, out);
+            if (c.lf) {
+                motivoLettura = MotivoLf(*c.lf);
+            } else if (!c.lettura) {
+                motivoLettura = FallitoCon("lettura", c.lettura).errore;
+            }
+            return !motivoLettura;
         });
-        letto.reset();
-        if (e) {
-            Distribuisci(lavoro_);
+    }
+
+    // Reads the parameters file `letto` twice: once to tell its shape, once to write its mended
+    // bytes into the work file, which is then distributed. A file that needs no repair is left
+    // alone; one whose text looks like UTF-8 but cannot be converted stops the change.
+    void Ripara(std::unique_ptr<FileLettura> letto) {
+        LetturaForma lettura;
+        std::string nulla;
+        const Esito e =
+            LeggiABlocchi(*letto, [&](std::string_view pezzo) { lettura.Aggiungi(pezzo, nulla); });
+        if (!e) {
+            Ferma(parametri_, FallitoCon("lettura", e).errore);
             return;
         }
-        if (creato)
-            (void)fs_.Elimina(lavoro_);
-        Ferma(letturaFallita ? parametri_ : lavoro_, e.errore);
+        const FormaFile forma = lettura.Fine(nulla);
+        if (forma.NonConvertibile()) {
+            Ferma(parametri_,
+                  "il testo sembra UTF-8, ma non si pu\xF2 convertire in "
+                  "Windows-1252: " +
+                      MotivoNonConvertibile(forma) +
+                      ". Non \xE8 stato scritto nulla: correggi il file a mano");
+            return;
+        }
+        if (forma.InOrdine()) {
+            r_.esito = EsitoSalvataggio::InOrdine;
+            return;
+        }
+        r_.riparazione = {forma.finiDaRiparare, forma.bom, forma.DaConvertire()};
+        std::optional<std::string> motivoLettura;
+        ScriviLavoro(std::move(letto), motivoLettura, [&](FileLettura& file, auto& out) {
+            LetturaForma riparazione(forma);
+            std::string pezzi;
+            const Esito l = LeggiABlocchi(file, [&](std::string_view pezzo) {
+                riparazione.Aggiungi(pezzo, pezzi);
+                out(pezzi);
+                pezzi.clear();
+            });
+            (void)riparazione.Fine(pezzi);
+            out(pezzi);
+            if (!l)
+                motivoLettura = FallitoCon("lettura", l).errore;
+            return static_cast<bool>(l);
+        });
+        if (r_.esito != EsitoSalvataggio::Salvato && r_.esito != EsitoSalvataggio::SalvatoInParte)
+            r_.riparazione = {};
     }
 
     // Puts a copy of `origine` in place of the base folder's file (unless it is that file) and
@@ -286,6 +391,37 @@ class Modifica {
     }
 
   private:
+    static constexpr std::string_view kRimetti =
+        "Non \xE8 stato scritto nulla: rimetti una delle copie al suo posto e riprova";
+
+    std::string CopiaDellArea(std::string_view area) const {
+        return PercorsoIn(fs_, PercorsoIn(fs_, base_, area), kNomeFileParametri);
+    }
+
+    // Writes the work file, made afresh, with scrivi(FileLettura&, out), which reads `letto`
+    // (the parameters file; null when it is missing) and returns false, with the reason in
+    // `motivoLettura`, when the file cannot be read as it must; then distributes the work file.
+    // `letto` is closed before any copy.
+    template <class Scrivi>
+    void ScriviLavoro(std::unique_ptr<FileLettura> letto, std::optional<std::string>& motivoLettura,
+                      Scrivi&& scrivi) {
+        bool creato = false;
+        const Esito e = ScriviFileCompleto(fs_, lavoro_, creato, [&](ScritturaBufferizzata& out) {
+            LetturaDaTesto vuoto("");
+            return scrivi(letto ? *letto : vuoto, out)
+                       ? Esito::Riuscito()
+                       : Esito::Fallito(motivoLettura.value_or("lettura"));
+        });
+        letto.reset();
+        if (e) {
+            Distribuisci(lavoro_);
+            return;
+        }
+        if (creato)
+            (void)fs_.Elimina(lavoro_);
+        Ferma(motivoLettura ? parametri_ : lavoro_, e.errore);
+    }
+
     bool Ferma(std::string percorso, std::string motivo) {
         r_.errori.push_back({std::move(percorso), std::move(motivo)});
         return false;
@@ -341,6 +477,21 @@ RisultatoSalvataggio EliminaDitta(FileSystem& fs, std::string_view codice,
     if (!m.TrovaAree(true))
         return r;
     m.Riscrivi(std::move(letto), codice, std::nullopt);
+    return r;
+}
+
+RisultatoSalvataggio RiparaFile(FileSystem& fs, std::string_view cartellaBase,
+                                std::chrono::milliseconds attesa) {
+    RisultatoSalvataggio r;
+    Modifica m(fs, cartellaBase, r);
+    std::unique_ptr<FileLettura> letto;
+    if (!m.Inizia(attesa) || !m.TrovaAree(false) || !m.ApriParametri(letto))
+        return r;
+    if (!letto) {
+        r.errori.push_back({m.Parametri(), "il file manca: non c'\xE8 nulla da riparare"});
+        return r;
+    }
+    m.Ripara(std::move(letto));
     return r;
 }
 

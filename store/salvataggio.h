@@ -7,6 +7,8 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +34,7 @@ enum class EsitoSalvataggio {
     NonSalvato,       // nothing updated: every parameters file as it was
     NessunaArea,      // none of the area folders exists: nothing updated
     DittaNonTrovata,  // a removal of a code that no line carries: nothing written
+    InOrdine,         // a repair of a file that needs none: nothing written
 };
 
 struct PercorsoNonAggiornato {
@@ -49,6 +52,15 @@ struct ValoreCatalogo {
     bool operator==(const ValoreCatalogo&) const = default;
 };
 
+// What a repair changed in the base folder's file.
+struct Riparazione {
+    std::uint64_t fini = 0;   // line ends mended: lone LFs and CRs, an unterminated last line
+    bool bom = false;         // the UTF-8 byte order mark removed
+    bool convertito = false;  // the text converted from UTF-8 to Windows-1252
+
+    bool operator==(const Riparazione&) const = default;
+};
+
 struct RisultatoSalvataggio {
     EsitoSalvataggio esito = EsitoSalvataggio::NonSalvato;
     // Why each path was not updated, or the step that stopped the save.
@@ -57,22 +69,29 @@ struct RisultatoSalvataggio {
     std::vector<std::string> aggiornati;
     // The work file could not be removed at the end (the save itself succeeded).
     std::vector<PercorsoNonAggiornato> avvisi;
+    // Of a repair (RiparaFile).
+    Riparazione riparazione;
 };
 
 // The area folders of the package in `cartellaBase` that exist, in the order of kCartelleAree.
 [[nodiscard]] std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartellaBase);
 
 // Copies the lines of `testo` with every line whose field 5 equals `codice` replaced by
-// `record`, appending `record` when no line matched; every line written ends with CR LF. The
-// save does the same from file to file. `capacita` is the read buffer's size (smaller in tests).
-[[nodiscard]] std::string SostituisciInTesto(std::string_view testo, std::string_view codice,
-                                             std::string_view record,
-                                             std::size_t capacita = kBufferLettura);
+// `record`, appending `record` when no line matched; every line written ends with CR LF. Gives
+// nothing when a line to replace holds a lone LF: the text after it, which may hold other
+// companies, would be lost. The save does the same from file to file. `capacita` is the read
+// buffer's size (smaller in tests).
+[[nodiscard]] std::optional<std::string> SostituisciInTesto(std::string_view testo,
+                                                            std::string_view codice,
+                                                            std::string_view record,
+                                                            std::size_t capacita = kBufferLettura);
 
 // Saves `dati` into the package in `cartellaBase` (an absolute folder; empty means the folder
 // is unavailable), waiting up to `attesa` for a save that holds the package. Writes nothing when
 // the catalog folder cannot be stored in a record, when the package stays held, when the
-// parameters file cannot be read, or when it is missing while area copies of it exist.
+// parameters file cannot be read, when it is missing or holds no company while area copies of it
+// hold some, or when a line of the code holds a lone LF (a file with Unix line ends: replacing
+// the line would drop the companies after the LF; RiparaFile mends it).
 // Shows nothing and ends nothing: the caller reports the result.
 [[nodiscard]] RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
                                               const ValoreCatalogo& catalogo,
@@ -80,17 +99,26 @@ struct RisultatoSalvataggio {
                                               std::chrono::milliseconds attesa = kAttesaBlocco);
 
 // Removes every line whose field 5 is exactly `codice` and distributes the file as a save does,
-// under the same lock and with the same guarantees. A code that no line carries writes nothing
-// (DittaNonTrovata).
+// under the same lock, with the same guarantees and refusals. A code that no line carries writes
+// nothing (DittaNonTrovata).
 [[nodiscard]] RisultatoSalvataggio EliminaDitta(FileSystem& fs, std::string_view codice,
                                                 std::string_view cartellaBase,
                                                 std::chrono::milliseconds attesa = kAttesaBlocco);
 
 // Copies the base folder's parameters file, byte for byte, into every area folder that exists,
 // with the guarantees of a save (the lock, a flushed copy replacing each file in one step, the
-// permissions kept); the base folder's file is not touched. A missing base file copies nothing.
+// permissions kept); the base folder's file is not touched. A missing base file copies nothing,
+// nor does one without companies while area copies hold some.
 [[nodiscard]] RisultatoSalvataggio DistribuisciFile(
     FileSystem& fs, std::string_view cartellaBase,
     std::chrono::milliseconds attesa = kAttesaBlocco);
+
+// Gives the base folder's parameters file the program's own shape (see LetturaForma: CR LF after
+// every line, no byte order mark, UTF-8 text converted to Windows-1252) and distributes it as a
+// save does, under the same lock, with the same guarantees and refusals. Writes nothing when the
+// file needs no repair (InOrdine), or when its text looks like UTF-8 but cannot be converted as
+// a whole. `riparazione` tells what changed.
+[[nodiscard]] RisultatoSalvataggio RiparaFile(FileSystem& fs, std::string_view cartellaBase,
+                                              std::chrono::milliseconds attesa = kAttesaBlocco);
 
 }  // namespace velmar

@@ -8,6 +8,7 @@
 
 #include "store/cp1252.h"
 #include "store/ditte.h"
+#include "store/forma.h"
 #include "store/righe.h"
 #include "store/salvataggio.h"
 
@@ -57,22 +58,29 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
         problemi->push_back(std::move(p));
     };
     LettoreRighe lettore(file);
+    LetturaForma forma;
+    std::string nulla;
     std::uint64_t numero = 0;
     for (RigaLetta riga; lettore.Prossima(riga);) {
         ++numero;
         std::uint64_t impronta = kImprontaVuota;
-        bool lf = false;
+        DitteDopoLf dopoLf;
         Esito e = riga.Copia([&](std::string_view pezzo) {
             impronta = Impronta(impronta, pezzo);
-            lf = lf || pezzo.find('\n') != std::string_view::npos;
+            dopoLf.Aggiungi(pezzo);
+            if (problemi)
+                forma.Aggiungi(pezzo, nulla);
         });
         if (!e)
             return e;
         const FineRiga fine = riga.Fine();
+        const std::string_view terminatore = fine == FineRiga::CrLf ? "\r\n"
+                                             : fine == FineRiga::Cr ? "\r"
+                                                                    : "";
         contenuto.impronta = (contenuto.impronta ^ impronta) * 1099511628211ULL;
-        contenuto.impronta = Impronta(contenuto.impronta, fine == FineRiga::CrLf ? "\r\n"
-                                                          : fine == FineRiga::Cr ? "\r"
-                                                                                 : "");
+        contenuto.impronta = Impronta(contenuto.impronta, terminatore);
+        if (problemi)
+            forma.Aggiungi(terminatore, nulla);
         const CampiRiga campi = riga.Campi(6);
         std::string codice;
         if (campi.numero == 6 && !(e = riga.Campo(campi, 5, codice)))
@@ -88,9 +96,17 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
                          fine == FineRiga::Cr ? "la riga finisce con un CR senza LF"
                                               : "l'ultima riga non finisce con CR LF");
             }
-            if (lf) {
+            if (dopoLf.Lf()) {
+                const std::uint64_t nascoste = dopoLf.Ditte();
                 problema(TipoProblema::LfSolitario, numero, codice,
-                         "la riga contiene un LF senza CR");
+                         nascoste == 0
+                             ? std::string("la riga contiene un LF senza CR")
+                             : "la riga contiene un LF senza CR (fine riga Unix): "
+                               "dopo il LF stanno " +
+                                   std::to_string(nascoste) +
+                                   (nascoste == 1 ? " record di ditta" : " record di ditte") +
+                                   " che nessun programma elenca");
+                problemi->back().ditteNascoste = nascoste;
             }
             std::string catalogo;
             if (campi.numero == 6 && !(e = riga.Campo(campi, 1, catalogo)))
@@ -110,6 +126,21 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
     if (!lettore.Errore())
         return lettore.Errore();
     if (problemi) {
+        const FormaFile f = forma.Fine(nulla);
+        if (f.SembraUtf8()) {
+            std::string d;
+            if (f.caratteriUtf8 == 0 && !f.NonConvertibile()) {
+                d = "il file inizia con il BOM UTF-8, che si legge come parte della prima riga. "
+                    "SetupVelmarCmd ripara lo toglie";
+            } else {
+                d = std::string("il file \xE8 in UTF-8") + (f.bom ? " con il BOM" : "") +
+                    ", come lo salva un editor, e non in Windows-1252: i caratteri oltre l'ASCII "
+                    "si leggono male";
+                d += f.NonConvertibile() ? "; " + MotivoNonConvertibile(f) + ": va corretto a mano"
+                                         : ". SetupVelmarCmd ripara lo converte";
+            }
+            problema(TipoProblema::Utf8, 0, "", std::move(d));
+        }
         std::vector<std::pair<std::uint64_t, const std::string*>> ripetuti;
         for (const auto& [codice, d] : contenuto.ditte) {
             if (d.righe.size() > 1)
@@ -180,6 +211,10 @@ std::string_view NomeProblema(TipoProblema tipo) noexcept {
             return "catalogo";
         case TipoProblema::FileAvanzato:
             return "file_avanzato";
+        case TipoProblema::Utf8:
+            return "utf8";
+        case TipoProblema::AreaNonCartella:
+            return "area_non_cartella";
     }
     return "";
 }
@@ -198,6 +233,13 @@ Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
     };
 
     const std::vector<std::string> aree = AreeEsistenti(fs, cartellaBase);
+    std::vector<std::string> nonCartelle;
+    for (std::string_view area : kCartelleAree) {
+        std::string p = PercorsoIn(fs, cartellaBase, area);
+        const TipoVoce tipo = fs.Tipo(p);
+        if (tipo == TipoVoce::File || tipo == TipoVoce::Altro)
+            nonCartelle.push_back(std::move(p));
+    }
     std::vector<std::string> avanzati = {PercorsoIn(fs, cartellaBase, kNomeFileLavoro),
                                          PercorsoIn(fs, cartellaBase, kNomeCopiaTemporanea)};
     for (const std::string& area : aree)
@@ -221,6 +263,11 @@ Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
         return Esito::Fallito(parametri + ": " + e.errore);
     if (assente)
         semplice(TipoProblema::FileMancante, parametri, "manca il file dei parametri");
+    for (std::string& p : nonCartelle) {
+        semplice(TipoProblema::AreaNonCartella, std::move(p),
+                 "al posto della cartella dell'area c'\xE8 un file: i salvataggi non vi copiano "
+                 "nulla");
+    }
 
     for (const std::string& area : aree) {
         const std::string copia = PercorsoIn(fs, area, kNomeFileParametri);

@@ -22,6 +22,8 @@ enum class TipoProblema {
     LfSolitario,       // a line holding a lone LF
     Catalogo,          // a catalog field that does not end in Dwh<code>.oce
     FileAvanzato,      // a work or temporary file left by a save that stopped
+    Utf8,              // the base folder's file looks like UTF-8 (a byte order mark, or UTF-8)
+    AreaNonCartella,   // an area's name taken by something that is not a folder
 };
 
 struct Problema {
@@ -34,6 +36,8 @@ struct Problema {
     std::vector<std::string> mancanti;
     std::vector<std::string> inPiu;
     std::vector<std::string> diversi;
+    // For a line holding a lone LF: the company records after the LF, which no program lists.
+    std::uint64_t ditteNascoste = 0;
     // In Italian, what is wrong.
     std::string descrizione;
 };
@@ -42,8 +46,8 @@ struct Problema {
 [[nodiscard]] std::string_view NomeProblema(TipoProblema tipo) noexcept;
 
 // Checks the package in `cartellaBase` into `problemi`, in the order: leftover files, the base
-// folder's file line by line, then each area folder. Fails (with no problems) when the folder
-// is unavailable or the base folder's file exists but cannot be read.
+// folder's file line by line and then as a whole, then each area folder. Fails (with no problems)
+// when the folder is unavailable or the base folder's file exists but cannot be read.
 [[nodiscard]] Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
                                       std::vector<Problema>& problemi);
 

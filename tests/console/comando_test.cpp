@@ -80,6 +80,7 @@ class ArchivioFisso final : public ArchivioDitte {
     RisultatoSalvataggio Elimina(std::string_view) override { return r_; }
     RisultatoSalvataggio Distribuisci() override { return r_; }
     Esito Verifica(std::vector<Problema>&) override { return {}; }
+    RisultatoSalvataggio Ripara() override { return r_; }
 
   private:
     RisultatoSalvataggio r_;
@@ -94,8 +95,9 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         std::string messaggio;
     };
     const Caso casi[] = {
-        {{}, "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina"},
-        {{"--json"}, "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina"},
+        {{}, "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina o ripara"},
+        {{"--json"},
+         "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina o ripara"},
         {{"aggiungi"}, "Comando sconosciuto: 'aggiungi'"},
         {{"ELENCO"}, "Comando sconosciuto: 'ELENCO'"},
         {{kNonRappresentabile}, "Comando sconosciuto: (caratteri non ammessi)"},
@@ -158,7 +160,7 @@ TEST_F(Console, HelpAndVersionWinAnywhereBeforeTheEndOfOptions) {
                 << stato;
         }
         for (const char* comando :
-             {"elenco", "mostra", "salva", "verifica", "distribuisci", "elimina"}) {
+             {"elenco", "mostra", "salva", "verifica", "distribuisci", "elimina", "ripara"}) {
             EXPECT_NE(aiuto.find("\n  " + std::string(comando) + " "), std::string::npos)
                 << comando;
         }
@@ -169,6 +171,21 @@ TEST_F(Console, HelpAndVersionWinAnywhereBeforeTheEndOfOptions) {
     EXPECT_EQ(uscita.str(), "{\"esito\":\"riuscito\",\"stato\":0,\"versione\":\"" +
                                 std::string(kVersione) + "\"}\n");
     EXPECT_EQ(creazioni, 0);
+}
+
+// After an option that takes a value, the next argument is that value, whatever it spells.
+TEST_F(Console, AValueThatSpellsAnOptionIsAValue) {
+    const auto salva = [](std::string descrizione, std::string catalogo) {
+        return std::vector<std::optional<std::string>>{
+            "salva", "--codice",   "1", "--descrizione", std::move(descrizione), "--server",
+            "nt",    "--macchina", "m", "--catalogo",    std::move(catalogo)};
+    };
+    EXPECT_EQ(Esegui(salva("-h", "--versione")), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "Setup terminato\n");
+    EXPECT_EQ(fs.file[kParametri], "-h;--versione\\Dwh1.oce;db2admin;db2admin;db2admin;1;m;\r\n");
+    EXPECT_EQ(Esegui(salva("--json", "--help")), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "Setup terminato\n") << "--json as a value asks for no JSON";
+    EXPECT_EQ(fs.file[kParametri], "--json;--help\\Dwh1.oce;db2admin;db2admin;db2admin;1;m;\r\n");
 }
 
 // The list and the lookup print what the store reads (its rules are the store's); plain text
@@ -222,12 +239,14 @@ TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
     RisultatoSalvataggio parziale{EsitoSalvataggio::SalvatoInParte,
                                   {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "Accesso negato. (5)"}},
                                   {"C:\\P\\BRIO_PARAMS.txt"},
+                                  {},
                                   {}};
-    RisultatoSalvataggio nessuna{EsitoSalvataggio::NessunaArea, {}, {}, {}};
+    RisultatoSalvataggio nessuna{EsitoSalvataggio::NessunaArea, {}, {}, {}, {}};
     RisultatoSalvataggio conAvviso{EsitoSalvataggio::Salvato,
                                    {},
                                    {"C:\\P\\BRIO_PARAMS.txt"},
-                                   {{"C:\\P\\BRIO_PARAMS.dep", "In uso"}}};
+                                   {{"C:\\P\\BRIO_PARAMS.dep", "In uso"}},
+                                   {}};
     struct Caso {
         RisultatoSalvataggio r;
         StatoUscita stato;
@@ -274,7 +293,7 @@ TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
     EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::SalvataggioNonRiuscito);
     EXPECT_EQ(errori.str(), casi[0].errori);
     RisultatoSalvataggio distribuito{
-        EsitoSalvataggio::Salvato, {}, {"C:\\P\\A\\BRIO_PARAMS.txt"}, {}};
+        EsitoSalvataggio::Salvato, {}, {"C:\\P\\A\\BRIO_PARAMS.txt"}, {}, {}};
     archivio = std::make_unique<ArchivioFisso>(distribuito);
     EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::Riuscito);
     EXPECT_EQ(uscita.str(), "Copie aggiornate:\nC:\\P\\A\\BRIO_PARAMS.txt\n");
@@ -321,6 +340,44 @@ TEST_F(Console, UpkeepFindsADriftedCopyMendsItAndRemovesACompany) {
     EXPECT_EQ(Esegui({"elimina", "002"}), StatoUscita::DittaNonTrovata);
     EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '002'\n");
     EXPECT_EQ(fs.file, prima);
+}
+
+// A package with Unix line ends: a save of its first code is refused with the line named, the
+// repair gives it CR LF line ends, and then every company is listed and the save works.
+TEST_F(Console, ASaveOnUnixLineEndsIsRefusedUntilTheRepairMendsThePackage) {
+    const std::string unix =
+        "Uno;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;m;\n"
+        "Due;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;m;\n";
+    for (const char* f : {kParametri, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt",
+                          "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"}) {
+        fs.file[f] = unix;
+    }
+    const std::vector<std::optional<std::string>> salva = {
+        "salva", "--codice", "001", "--descrizione", "d", "--server", "nt", "--macchina", "m"};
+    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "001\n");
+    EXPECT_EQ(Esegui(salva), StatoUscita::SalvataggioNonRiuscito);
+    EXPECT_EQ(
+        errori.str().rfind("Salvataggio non riuscito.\nC:\\P\\BRIO_PARAMS.txt: la riga 1 ha "
+                           "fini riga Unix (LF senza CR): dopo il LF stanno 1 record di ditta",
+                           0),
+        0u)
+        << errori.str();
+    EXPECT_EQ(fs.file[kParametri], unix);
+
+    EXPECT_EQ(Esegui({"ripara"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "Riparato BRIO_PARAMS.txt: 2 fini riga corrette in CR LF\nFile aggiornati:\n"
+              "C:\\P\\BRIO_PARAMS.txt\nC:\\P\\CONTABILITA\\BRIO_PARAMS.txt\n"
+              "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt\nC:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt\n");
+    EXPECT_EQ(Esegui({"elenco"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(), "001\n002\n");
+    EXPECT_EQ(Esegui(salva), StatoUscita::Riuscito);
+    EXPECT_EQ(Esegui({"ripara", "--json"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "{\"esito\":\"in_ordine\",\"stato\":0,\"messaggio\":\"Nessuna riparazione "
+              "necessaria\",\"aggiornati\":[],\"errori\":[],\"avvisi\":[],\"riparazione\":{"
+              "\"fini_riga\":0,\"bom_tolto\":false,\"convertito\":false}}\n");
 }
 
 // With --json every call prints exactly one JSON object on standard output, whatever its

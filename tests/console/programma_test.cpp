@@ -63,9 +63,10 @@ TEST_F(Programma, EveryExitStatusComesWithItsMessage) {
         {{"--json"},
          2,
          "{\"esito\":\"uso_errato\",\"stato\":2,\"messaggio\":\"Manca il comando: elenco, "
-         "mostra, salva, verifica, distribuisci o elimina\\nPer l'aiuto: SetupVelmarCmd "
+         "mostra, salva, verifica, distribuisci, elimina o ripara\\nPer l'aiuto: SetupVelmarCmd "
          "--help\"}\n",
-         "Manca il comando: elenco, mostra, salva, verifica, distribuisci o elimina\n" + aiuto},
+         "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina o ripara\n" +
+             aiuto},
         {{"salva", "--base", b, "--codice", "003", "--descrizione", "Tre", "--server", "nt"},
          3,
          "",

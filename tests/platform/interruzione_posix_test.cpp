@@ -56,7 +56,8 @@ TEST(Interruzione, KilledSavesLeaveEveryFileOldOrNew) {
                               "db2admin",
                               "db2admin"};
         const std::string nuovo =
-            SostituisciInTesto(prima[0], stato.CodiceDitta, ComponiRecord(stato, "C:\\Cat"));
+            SostituisciInTesto(prima[0], stato.CodiceDitta, ComponiRecord(stato, "C:\\Cat"))
+                .value();
 
         const auto inizio = std::chrono::steady_clock::now();
         const pid_t figlio = fork();

@@ -51,6 +51,35 @@ TEST(TagliaCampi, CutsAtEverySeparatorUpToTheFieldsAskedFor) {
     }
 }
 
+TEST(DitteDopoLf, CountsTheRecordsAfterALoneLfBeyondTheLinesOwnCode) {
+    struct Caso {
+        std::string_view riga;
+        bool lf;
+        std::uint64_t ditte;
+    };
+    const Caso casi[] = {
+        {"", false, 0},
+        {"a;b;c;d;e;001;m;", false, 0},
+        {"A;c;w;w;w;001;m;\nB;c;w;w;w;002;m;\n", true, 1},
+        {"A;c;w;w;w;001;m;\nB;c;w;w;w;002;m;\nC;c;w;w;w;003", true, 2},
+        // The LF within the line's own first six fields continues its record.
+        {"A\nB;c;w;w;w;001;m;", true, 0},
+        {"A\nB;c;w;w;w;001;m;\nC;c;w;w;w;002;m;", true, 1},
+        // Texts with fewer than six fields are no records.
+        {"A;c;w;w;w;001;m;\n\ncorta;1\n;;;;", true, 0},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.riga)));
+        for (std::size_t pezzo : {std::size_t{1}, std::size_t{3}, c.riga.size() + 1}) {
+            DitteDopoLf d;
+            for (std::size_t da = 0; da < c.riga.size(); da += pezzo)
+                d.Aggiungi(c.riga.substr(da, pezzo));
+            EXPECT_EQ(d.Lf(), c.lf);
+            EXPECT_EQ(d.Ditte(), c.ditte);
+        }
+    }
+}
+
 TEST(ComponiRecord, BuildsTheEightFieldLineWithTheCatalogSeparatorAlwaysAdded) {
     const DatiDitta d{"001", "Ditta di prova", "10.0.0.5", "db2admin", "db2admin", "db2admin"};
     const std::string r = ComponiRecord(d, "C:\\Cat");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/ditte.h"
+#include "store/record.h"
 #include "tests/support/ditta_di_prova.h"
 #include "tests/support/file_system_memoria.h"
 
@@ -16,7 +17,7 @@ TEST(SostituisciInTesto, ReplacesEveryMatchingLineInPlaceOrAppendsWhateverTheLin
     struct Caso {
         std::string_view testo;
         std::string_view codice;
-        std::string_view atteso;
+        std::optional<std::string> atteso;
     };
     const Caso casi[] = {
         {"A;p;x;x;x;002;m;\r\nB;p;x;x;x;001;m;\r\n", "001", "A;p;x;x;x;002;m;\r\nR\r\n"},
@@ -30,6 +31,12 @@ TEST(SostituisciInTesto, ReplacesEveryMatchingLineInPlaceOrAppendsWhateverTheLin
         // The key is case-sensitive and untrimmed.
         {"a;b;c;d;e;ABC;\r\n", "abc", "a;b;c;d;e;ABC;\r\nR\r\n"},
         {"a;b;c;d;e; 1;\r\n", "1", "a;b;c;d;e; 1;\r\nR\r\n"},
+        // A line of the code holding a lone LF is never replaced: what follows the LF would go.
+        // A new code is appended all the same, dropping nothing.
+        {"A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n", "001", std::nullopt},
+        {"A\nB;p;x;x;x;001;m;\r\n", "001", std::nullopt},
+        {"A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n", "002",
+         "A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n\r\nR\r\n"},
     };
     for (const Caso& c : casi) {
         for (std::size_t capacita : {std::size_t{3}, std::size_t{16}, kBufferLettura}) {
@@ -130,7 +137,7 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
         vecchio += "Ditta " + std::to_string(i) + ";C:\\c\\Dwh.oce;x;x;x;" + std::to_string(i) +
                    ";10.0.0.1;\r\n";
     }
-    const std::string nuovo = SostituisciInTesto(vecchio, "001", kRecord001);
+    const std::string nuovo = SostituisciInTesto(vecchio, "001", kRecord001).value();
 
     // Count the operations of a save that does not fail.
     auto pulito = Pacchetto(vecchio);
@@ -179,6 +186,7 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
                 break;
             case EsitoSalvataggio::NessunaArea:
             case EsitoSalvataggio::DittaNonTrovata:
+            case EsitoSalvataggio::InOrdine:
                 ADD_FAILURE() << "areas exist, and a save finds every code";
                 break;
         }
@@ -243,6 +251,112 @@ TEST_F(Salvataggio, RefusalsWriteNothingAndSayWhy) {
         fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
         EXPECT_EQ(fs.file, prima);
     }
+}
+
+TEST_F(Salvataggio, AChangeOfALineWithALoneLfWritesNothingAndNamesTheLine) {
+    // Unix line ends make the whole file one line, keyed by its first code.
+    const std::string unix = "A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\nC;p;x;x;x;003;m;\n";
+    const std::string misto = "A;p;x;x;x;001;m;\r\nB;p;x;x;x;002;m;\nC;p;x;x;x;003;m;\n";
+    struct Caso {
+        std::string testo;
+        std::string codice;
+        bool elimina;
+        std::string motivo;
+    };
+    const std::string seguito =
+        ", che la modifica cancellerebbe. Non \xE8 stato scritto nulla: ripara il pacchetto con "
+        "SetupVelmarCmd ripara e riprova";
+    const Caso casi[] = {
+        {unix, "001", false,
+         "la riga 1 ha fini riga Unix (LF senza CR): dopo il LF stanno 2 record di ditte" +
+             seguito},
+        {unix, "001", true,
+         "la riga 1 ha fini riga Unix (LF senza CR): dopo il LF stanno 2 record di ditte" +
+             seguito},
+        {misto, "002", false,
+         "la riga 2 ha fini riga Unix (LF senza CR): dopo il LF stanno 1 record di ditta" +
+             seguito},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.motivo);
+        auto fs = Pacchetto(c.testo);
+        const auto prima = fs.file;
+        DatiDitta dati = kDitta001;
+        dati.CodiceDitta = c.codice;
+        const RisultatoSalvataggio r =
+            c.elimina ? EliminaDitta(fs, c.codice, kBase) : Salva(fs, dati);
+        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+        ASSERT_EQ(r.errori.size(), 1u);
+        EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
+        EXPECT_EQ(r.errori[0].motivo, c.motivo);
+        fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
+        EXPECT_EQ(fs.file, prima) << "not even the work file is left";
+    }
+    // A new code drops nothing: it is appended.
+    auto fs = Pacchetto(unix);
+    DatiDitta nuova = kDitta001;
+    nuova.CodiceDitta = "004";
+    ASSERT_EQ(Salva(fs, nuova).esito, EsitoSalvataggio::Salvato);
+    EXPECT_EQ(fs.file[bersagli[3]], unix + "\r\n" + ComponiRecord(nuova, "C:\\Cat") + "\r\n");
+}
+
+TEST_F(Salvataggio, ABaseFileWithoutCompaniesChangesNothingWhileAreaCopiesHoldSome) {
+    for (const std::string vuoto : {"", "\r\n\r\n", "corta;1\r\n"}) {
+        SCOPED_TRACE(testing::PrintToString(vuoto));
+        auto fs = Pacchetto("A;p;x;x;x;002;m;\r\n");
+        fs.file[bersagli[0]] = vuoto;
+        fs.file[bersagli[2]] = "";
+        const auto prima = fs.file;
+        const RisultatoSalvataggio risultati[] = {Salva(fs), EliminaDitta(fs, "002", kBase),
+                                                  DistribuisciFile(fs, kBase),
+                                                  RiparaFile(fs, kBase)};
+        for (const RisultatoSalvataggio& r : risultati) {
+            EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+            ASSERT_EQ(r.errori.size(), 1u);
+            EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
+            EXPECT_EQ(r.errori[0].motivo,
+                      "il file non ha nessuna ditta, ma le copie nelle aree ne hanno: " +
+                          bersagli[1] + ", " + bersagli[3] +
+                          ". Non \xE8 stato scritto nulla: rimetti una delle copie al suo posto e "
+                          "riprova");
+        }
+        fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
+        EXPECT_EQ(fs.file, prima);
+    }
+    // Copies without companies either: a first company is saved.
+    auto fs = Pacchetto("");
+    ASSERT_EQ(Salva(fs).esito, EsitoSalvataggio::Salvato);
+    EXPECT_EQ(fs.file[bersagli[2]], kRecord001 + "\r\n");
+}
+
+TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
+    auto fs = Pacchetto("vecchia copia\r\n");
+    fs.file[bersagli[0]] = "Caff\xC3\xA8;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n";
+    RisultatoSalvataggio r = RiparaFile(fs, kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    EXPECT_EQ(r.riparazione, (Riparazione{2, false, true}));
+    EXPECT_EQ(r.aggiornati, bersagli);
+    for (const auto& b : bersagli)
+        EXPECT_EQ(fs.file[b], "Caff\xE8;p;x;x;x;001;m;\r\nB;p;x;x;x;002;m;\r\n") << b;
+    EXPECT_EQ(fs.file.count(lavoro), 0u);
+
+    // A sound file, or one that looks like UTF-8 but cannot be converted, is left as it is.
+    fs.file[bersagli[2]] = "altra copia\r\n";
+    auto prima = fs.file;
+    r = RiparaFile(fs, kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::InOrdine);
+    EXPECT_EQ(fs.file, prima);
+    fs.file[bersagli[0]] = "\xC5\x81;p;x;x;x;001;m;\n";
+    prima = fs.file;
+    r = RiparaFile(fs, kBase);
+    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
+    ASSERT_EQ(r.errori.size(), 1u);
+    EXPECT_EQ(r.errori[0].motivo,
+              "il testo sembra UTF-8, ma non si pu\xF2 convertire in Windows-1252: alla riga 1 il "
+              "carattere U+0141 non esiste in Windows-1252. Non \xE8 stato scritto nulla: "
+              "correggi il file a mano");
+    EXPECT_EQ(r.riparazione, Riparazione{});
+    EXPECT_EQ(fs.file, prima);
 }
 
 TEST_F(Salvataggio, ARemovalTakesEveryLineOfTheCodeOutOfEveryFile) {

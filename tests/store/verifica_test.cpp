@@ -35,18 +35,23 @@ TEST(VerificaPacchetto, AWholePackageHasNoProblems) {
 }
 
 TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
-    const std::string testo = Riga("001") +      // 1
-                              "corta;1;2\r\n" +  // 2: fewer than six fields
-                              Riga("002") +      // 3
-                              "Lf\nsolo;C:\\Cat\\Dwh003.oce;x;x;x;003;m;\r" +  // 4: LF, CR alone
-                              "Cat;C:\\Cat\\Dwh9.oce;x;x;x;004;m;\r\n" +       // 5: catalog
-                              Riga("002", "Doppia") +                          // 6: 002 again
-                              "ultima;x;x;x;x;005";  // 7: no line end, catalog
+    const std::string testo =
+        Riga("001", "Caff\xC3\xA8") +  // 1: UTF-8, as the whole file is
+        "corta;1;2\r\n" +              // 2: fewer than six fields
+        Riga("002") +                  // 3
+        "Lf;C:\\Cat\\Dwh003.oce;x;x;x;003;m;\nB;c;x;x;x;008;m;\r" +  // 4: LF hiding 008, CR
+        "Cat;C:\\Cat\\Dwh9.oce;x;x;x;004;m;\r\n" +                   // 5: catalog
+        Riga("002", "Doppia") +                                      // 6: 002 again
+        "ultima;x;x;x;x;005";                                        // 7: no line end, catalog
     auto fs = Pacchetto(testo);
     fs.file["C:\\P\\CONTABILITA\\BRIO_PARAMS.txt"] = Riga("001", "Altra") + Riga("009");
     fs.file.erase("C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt");
     fs.file["C:\\P\\BRIO_PARAMS.dep"] = "avanzo";
-    fs.file["C:\\P\\SCHEDULATORE\\BRIO_PARAMS.new"] = "avanzo";
+    fs.file["C:\\P\\BRIO_PARAMS.new"] = "avanzo";
+    // A file where an area's folder should be.
+    fs.cartelle.erase("C:\\P\\SCHEDULATORE");
+    fs.file.erase("C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt");
+    fs.file["C:\\P\\SCHEDULATORE"] = "";
 
     std::vector<Problema> problemi;
     ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
@@ -58,14 +63,16 @@ TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
     };
     const std::vector<Atteso> attesi = {
         {TipoProblema::FileAvanzato, "C:\\P\\BRIO_PARAMS.dep", 0, ""},
-        {TipoProblema::FileAvanzato, "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.new", 0, ""},
+        {TipoProblema::FileAvanzato, "C:\\P\\BRIO_PARAMS.new", 0, ""},
         {TipoProblema::RigaCorta, kParametri, 2, ""},
         {TipoProblema::FineRiga, kParametri, 4, "003"},
         {TipoProblema::LfSolitario, kParametri, 4, "003"},
         {TipoProblema::Catalogo, kParametri, 5, "004"},
         {TipoProblema::FineRiga, kParametri, 7, "005"},
         {TipoProblema::Catalogo, kParametri, 7, "005"},
+        {TipoProblema::Utf8, kParametri, 0, ""},
         {TipoProblema::CodiceRipetuto, kParametri, 0, "002"},
+        {TipoProblema::AreaNonCartella, "C:\\P\\SCHEDULATORE", 0, ""},
         {TipoProblema::CopiaDiversa, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", 0, ""},
         {TipoProblema::CopiaMancante, "C:\\P\\COMMERCIALE", 0, ""},
     };
@@ -79,11 +86,17 @@ TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
         EXPECT_FALSE(problemi[i].descrizione.empty());
     }
     // The drifted copy: 001 differs, 002 to 005 are missing, 009 is only there.
-    const Problema& copia = problemi[9];
+    const Problema& copia = problemi[11];
     EXPECT_EQ(copia.mancanti, (std::vector<std::string>{"002", "003", "004", "005"}));
     EXPECT_EQ(copia.inPiu, std::vector<std::string>{"009"});
     EXPECT_EQ(copia.diversi, std::vector<std::string>{"001"});
-    EXPECT_EQ(problemi[8].descrizione, "il codice '002' \xE8 su pi\xF9 righe: 3, 6");
+    EXPECT_EQ(problemi[9].descrizione, "il codice '002' \xE8 su pi\xF9 righe: 3, 6");
+    EXPECT_EQ(problemi[4].ditteNascoste, 1u);
+    EXPECT_EQ(problemi[4].descrizione,
+              "la riga contiene un LF senza CR (fine riga Unix): dopo il LF stanno 1 record di "
+              "ditta che nessun programma elenca");
+    EXPECT_NE(problemi[8].descrizione.find("SetupVelmarCmd ripara lo converte"), std::string::npos)
+        << problemi[8].descrizione;
 }
 
 TEST(VerificaPacchetto, ACopyWithTheSameCompaniesButOtherBytesStillDiffers) {

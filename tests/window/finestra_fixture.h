@@ -51,6 +51,7 @@ class ArchivioContato final : public ArchivioDitte {
     Esito Verifica(std::vector<Problema>& problemi) override {
         return archivio_.Verifica(problemi);
     }
+    RisultatoSalvataggio Ripara() override { return archivio_.Ripara(); }
 
   private:
     ArchivioDitte& archivio_;

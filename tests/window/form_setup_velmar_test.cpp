@@ -392,6 +392,26 @@ TEST_F(ConfermaTest, SaveGivesTheEntriesToTheStoreThenSaysSetupTerminatoAndEnds)
     EXPECT_EQ(Parametri(), atteso);
 }
 
+// A file with Unix line ends is one line keyed by its first code: saving that code is refused,
+// the line named, and the window stays open.
+TEST_F(ConfermaTest, ASaveThatWouldDropTheCompaniesAfterALoneLfIsRefused) {
+    Apri("Alfa;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;10.0.0.2;\n"
+         "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.0.0.1;\n");
+    const std::string prima = Parametri();
+    EXPECT_EQ(::SendMessageW(C("ComboCodiceDitta"), CB_GETCOUNT, 0, 0), 1);
+    Scegli(0);  // 002
+    Clicca("PictureOk");
+    ASSERT_EQ(interfaccia_.messaggi.size(), 1u);
+    EXPECT_EQ(interfaccia_.messaggi[0].rfind(
+                  Utf16Da1252(std::string(kMsgSalvataggioNonRiuscito) + "\r\n" +
+                              cartella_.Testo() + "\\BRIO_PARAMS.txt: la riga 1 ha fini riga Unix"),
+                  0),
+              0u)
+        << ::testing::PrintToString(interfaccia_.messaggi[0]);
+    EXPECT_EQ(interfaccia_.terminazioni, 0);
+    EXPECT_EQ(Parametri(), prima);
+}
+
 TEST_F(ConfermaTest, NoAreaFolderShowsTheAbortMessageAndEnds) {
     Apri(kParametri, {});
     const std::string prima = Parametri();
