@@ -1,5 +1,6 @@
-# Cross build for 32-bit Windows with MinGW-w64. Compiled only: these machines cannot run
-# 32-bit programs, so no emulator is set and tests are built but not run.
+# Cross build for 32-bit Windows with MinGW-w64 (posix threads, for std::mutex in GoogleTest).
+# Test programs run under Wine through the emulator script beside this file, in a 64-bit prefix
+# that runs 32-bit programs with wine32 (see scripts/common.sh).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
@@ -9,3 +10,4 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

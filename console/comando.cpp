@@ -658,9 +658,12 @@ std::string StringaJson(std::string_view testo) {
                 r += "\\t";
                 break;
             default:
-                if (static_cast<unsigned char>(c) < 0x20) {
+                // A character beyond ASCII as the escape of its code point, so that the text
+                // reads the same in any code page.
+                if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7F) {
                     char u[8];
-                    std::snprintf(u, sizeof u, "\\u%04x", static_cast<unsigned>(c));
+                    std::snprintf(u, sizeof u, "\\u%04x",
+                                  static_cast<unsigned>(Utf16Da1252(std::string_view(&c, 1))[0]));
                     r += u;
                 } else {
                     r += c;

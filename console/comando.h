@@ -68,8 +68,10 @@ using FabbricaArchivio =
 // The text of --help.
 [[nodiscard]] std::string TestoAiuto(SistemaConsole sistema);
 
-// `testo` as a JSON string with its quotes: '"', '\' and characters below 0x20 escaped.
-// "a\"b" -> "\"a\\\"b\"".   "\x01" -> "\"\\u0001\"".
+// `testo` (Windows-1252) as a JSON string with its quotes, in ASCII only: '"', '\' and
+// characters below 0x20 escaped, and every character above 0x7F as the \u escape of its
+// Unicode code point.   "a\"b" -> "\"a\\\"b\"".   "\x01" -> "\"\\u0001\"".
+// "Caff\xE8 \x80" -> "\"Caff\\u00e8 \\u20ac\"".
 [[nodiscard]] std::string StringaJson(std::string_view testo);
 
 }  // namespace velmar

@@ -15,6 +15,8 @@ std::string_view Motivo(StatoCartella s) {
             break;
         case StatoCartella::ComponenteAssente:
             return "il componente PercorsiApplicazioni non si pu\xF2 creare";
+        case StatoCartella::AltraArchitettura:
+            return "il componente PercorsiApplicazioni non si pu\xF2 usare da questo programma";
         case StatoCartella::ErrorePercorso:
             return "il componente non ha dato la cartella";
         case StatoCartella::Vuota:
@@ -25,6 +27,14 @@ std::string_view Motivo(StatoCartella s) {
             return "la cartella data dal componente contiene caratteri non ammessi";
     }
     return "";
+}
+
+// Why the component gave no folder: the reason, then what the component or the system said.
+std::string Causa(const CartellaComponente& c) {
+    std::string causa(Motivo(c.stato));
+    if (!c.dettaglio.empty())
+        causa.append(": ").append(c.dettaglio);
+    return causa;
 }
 
 }  // namespace
@@ -52,14 +62,14 @@ Esito ArchivioPacchetto::CercaDitta(std::string_view codice, RisultatoRicerca& d
 namespace {
 
 // Runs `modifica` on the folder the component gives; when it gives none, the store's reason is
-// followed by the component's.
+// followed by the cause.
 template <class Modifica>
 RisultatoSalvataggio NellaCartella(ComponentePercorsi& componente, Modifica&& modifica) {
     const CartellaComponente base = componente.ChiediCartella();
     const bool disponibile = base.stato == StatoCartella::Disponibile;
     RisultatoSalvataggio r = modifica(disponibile ? base.cartella : std::string());
-    if (!disponibile && !r.errori.empty() && !base.dettaglio.empty())
-        r.errori.front().motivo += ": " + base.dettaglio;
+    if (!disponibile && !r.errori.empty())
+        r.errori.front().motivo += ": " + Causa(base);
     return r;
 }
 
@@ -102,10 +112,7 @@ std::unique_ptr<ArchivioDitte> CreaArchivioPacchetto(const OpzioniArchivio& o,
     }
     CartellaComponente c = ComponentePercorsi().ChiediCartella();
     if (c.stato != StatoCartella::Disponibile) {
-        errore = "Cartella del pacchetto non disponibile: ";
-        errore.append(Motivo(c.stato));
-        if (!c.dettaglio.empty())
-            errore.append(": ").append(c.dettaglio);
+        errore = "Cartella del pacchetto non disponibile: " + Causa(c);
         return nullptr;
     }
     std::unique_ptr<ArchivioDitte> nellaCartella =

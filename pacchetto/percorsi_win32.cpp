@@ -38,33 +38,87 @@ CartellaComponente Fallita(StatoCartella stato, std::string dettaglio) {
     return {stato, {}, std::move(dettaglio)};
 }
 
+// The registry view of programs of the other width, and the release folder of their build.
+#ifdef _WIN64
+constexpr REGSAM kAltraVista = KEY_WOW64_32KEY;
+constexpr char kSoloAltraVista[] =
+    "\xE8 registrato solo per i programmi a 32 bit; usa i programmi della cartella win32";
+#else
+constexpr REGSAM kAltraVista = KEY_WOW64_64KEY;
+constexpr char kSoloAltraVista[] =
+    "\xE8 registrato solo per i programmi a 64 bit; usa i programmi della cartella win64";
+#endif
+
+// The text of the default value of HKEY_CLASSES_ROOT\`chiave` in registry view `vista` (0 for
+// this program's), or nothing.
+std::optional<std::wstring> ValoreClassi(const std::wstring& chiave, REGSAM vista) {
+    unique_hkey k;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, chiave.c_str(), 0, KEY_QUERY_VALUE | vista, k.put()) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    wchar_t testo[128] = {};
+    DWORD dimensione = sizeof(testo) - sizeof(wchar_t);
+    DWORD tipo = REG_NONE;
+    if (::RegQueryValueExW(k.get(), nullptr, nullptr, &tipo, reinterpret_cast<BYTE*>(testo),
+                           &dimensione) != ERROR_SUCCESS ||
+        tipo != REG_SZ) {
+        return std::nullopt;
+    }
+    return std::wstring(testo);
+}
+
+bool EsisteChiaveClassi(const std::wstring& chiave, REGSAM vista) {
+    unique_hkey k;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, chiave.c_str(), 0, KEY_QUERY_VALUE | vista,
+                           k.put()) == ERROR_SUCCESS;
+}
+
+// True when the class `progId` names has an in-process server only in the other width's
+// registry view (HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32). The ProgID itself may be in
+// either view. On 32-bit Windows there is one view, and the answer is false.
+bool SoloNellAltraVista(const std::wstring& progId) {
+    std::optional<std::wstring> clsid = ValoreClassi(progId + L"\\CLSID", 0);
+    if (!clsid)
+        clsid = ValoreClassi(progId + L"\\CLSID", kAltraVista);
+    if (!clsid || clsid->empty())
+        return false;
+    const std::wstring server = L"CLSID\\" + *clsid + L"\\InprocServer32";
+    return !EsisteChiaveClassi(server, 0) && EsisteChiaveClassi(server, kAltraVista);
+}
+
 }  // namespace
 
 ComponentePercorsi::ComponentePercorsi(std::wstring progId) noexcept : progId_(std::move(progId)) {}
 
-HRESULT ComponentePercorsi::Crea(std::string& dettaglio) {
+StatoCartella ComponentePercorsi::Crea(std::string& dettaglio) {
     CLSID clsid{};
-    HRESULT hr = ::CLSIDFromProgID(progId_.c_str(), &clsid);
-    if (FAILED(hr)) {
-        dettaglio = DescrizioneHresult("CLSIDFromProgID", hr);
-        return hr;
-    }
     com_ptr<IDispatch> istanza;
-    hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                            IID_IDispatch, istanza.put_void());
+    HRESULT hr = ::CLSIDFromProgID(progId_.c_str(), &clsid);
+    const char* passo = "CLSIDFromProgID";
+    if (SUCCEEDED(hr)) {
+        hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                IID_IDispatch, istanza.put_void());
+        passo = "CoCreateInstance";
+    }
     if (FAILED(hr)) {
-        dettaglio = DescrizioneHresult("CoCreateInstance", hr);
-        return hr;
+        if (SoloNellAltraVista(progId_)) {
+            dettaglio = kSoloAltraVista;
+            return StatoCartella::AltraArchitettura;
+        }
+        dettaglio = DescrizioneHresult(passo, hr);
+        return StatoCartella::ComponenteAssente;
     }
     istanza_ = std::move(istanza);
     percorso_ = DISPID_UNKNOWN;
-    return S_OK;
+    return StatoCartella::Disponibile;
 }
 
 CartellaComponente ComponentePercorsi::ChiediCartella() {
     std::string dettaglio;
-    if (!istanza_ && FAILED(Crea(dettaglio))) {
-        return Fallita(StatoCartella::ComponenteAssente, std::move(dettaglio));
+    if (!istanza_) {
+        if (const StatoCartella stato = Crea(dettaglio); stato != StatoCartella::Disponibile)
+            return Fallita(stato, std::move(dettaglio));
     }
 
     if (percorso_ == DISPID_UNKNOWN) {

@@ -2,6 +2,9 @@
 // It is reached by late binding (IDispatch, method "Percorso" with the key "Brio"); its one
 // instance is created at the first request and kept until the program ends. COM must already be
 // initialised on the calling thread (single-threaded apartment).
+// An in-process component loads only into a program of its own width: on 64-bit Windows a
+// component registered for 32-bit programs alone (the other registry view) is told apart from
+// one not registered, so that the technician is told which build to use.
 #pragma once
 
 #include <oaidl.h>
@@ -18,6 +21,7 @@ inline constexpr wchar_t kProgIdPercorsi[] = L"PercorsiApplicazioni.Percorsi";
 enum class StatoCartella {
     Disponibile,         // an absolute folder
     ComponenteAssente,   // the component could not be created (not registered, failed to load)
+    AltraArchitettura,   // registered only for programs of the other width (32 or 64 bit)
     ErrorePercorso,      // "Percorso" missing, or it reported an error, or gave no text
     Vuota,               // an empty text
     Relativa,            // not a complete path ("Brio", "cartella\x", "C:x")
@@ -44,7 +48,8 @@ class ComponentePercorsi {
     [[nodiscard]] std::string CartellaBase();
 
   private:
-    [[nodiscard]] HRESULT Crea(std::string& dettaglio);
+    // Disponibile once the instance exists, else ComponenteAssente or AltraArchitettura.
+    [[nodiscard]] StatoCartella Crea(std::string& dettaglio);
 
     std::wstring progId_;
     com_ptr<IDispatch> istanza_;

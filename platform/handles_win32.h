@@ -60,6 +60,12 @@ inline void DistruggiIcona(HICON i) noexcept {
 inline void LiberaBstr(BSTR b) noexcept {
     ::SysFreeString(b);
 }
+inline void RilasciaDcSchermo(HDC dc) noexcept {
+    ::ReleaseDC(nullptr, dc);
+}
+inline void LiberaModulo(HMODULE m) noexcept {
+    ::FreeLibrary(m);
+}
 }  // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::ChiudiChiave, nullptr>;
@@ -72,6 +78,10 @@ using unique_hbrush = unique_any<HBRUSH, detail::EliminaOggetto, nullptr>;
 using unique_hbitmap = unique_any<HBITMAP, detail::EliminaOggetto, nullptr>;
 using unique_hicon = unique_any<HICON, detail::DistruggiIcona, nullptr>;
 using unique_bstr = unique_any<BSTR, detail::LiberaBstr, nullptr>;
+// The screen's device context, from GetDC(nullptr).
+using unique_hdc_schermo = unique_any<HDC, detail::RilasciaDcSchermo, nullptr>;
+// A DLL loaded with LoadLibrary.
+using unique_hmodule = unique_any<HMODULE, detail::LiberaModulo, nullptr>;
 
 // Owns one reference to a COM interface.
 template <class I>

@@ -23,27 +23,41 @@ ensure_packages() {
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Everything the builds and the tests need.
+# Everything the builds and the tests need. Wine runs the 32-bit Windows programs with Debian's
+# wine32 for i386 beside wine64, so the i386 architecture is added first.
 ensure_build_packages() {
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        log "Adding the i386 architecture (for wine32)"
+        local sudo=()
+        [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+        "${sudo[@]}" dpkg --add-architecture i386 || return 1
+    fi
     ensure_packages cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev \
         g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 \
-        g++-multilib qemu-user-static wine wine64 xvfb xauth "$@"
+        g++-multilib qemu-user-static wine wine64 wine32:i386 xvfb xauth "$@"
 }
 
 wine64_bin() {
     if [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else command -v wine64 || command -v wine; fi
 }
 
-# Creates a Wine prefix once: no desktop integration, no Mono/Gecko prompts.
+# Creates a 64-bit Wine prefix once: no desktop integration, no Mono/Gecko prompts. It runs
+# 32-bit programs too; one made before wine32 was installed cannot ("could not load
+# kernel32.dll, status c0000135": its syswow64 folder is empty), so it is made anew.
 # $1: prefix folder; $2: "null" for the windowless graphics driver (tests), "desktop" for a
 # virtual desktop (screenshots under Xvfb).
 ensure_wine_prefix() {
     local prefix="$1" mode="${2:-null}"
     export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+    if [ -f "$prefix/.velmar-ready-$mode" ] && [ -x /usr/lib/wine/wine ] &&
+        [ ! -e "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+        log "Wine prefix $prefix was made without wine32: making it anew"
+        rm -rf "$prefix"
+    fi
     if [ ! -f "$prefix/.velmar-ready-$mode" ]; then
         log "Preparing Wine prefix $prefix ($mode)"
         mkdir -p "$prefix"
-        DISPLAY= wineboot -i >/dev/null 2>&1 || true
+        DISPLAY= WINEARCH=win64 wineboot -i >/dev/null 2>&1 || true
         wineserver -w
         local wine
         wine=$(wine64_bin)

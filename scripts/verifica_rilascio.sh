@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The release check, run by test.sh after the Windows builds: runs package.sh twice, each time
-# into an empty folder, and checks what it wrote. Exits non-zero, naming each fault, otherwise.
+# into an empty folder, and checks what it wrote, down to each program's imports. Exits non-zero,
+# naming each fault, otherwise.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -69,6 +70,10 @@ for program in "${programs[@]}"; do
         grep -qF -- "$line" <<<"$resources" || fault "$program: no '$line' in its version resource"
     done
 done
+
+# Each program starts on Windows 7 SP1: no import newer than it, none off the committed list.
+"$VELMAR_ROOT/scripts/verifica_importazioni.sh" "${programs[@]}" ||
+    fault "a program imports a function that Windows 7 SP1 lacks, or one not on the list (above)"
 
 [ $faults -eq 0 ] && log "Release $name checked: $(unzip -Z1 "$zip" | tr '\n' ' ')"
 exit $faults

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dpi_win32.h"
 #include "store/cp1252.h"
 #include "window/immagini.h"
 #include "window/risorse.h"
@@ -295,9 +296,7 @@ std::array<FormSetupVelmar::NomeControllo, kNumeroControlli> FormSetupVelmar::Co
 }
 
 bool FormSetupVelmar::OnCreate() {
-    dpi_ = ::GetDpiForWindow(finestra_);
-    if (dpi_ == 0)
-        dpi_ = USER_DEFAULT_SCREEN_DPI;
+    dpi_ = DpiFinestra(finestra_);
     pennelloSfondo_.reset(::CreateSolidBrush(kColoreSfondo));
     pennelloEtichette_.reset(::CreateSolidBrush(kColoreEtichette));
     if (!CreaControlli())
@@ -404,13 +403,9 @@ int FormSetupVelmar::Pixel(int twips) const noexcept {
 }
 
 void FormSetupVelmar::CreaRisorseGrafiche() {
-    NONCLIENTMETRICSW metriche{};
-    metriche.cbSize = sizeof(metriche);
-    if (!::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metriche), &metriche, 0,
-                                      dpi_)) {
-        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metriche), &metriche, 0);
-    }
-    LOGFONTW carattere = metriche.lfMessageFont;
+    // The dialogs' typeface, at the package's size.
+    LOGFONTW carattere{};
+    (void)CarattereMessaggiPerDpi(dpi_, carattere);
     carattere.lfHeight = -::MulDiv(kPuntiCarattere, static_cast<int>(dpi_), 72);
     carattere.lfWidth = 0;
     carattere_.reset(::CreateFontIndirectW(&carattere));
@@ -420,10 +415,9 @@ void FormSetupVelmar::CreaRisorseGrafiche() {
     immagineAnnulla_ = Bitmap(Immagine::Annulla, lato);
 
     auto icona = [&](int metricaX, int metricaY) {
-        return unique_hicon(
-            static_cast<HICON>(::LoadImageW(istanza_, MAKEINTRESOURCEW(IDI_PROGRAMMA), IMAGE_ICON,
-                                            ::GetSystemMetricsForDpi(metricaX, dpi_),
-                                            ::GetSystemMetricsForDpi(metricaY, dpi_), 0)));
+        return unique_hicon(static_cast<HICON>(::LoadImageW(
+            istanza_, MAKEINTRESOURCEW(IDI_PROGRAMMA), IMAGE_ICON,
+            MetricaSistemaPerDpi(metricaX, dpi_), MetricaSistemaPerDpi(metricaY, dpi_), 0)));
     };
     // The window lets go of the old icons before they are destroyed.
     unique_hicon grande = icona(SM_CXICON, SM_CYICON);
@@ -490,7 +484,7 @@ void FormSetupVelmar::Dimensiona(POINT angolo) noexcept {
     const int larghezza = Pixel(kLarghezzaClient);
     const int altezza = Pixel(kAltezzaClient);
     RECT r{0, 0, larghezza, altezza};
-    ::AdjustWindowRectExForDpi(&r, kStileFinestra, FALSE, kStileEstesoFinestra, dpi_);
+    (void)RettangoloFinestraPerDpi(r, kStileFinestra, kStileEstesoFinestra, dpi_);
     SIZE dimensione{r.right - r.left, r.bottom - r.top};
     ::SetWindowPos(finestra_, nullptr, angolo.x, angolo.y, dimensione.cx, dimensione.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE);

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "store/cp1252.h"
 #include "velmar/versione.h"
 
 #include "tests/support/file_system_memoria.h"
@@ -428,9 +431,10 @@ TEST_F(Console, EveryFailureGivesOneJsonObjectWithItsStatusAndMessage) {
     erroreFabbrica.clear();
     fs.illeggibili.insert(kParametri);
     EXPECT_EQ(Esegui({"elenco", "--json"}), StatoUscita::ParametriIlleggibili);
-    EXPECT_EQ(uscita.str(),
-              "{\"esito\":\"parametri_illeggibili\",\"stato\":9,\"messaggio\":\"Il file dei "
-              "parametri non si pu\xF2 leggere: C:\\\\P\\\\BRIO_PARAMS.txt: errore simulato\"}\n");
+    EXPECT_EQ(
+        uscita.str(),
+        "{\"esito\":\"parametri_illeggibili\",\"stato\":9,\"messaggio\":\"Il file dei "
+        "parametri non si pu\\u00f2 leggere: C:\\\\P\\\\BRIO_PARAMS.txt: errore simulato\"}\n");
     EXPECT_EQ(Esegui({"mostra", "001"}), StatoUscita::ParametriIlleggibili);
     EXPECT_EQ(uscita.str(), "");
     archivio = std::make_unique<ArchivioFisso>(RisultatoSalvataggio{}, true);
@@ -479,7 +483,7 @@ TEST_F(Console, ArgumentsArriveInWindows1252OrAreRefusedAsEntries) {
     EXPECT_EQ(voci[2].testo, "\xE8");
 }
 
-TEST(StringaJson, EscapesQuotesBackslashesAndControlCharactersOnly) {
+TEST(StringaJson, EscapesQuotesBackslashesControlCharactersAndAllBeyondAscii) {
     struct Caso {
         std::string testo;
         std::string json;
@@ -488,10 +492,45 @@ TEST(StringaJson, EscapesQuotesBackslashesAndControlCharactersOnly) {
         {"a\"b\\c", "\"a\\\"b\\\\c\""},
         {"\r\n\t", "\"\\r\\n\\t\""},
         {std::string("\x01\x1F\0", 3), "\"\\u0001\\u001f\\u0000\""},
-        {"\x7F\x80\xE8", "\"\x7F\x80\xE8\""},
+        {"\x7F\x80\xE8", "\"\x7F\\u20ac\\u00e8\""},
     };
     for (const Caso& c : casi)
         EXPECT_EQ(StringaJson(c.testo), c.json);
+}
+
+// The text of a JSON string as a JSON reader reads it.
+std::u16string LettoDaJson(std::string_view json) {
+    std::u16string testo;
+    for (std::size_t i = 1; i + 1 < json.size(); ++i) {
+        if (json[i] != '\\') {
+            testo += static_cast<char16_t>(static_cast<unsigned char>(json[i]));
+            continue;
+        }
+        const char c = json[++i];
+        if (c == 'u') {
+            testo +=
+                static_cast<char16_t>(std::stoul(std::string(json.substr(i + 1, 4)), nullptr, 16));
+            i += 4;
+        } else {
+            testo += c == 'n'   ? u'\n'
+                     : c == 'r' ? u'\r'
+                     : c == 't' ? u'\t'
+                                : static_cast<char16_t>(c);
+        }
+    }
+    return testo;
+}
+
+// In any code page: the output is ASCII, and reads back as the text, whatever its bytes.
+TEST(StringaJson, ReadsTheSameInAnyCodePage) {
+    std::string testo = "Caff\xE8";
+    for (int b = 0; b < 256; ++b)
+        testo += static_cast<char>(b);
+    const std::string json = StringaJson(testo);
+    EXPECT_TRUE(std::all_of(json.begin(), json.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80;
+    })) << json;
+    EXPECT_EQ(LettoDaJson(json), Utf16Da1252(testo));
 }
 
 }  // namespace

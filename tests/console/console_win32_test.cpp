@@ -243,5 +243,21 @@ TEST_F(ConsolePacchetto, AFolderTheComponentCannotGiveIsReportedWithItsReason) {
               "\"macchina\":\"10.0.0.2\"}\n");
 }
 
+#ifdef VELMAR_CONSOLE_ALTRA_EXE
+// The other width's program beside the stand-in component, registered for this width only.
+TEST_F(ConsolePacchetto, TheOtherWidthsProgramNamesTheBuildToUse) {
+    const std::string bit = sizeof(void*) == 8 ? "64" : "32";
+    const test::EsitoProgramma e =
+        test::EseguiProgramma(VELMAR_CONSOLE_ALTRA_EXE, {"elenco"}, uscite);
+    EXPECT_EQ(e.stato, 7);
+    EXPECT_EQ(e.uscita, "");
+    EXPECT_EQ(e.errori,
+              "Cartella del pacchetto non disponibile: il componente PercorsiApplicazioni "
+              "non si pu\xC3\xB2 usare da questo programma: \xC3\xA8 registrato solo per i "
+              "programmi a " +
+                  bit + " bit; usa i programmi della cartella win" + bit + "\n");
+}
+#endif
+
 }  // namespace
 }  // namespace velmar

@@ -124,11 +124,11 @@ TEST_F(Programma, ASaveReplacesTheLineInTheBaseAndEveryAreaAndSaysSetupTerminato
     }
     EXPECT_FALSE(fs::exists(base / "BRIO_PARAMS.dep"));
 
-    // Windows-1252 in the file, UTF-8 on the way out.
+    // Windows-1252 in the file; in JSON, the escapes of its characters' code points.
     const test::EsitoProgramma m = Esegui({"mostra", "001", "--json", "--base", base.string()});
     EXPECT_EQ(m.stato, 0);
     EXPECT_EQ(m.uscita,
-              "{\"codice\":\"001\",\"descrizione\":\"Societ\xC3\xA0 \xE2\x82\xAC\","
+              "{\"codice\":\"001\",\"descrizione\":\"Societ\\u00e0 \\u20ac\","
               "\"server\":\"linux\",\"macchina\":\"10.9.9.9\"}\n");
 }
 

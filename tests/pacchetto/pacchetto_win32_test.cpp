@@ -133,14 +133,24 @@ TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
                       "Prima;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n");
     base.Crea("CONTABILITA");
 
+    // A component only for programs of the other width.
+    test::ClasseProvvisoria altraLarghezza;
+    ASSERT_TRUE(altraLarghezza.Registra(sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY));
+
     struct Caso {
         const char* nome;
         const wchar_t* progId;
         bool conChiave;
         const char* motivo;
     } casi[] = {
+        {"non registrato", L"PercorsiApplicazioni.NonRegistrato", true,
+         "non si pu\xF2 creare: CLSIDFromProgID"},
+        {"per l'altra larghezza", altraLarghezza.ProgId().c_str(), true,
+         sizeof(void*) == 8 ? "non si pu\xF2 usare da questo programma: \xE8 registrato solo per "
+                              "i programmi a 32 bit; usa i programmi della cartella win32"
+                            : "non si pu\xF2 usare da questo programma: \xE8 registrato solo per "
+                              "i programmi a 64 bit; usa i programmi della cartella win64"},
         {"registrato senza chiave", kProgIdPercorsi, false, "Chiave applicazione sconosciuta"},
-        {"non registrato", L"PercorsiApplicazioni.NonRegistrato", true, "CLSIDFromProgID"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.nome);

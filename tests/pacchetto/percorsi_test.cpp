@@ -93,6 +93,28 @@ TEST_F(Percorsi, AsksAnewAtEveryRequestWithTheSameInstance) {
     EXPECT_EQ(componente.CartellaBase(), "C:\\Secondo");
 }
 
+// A component registered only for programs of the other width, and the build that would load it.
+#ifdef _WIN64
+constexpr REGSAM kVistaAltraLarghezza = KEY_WOW64_32KEY;
+constexpr char kUsaAltraBuild[] = "usa i programmi della cartella win32";
+#else
+constexpr REGSAM kVistaAltraLarghezza = KEY_WOW64_64KEY;
+constexpr char kUsaAltraBuild[] = "usa i programmi della cartella win64";
+#endif
+
+TEST_F(ConCom, AComponentOnlyForProgramsOfTheOtherWidthNamesTheBuildToUse) {
+    test::ClasseProvvisoria classe;
+    ASSERT_TRUE(classe.Registra(kVistaAltraLarghezza));
+    const CartellaComponente r = ComponentePercorsi(classe.ProgId()).ChiediCartella();
+    EXPECT_EQ(r.stato, StatoCartella::AltraArchitettura);
+    EXPECT_NE(r.dettaglio.find(kUsaAltraBuild), std::string::npos) << r.dettaglio;
+
+    // Registered for this program's width too, it failed for another reason.
+    ASSERT_TRUE(classe.Registra(0));
+    EXPECT_EQ(ComponentePercorsi(classe.ProgId()).ChiediCartella().stato,
+              StatoCartella::ComponenteAssente);
+}
+
 TEST_F(ConCom, ComponentNotRegisteredIsUnavailable) {
     ComponentePercorsi componente(kProgIdAssente);
     const CartellaComponente r = componente.ChiediCartella();

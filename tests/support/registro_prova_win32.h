@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <atomic>
 #include <optional>
@@ -32,12 +33,12 @@ inline LSTATUS ScriviValoreGrezzo(HKEY radice, const std::string& chiave, const 
 }
 
 // A text value written through the wide functions (with its terminating zero), for texts that
-// must not depend on the ANSI code page.
+// must not depend on the ANSI code page; `vista` may name a registry view (KEY_WOW64_32KEY...).
 inline LSTATUS ScriviTestoWide(HKEY radice, const std::wstring& chiave, const std::wstring& nome,
-                               std::wstring_view testo) {
+                               std::wstring_view testo, REGSAM vista = 0) {
     unique_hkey k;
     const LSTATUS s = ::RegCreateKeyExW(radice, chiave.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_WRITE, nullptr, k.put(), nullptr);
+                                        KEY_WRITE | vista, nullptr, k.put(), nullptr);
     if (s != ERROR_SUCCESS)
         return s;
     const std::wstring t(testo);
@@ -90,6 +91,49 @@ class ChiaveProvvisoria {
 
   private:
     std::string percorso_;
+};
+
+// A ProgID of the test's own leading to a class of its own, whose in-process server (a file that
+// does not exist) is registered in the registry views given: a component for programs of one
+// width, or of both. Everything is removed at the end.
+class ClasseProvvisoria {
+  public:
+    ClasseProvvisoria() {
+        static std::atomic<unsigned> contatore{0};
+        progId_ = L"PercorsiApplicazioni.Prova" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                  std::to_wstring(++contatore);
+        GUID guid{};
+        wchar_t testo[64] = {};
+        if (SUCCEEDED(::CoCreateGuid(&guid)) && ::StringFromGUID2(guid, testo, 64) > 0)
+            clsid_ = testo;
+    }
+    ClasseProvvisoria(const ClasseProvvisoria&) = delete;
+    ClasseProvvisoria& operator=(const ClasseProvvisoria&) = delete;
+    ~ClasseProvvisoria() {
+        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, progId_.c_str());
+        for (const REGSAM vista : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            unique_hkey classi;
+            if (!clsid_.empty() &&
+                ::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | vista,
+                                classi.put()) == ERROR_SUCCESS) {
+                ::RegDeleteTreeW(classi.get(), clsid_.c_str());
+            }
+        }
+    }
+
+    const std::wstring& ProgId() const noexcept { return progId_; }
+    // Registers the ProgID and the class's server in view `vista` (0: the program's own).
+    [[nodiscard]] bool Registra(REGSAM vista) const {
+        return !clsid_.empty() &&
+               ScriviTestoWide(HKEY_CLASSES_ROOT, progId_ + L"\\CLSID", L"", clsid_) ==
+                   ERROR_SUCCESS &&
+               ScriviTestoWide(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid_ + L"\\InprocServer32", L"",
+                               L"C:\\Manca\\PercorsiApplicazioni.dll", vista) == ERROR_SUCCESS;
+    }
+
+  private:
+    std::wstring progId_;
+    std::wstring clsid_;
 };
 
 // Remembers one value of a shared key and puts it back (or removes it) at the end of the test.

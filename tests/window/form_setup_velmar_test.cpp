@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/dpi_win32.h"
 #include "store/conferma.h"
+#include "tests/support/funzioni_dpi_win32.h"
 #include "tests/window/finestra_fixture.h"
 
 namespace velmar {
@@ -114,21 +116,29 @@ TEST_F(LayoutTest, WindowIsAFixedCaptionedBoxCentredOnTheScreen) {
     EXPECT_NEAR(finestra.top + finestra.bottom, m.rcWork.top + m.rcWork.bottom, 1);
 }
 
+// With the DPI functions of Windows 10, and with only those of 8.1 or of 7 (their fallbacks).
 TEST_F(LayoutTest, ControlsLieInsideTheirContainersAndScaleWithTheDpi) {
-    Apri();
-    ASSERT_EQ(::GetDpiForWindow(form_->Finestra()), 96u);
-    const auto a96 = VerificaLayout({378, 136});
-    RECT suggerito{};
-    ::GetWindowRect(form_->Finestra(), &suggerito);
-    const std::pair<int, SIZE> passi[] = {{144, {567, 204}}, {192, {756, 272}}, {96, {378, 136}}};
-    for (const auto& [dpi, client] : passi) {
-        SCOPED_TRACE(dpi);
-        ::SendMessageW(form_->Finestra(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                       reinterpret_cast<LPARAM>(&suggerito));
-        for (const auto& [nome, d] : VerificaLayout(client)) {
-            EXPECT_NEAR(d.cx, a96.at(nome).cx * dpi / 96.0, 1) << nome;
-            EXPECT_NEAR(d.cy, a96.at(nome).cy * dpi / 96.0, 1) << nome;
+    for (const FunzioniDpi funzioni :
+         {FunzioniDpi::DelSistema, FunzioniDpi::Windows81, FunzioniDpi::Windows7}) {
+        SCOPED_TRACE(static_cast<int>(funzioni));
+        const test::FunzioniDpiLimitate limitate(funzioni);
+        Apri();
+        ASSERT_EQ(DpiFinestra(form_->Finestra()), 96u);
+        const auto a96 = VerificaLayout({378, 136});
+        RECT suggerito{};
+        ::GetWindowRect(form_->Finestra(), &suggerito);
+        const std::pair<int, SIZE> passi[] = {
+            {144, {567, 204}}, {192, {756, 272}}, {96, {378, 136}}};
+        for (const auto& [dpi, client] : passi) {
+            SCOPED_TRACE(dpi);
+            ::SendMessageW(form_->Finestra(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                           reinterpret_cast<LPARAM>(&suggerito));
+            for (const auto& [nome, d] : VerificaLayout(client)) {
+                EXPECT_NEAR(d.cx, a96.at(nome).cx * dpi / 96.0, 1) << nome;
+                EXPECT_NEAR(d.cy, a96.at(nome).cy * dpi / 96.0, 1) << nome;
+            }
         }
+        form_.reset();
     }
 }
 
