@@ -101,14 +101,21 @@ void LetturaSemplice(benchmark::State& s) {
     const std::string percorso = Testo(base / "BRIO_PARAMS.txt");
     auto buffer = std::make_unique<char[]>(velmar::kBufferLettura);
     for (auto _ : s) {
-        std::unique_ptr<velmar::FileLettura> f;
-        bool assente = false;
-        if (!FileSystemDiSistema().ApriLettura(percorso, f, assente))
+        velmar::Risultato<std::unique_ptr<velmar::FileLettura>> f =
+            FileSystemDiSistema().ApriLettura(percorso);
+        if (!f) {
             s.SkipWithError("open");
+            break;
+        }
         std::uint64_t totale = 0;
         for (std::size_t n = 1; n != 0;) {
-            if (!f->Leggi(totale, buffer.get(), velmar::kBufferLettura, n))
+            const velmar::Risultato<std::size_t> letti =
+                (*f)->Leggi(totale, buffer.get(), velmar::kBufferLettura);
+            if (!letti) {
                 s.SkipWithError("read");
+                break;
+            }
+            n = *letti;
             totale += n;
         }
         benchmark::DoNotOptimize(totale);
@@ -119,9 +126,8 @@ void LetturaSemplice(benchmark::State& s) {
 void ListaDitte(benchmark::State& s) {
     const std::string base = Testo(Pacchetto(s.range(0)));
     for (auto _ : s) {
-        std::vector<std::string> codici;
-        if (!velmar::LeggiDitte(FileSystemDiSistema(), base, codici) ||
-            codici.size() != static_cast<std::size_t>(s.range(0)))
+        auto codici = velmar::LeggiDitte(FileSystemDiSistema(), base);
+        if (!codici || codici->size() != static_cast<std::size_t>(s.range(0)))
             s.SkipWithError("count");
         benchmark::DoNotOptimize(codici);
     }
@@ -132,8 +138,8 @@ void RicercaUltima(benchmark::State& s) {
     const std::string base = Testo(Pacchetto(s.range(0)));
     const std::string codice = Codice(s.range(0) - 1);
     for (auto _ : s) {
-        velmar::RisultatoRicerca r;
-        if (!velmar::CercaDitta(FileSystemDiSistema(), base, codice, r) || r.descrizione.empty())
+        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, codice);
+        if (!r || r->descrizione.empty())
             s.SkipWithError("not found");
         benchmark::DoNotOptimize(r);
     }
@@ -143,8 +149,8 @@ void RicercaUltima(benchmark::State& s) {
 void RicercaAssente(benchmark::State& s) {
     const std::string base = Testo(Pacchetto(s.range(0)));
     for (auto _ : s) {
-        velmar::RisultatoRicerca r;
-        if (!velmar::CercaDitta(FileSystemDiSistema(), base, "ZZZ", r))
+        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, "ZZZ");
+        if (r || r.Errore().tipo != velmar::TipoErrore::DittaNonTrovata)
             s.SkipWithError("read");
         benchmark::DoNotOptimize(r);
     }
@@ -189,7 +195,7 @@ void Salvataggio(benchmark::State& s) {
         Codice(s.range(0) / 2), "Ditta salvata", "10.1.1.1", "db2admin", "db2admin", "db2admin"};
     for (auto _ : s) {
         auto r = velmar::SalvaDitta(FileSystemDiSistema(), stato, {"C:\\Cat"}, base);
-        if (r.esito != velmar::EsitoSalvataggio::Salvato)
+        if (!r || !r->Completo())
             s.SkipWithError("save failed");
     }
     Imposta(s, Pacchetto(s.range(0)) / "BRIO_PARAMS.txt");
@@ -215,8 +221,7 @@ void StampaPiccoMemoria() {
         const std::string base = Testo(Pacchetto(righe, "salvataggio"));
         gPicco = gCorrente.load();
         std::size_t inizio = gCorrente;
-        velmar::RisultatoRicerca r;
-        (void)velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1), r);
+        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1));
         benchmark::DoNotOptimize(r);
         const std::size_t ricerca = gPicco - inizio;
         const velmar::DatiDitta stato{Codice(righe / 2), "Ditta salvata", "10.1.1.1",

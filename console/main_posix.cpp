@@ -22,10 +22,9 @@ int main(int argc, char** argv) {
     const std::vector<velmar::VoceUtente> argomenti = velmar::ArgomentiDaUtf8(
         std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)));
 
-    const velmar::FabbricaArchivio fabbrica = [](const velmar::OpzioniArchivio& o,
-                                                 std::string& errore) {
+    const velmar::FabbricaArchivio fabbrica = [](const velmar::OpzioniArchivio& o) {
         return velmar::CreaArchivioCartella(velmar::FileSystemDiSistema(), o.base.value_or(""),
-                                            o.catalogo, errore);
+                                            o.catalogo);
     };
     std::ostringstream uscita, errori;
     const velmar::StatoUscita stato = velmar::EseguiComando(argomenti, uscita, errori, fabbrica);

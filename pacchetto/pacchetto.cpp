@@ -9,9 +9,8 @@ ValoreCatalogo CartellaCatalogo(ValoreCatalogo letto) {
     return letto;
 }
 
-std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs, std::string_view base,
-                                                    const std::optional<ValoreCatalogo>& catalogo,
-                                                    std::string& errore) {
+Risultato<std::unique_ptr<ArchivioDitte>> CreaArchivioCartella(
+    FileSystem& fs, std::string_view base, const std::optional<ValoreCatalogo>& catalogo) {
     const auto separatore = [&fs](char c) { return c == fs.Separatore() || c == '/'; };
     // Keep "/" and "C:\" whole.
     while (base.size() > 1 && separatore(base.back()) && !(base.size() == 3 && base[1] == ':')) {
@@ -19,15 +18,16 @@ std::unique_ptr<ArchivioDitte> CreaArchivioCartella(FileSystem& fs, std::string_
     }
     const std::string cartella(base);
     if (!fs.PercorsoAssoluto(cartella)) {
-        errore = "La cartella del pacchetto deve essere un percorso completo: '" + cartella + "'";
-        return nullptr;
+        return Errore(
+            TipoErrore::CartellaNonDisponibile,
+            "La cartella del pacchetto deve essere un percorso completo: '" + cartella + "'");
     }
     if (fs.Tipo(cartella) != TipoVoce::Cartella) {
-        errore = "La cartella del pacchetto non esiste: '" + cartella + "'";
-        return nullptr;
+        return Errore(TipoErrore::CartellaNonDisponibile,
+                      "La cartella del pacchetto non esiste: '" + cartella + "'");
     }
-    return std::make_unique<ArchivioCartella>(
-        fs, cartella, CartellaCatalogo(catalogo.value_or(ValoreCatalogo{})));
+    return std::unique_ptr<ArchivioDitte>(std::make_unique<ArchivioCartella>(
+        fs, cartella, CartellaCatalogo(catalogo.value_or(ValoreCatalogo{}))));
 }
 
 }  // namespace velmar

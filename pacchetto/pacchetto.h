@@ -31,11 +31,10 @@ struct OpzioniArchivio {
     std::optional<ValoreCatalogo> catalogo;
 };
 
-// The store over the package in `base`: nothing, with the reason (Windows-1252) in `errore`,
-// when `base` is not a complete path or not an existing folder. Final separators are dropped.
-// `catalogo` missing or empty means the default catalog folder.
-[[nodiscard]] std::unique_ptr<ArchivioDitte> CreaArchivioCartella(
-    FileSystem& fs, std::string_view base, const std::optional<ValoreCatalogo>& catalogo,
-    std::string& errore);
+// The store over the package in `base`. Fails as CartellaNonDisponibile when `base` is not a
+// complete path or not an existing folder. Final separators are dropped. `catalogo` missing or
+// empty means the default catalog folder.
+[[nodiscard]] Risultato<std::unique_ptr<ArchivioDitte>> CreaArchivioCartella(
+    FileSystem& fs, std::string_view base, const std::optional<ValoreCatalogo>& catalogo);
 
 }  // namespace velmar

@@ -9,32 +9,10 @@ namespace velmar {
 
 namespace {
 
-std::string_view Motivo(StatoCartella s) {
-    switch (s) {
-        case StatoCartella::Disponibile:
-            break;
-        case StatoCartella::ComponenteAssente:
-            return "il componente PercorsiApplicazioni non si pu\xF2 creare";
-        case StatoCartella::AltraArchitettura:
-            return "il componente PercorsiApplicazioni non si pu\xF2 usare da questo programma";
-        case StatoCartella::ErrorePercorso:
-            return "il componente non ha dato la cartella";
-        case StatoCartella::Vuota:
-            return "il componente ha dato una cartella vuota";
-        case StatoCartella::Relativa:
-            return "il componente ha dato un percorso non completo";
-        case StatoCartella::NonRappresentabile:
-            return "la cartella data dal componente contiene caratteri non ammessi";
-    }
-    return "";
-}
-
-// Why the component gave no folder: the reason, then what the component or the system said.
-std::string Causa(const CartellaComponente& c) {
-    std::string causa(Motivo(c.stato));
-    if (!c.dettaglio.empty())
-        causa.append(": ").append(c.dettaglio);
-    return causa;
+// A read of a package whose folder the component did not give.
+Errore NonDisponibile(const Errore& causa) {
+    return Errore(TipoErrore::CartellaNonDisponibile,
+                  "Cartella del pacchetto non disponibile: " + causa.testo);
 }
 
 }  // namespace
@@ -51,76 +29,80 @@ ValoreCatalogo LeggiCartellaCatalogo() {
 ArchivioPacchetto::ArchivioPacchetto(std::wstring progId) noexcept
     : componente_(std::move(progId)) {}
 
-Esito ArchivioPacchetto::LeggiDitte(std::vector<std::string>& codici) {
-    return velmar::LeggiDitte(FileSystemDiSistema(), componente_.CartellaBase(), codici);
+Risultato<std::vector<std::string>> ArchivioPacchetto::LeggiDitte() {
+    const Risultato<std::string> base = componente_.ChiediCartella();
+    if (!base)
+        return NonDisponibile(base.Errore());
+    return velmar::LeggiDitte(FileSystemDiSistema(), *base);
 }
 
-Esito ArchivioPacchetto::CercaDitta(std::string_view codice, RisultatoRicerca& ditta) {
-    return velmar::CercaDitta(FileSystemDiSistema(), componente_.CartellaBase(), codice, ditta);
+Risultato<RisultatoRicerca> ArchivioPacchetto::CercaDitta(std::string_view codice) {
+    const Risultato<std::string> base = componente_.ChiediCartella();
+    if (!base)
+        return NonDisponibile(base.Errore());
+    return velmar::CercaDitta(FileSystemDiSistema(), *base, codice);
 }
 
 namespace {
 
-// Runs `modifica` on the folder the component gives; when it gives none, the store's reason is
-// followed by the cause.
+// Runs `modifica` on the folder the component gives, or fails as the store fails a change
+// without a folder, with the component's reason.
 template <class Modifica>
-RisultatoSalvataggio NellaCartella(ComponentePercorsi& componente, Modifica&& modifica) {
-    const CartellaComponente base = componente.ChiediCartella();
-    const bool disponibile = base.stato == StatoCartella::Disponibile;
-    RisultatoSalvataggio r = modifica(disponibile ? base.cartella : std::string());
-    if (!disponibile && !r.errori.empty())
-        r.errori.front().motivo += ": " + Causa(base);
-    return r;
+RisultatoModifica NellaCartella(ComponentePercorsi& componente, Modifica&& modifica) {
+    const Risultato<std::string> base = componente.ChiediCartella();
+    if (!base)
+        return CartellaNonDisponibile(base.Errore().testo);
+    return modifica(*base);
 }
 
 }  // namespace
 
-RisultatoSalvataggio ArchivioPacchetto::ScriviFile(const DatiDitta& dati) {
+RisultatoModifica ArchivioPacchetto::ScriviFile(const DatiDitta& dati) {
     const ValoreCatalogo catalogo = CartellaCatalogo(LeggiCartellaCatalogo());
     return NellaCartella(componente_, [&](const std::string& base) {
         return SalvaDitta(FileSystemDiSistema(), dati, catalogo, base);
     });
 }
 
-RisultatoSalvataggio ArchivioPacchetto::Elimina(std::string_view codice) {
+RisultatoModifica ArchivioPacchetto::Elimina(std::string_view codice) {
     return NellaCartella(componente_, [&](const std::string& base) {
         return EliminaDitta(FileSystemDiSistema(), codice, base);
     });
 }
 
-RisultatoSalvataggio ArchivioPacchetto::Distribuisci() {
+RisultatoModifica ArchivioPacchetto::Distribuisci() {
     return NellaCartella(componente_, [&](const std::string& base) {
         return DistribuisciFile(FileSystemDiSistema(), base);
     });
 }
 
-RisultatoSalvataggio ArchivioPacchetto::Ripara() {
+RisultatoModifica ArchivioPacchetto::Ripara() {
     return NellaCartella(componente_, [&](const std::string& base) {
         return RiparaFile(FileSystemDiSistema(), base);
     });
 }
 
-Esito ArchivioPacchetto::Verifica(std::vector<Problema>& problemi) {
-    return VerificaPacchetto(FileSystemDiSistema(), componente_.CartellaBase(), problemi);
+Risultato<std::vector<Problema>> ArchivioPacchetto::Verifica() {
+    const Risultato<std::string> base = componente_.ChiediCartella();
+    if (!base)
+        return NonDisponibile(base.Errore());
+    return VerificaPacchetto(FileSystemDiSistema(), *base);
 }
 
-std::unique_ptr<ArchivioDitte> CreaArchivioPacchetto(const OpzioniArchivio& o,
-                                                     std::string& errore) {
+Risultato<std::unique_ptr<ArchivioDitte>> CreaArchivioPacchetto(const OpzioniArchivio& o) {
     if (o.base) {
         return CreaArchivioCartella(FileSystemDiSistema(), *o.base,
-                                    o.catalogo ? *o.catalogo : LeggiCartellaCatalogo(), errore);
+                                    o.catalogo ? *o.catalogo : LeggiCartellaCatalogo());
     }
-    CartellaComponente c = ComponentePercorsi().ChiediCartella();
-    if (c.stato != StatoCartella::Disponibile) {
-        errore = "Cartella del pacchetto non disponibile: " + Causa(c);
-        return nullptr;
-    }
-    std::unique_ptr<ArchivioDitte> nellaCartella =
-        CreaArchivioCartella(FileSystemDiSistema(), c.cartella, o.catalogo, errore);
+    const Risultato<std::string> cartella = ComponentePercorsi().ChiediCartella();
+    if (!cartella)
+        return NonDisponibile(cartella.Errore());
+    Risultato<std::unique_ptr<ArchivioDitte>> nellaCartella =
+        CreaArchivioCartella(FileSystemDiSistema(), *cartella, o.catalogo);
     if (!nellaCartella || o.catalogo)
         return nellaCartella;
     // The window's own store, which also reads the catalog folder from the registry.
-    return std::make_unique<ArchivioPacchetto>();
+    return std::unique_ptr<ArchivioDitte>(std::make_unique<ArchivioPacchetto>());
 }
 
 }  // namespace velmar

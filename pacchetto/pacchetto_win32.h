@@ -23,22 +23,22 @@ class ArchivioPacchetto final : public ArchivioDitte {
     // `progId` names the application-folder component (another one only in tests).
     explicit ArchivioPacchetto(std::wstring progId = kProgIdPercorsi) noexcept;
 
-    Esito LeggiDitte(std::vector<std::string>& codici) override;
-    Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override;
-    RisultatoSalvataggio ScriviFile(const DatiDitta& dati) override;
-    RisultatoSalvataggio Elimina(std::string_view codice) override;
-    RisultatoSalvataggio Distribuisci() override;
-    Esito Verifica(std::vector<Problema>& problemi) override;
-    RisultatoSalvataggio Ripara() override;
+    Risultato<std::vector<std::string>> LeggiDitte() override;
+    Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override;
+    RisultatoModifica ScriviFile(const DatiDitta& dati) override;
+    RisultatoModifica Elimina(std::string_view codice) override;
+    RisultatoModifica Distribuisci() override;
+    Risultato<std::vector<Problema>> Verifica() override;
+    RisultatoModifica Ripara() override;
 
   private:
     ComponentePercorsi componente_;
 };
 
 // The store for the console program: the folder named with --base, or else the one the
-// component gives (with its reason in `errore` when it gives none); the catalog folder named
-// with --catalogo, or else the registry's.
-[[nodiscard]] std::unique_ptr<ArchivioDitte> CreaArchivioPacchetto(const OpzioniArchivio& o,
-                                                                   std::string& errore);
+// component gives (failing as CartellaNonDisponibile, with the component's reason, when it gives
+// none); the catalog folder named with --catalogo, or else the registry's.
+[[nodiscard]] Risultato<std::unique_ptr<ArchivioDitte>> CreaArchivioPacchetto(
+    const OpzioniArchivio& o);
 
 }  // namespace velmar

@@ -20,22 +20,32 @@ std::u16string_view Testo16(const wchar_t* testo, std::size_t lunghezza) noexcep
     return {reinterpret_cast<const char16_t*>(testo), lunghezza};
 }
 
-// A text for the detail of a failure: characters Windows-1252 cannot hold become "?".
-std::string TestoDettaglio(std::u16string_view testo) {
-    std::string s;
-    for (char16_t c : testo) {
-        auto b = Cp1252DaUtf16(std::u16string_view(&c, 1));
-        s += b ? *b : std::string("?");
-    }
-    return s;
-}
-
 std::string DescrizioneHresult(std::string_view passo, HRESULT hr) {
     return std::string(passo) + ": " + DescrizioneErrore(static_cast<DWORD>(hr));
 }
 
-CartellaComponente Fallita(StatoCartella stato, std::string dettaglio) {
-    return {stato, {}, std::move(dettaglio)};
+struct VoceMotivo {
+    StatoCartella stato;
+    std::string_view motivo;
+};
+
+constexpr VoceMotivo kMotivi[] = {
+    {StatoCartella::ComponenteAssente, "il componente PercorsiApplicazioni non si pu\xF2 creare"},
+    {StatoCartella::AltraArchitettura,
+     "il componente PercorsiApplicazioni non si pu\xF2 usare da questo programma"},
+    {StatoCartella::ErrorePercorso, "il componente non ha dato la cartella"},
+    {StatoCartella::Vuota, "il componente ha dato una cartella vuota"},
+    {StatoCartella::Relativa, "il componente ha dato un percorso non completo"},
+    {StatoCartella::NonRappresentabile,
+     "la cartella data dal componente contiene caratteri non ammessi"},
+};
+
+// The failure for `stato`: its reason, then what the component or the system said.
+Errore Fallita(StatoCartella stato, std::string_view dettaglio) {
+    std::string causa(MotivoCartella(stato));
+    if (!dettaglio.empty())
+        causa.append(": ").append(dettaglio);
+    return Errore(TipoErrore::CartellaNonDisponibile, std::move(causa));
 }
 
 // The registry view of programs of the other width, and the release folder of their build.
@@ -89,9 +99,17 @@ bool SoloNellAltraVista(const std::wstring& progId) {
 
 }  // namespace
 
+std::string_view MotivoCartella(StatoCartella stato) noexcept {
+    for (const VoceMotivo& v : kMotivi) {
+        if (v.stato == stato)
+            return v.motivo;
+    }
+    return {};
+}
+
 ComponentePercorsi::ComponentePercorsi(std::wstring progId) noexcept : progId_(std::move(progId)) {}
 
-StatoCartella ComponentePercorsi::Crea(std::string& dettaglio) {
+Esito ComponentePercorsi::Crea() {
     CLSID clsid{};
     com_ptr<IDispatch> istanza;
     HRESULT hr = ::CLSIDFromProgID(progId_.c_str(), &clsid);
@@ -102,23 +120,19 @@ StatoCartella ComponentePercorsi::Crea(std::string& dettaglio) {
         passo = "CoCreateInstance";
     }
     if (FAILED(hr)) {
-        if (SoloNellAltraVista(progId_)) {
-            dettaglio = kSoloAltraVista;
-            return StatoCartella::AltraArchitettura;
-        }
-        dettaglio = DescrizioneHresult(passo, hr);
-        return StatoCartella::ComponenteAssente;
+        if (SoloNellAltraVista(progId_))
+            return Fallita(StatoCartella::AltraArchitettura, kSoloAltraVista);
+        return Fallita(StatoCartella::ComponenteAssente, DescrizioneHresult(passo, hr));
     }
     istanza_ = std::move(istanza);
     percorso_ = DISPID_UNKNOWN;
-    return StatoCartella::Disponibile;
+    return {};
 }
 
-CartellaComponente ComponentePercorsi::ChiediCartella() {
-    std::string dettaglio;
+Risultato<std::string> ComponentePercorsi::ChiediCartella() {
     if (!istanza_) {
-        if (const StatoCartella stato = Crea(dettaglio); stato != StatoCartella::Disponibile)
-            return Fallita(stato, std::move(dettaglio));
+        if (Esito creato = Crea(); !creato)
+            return std::move(creato).Errore();
     }
 
     if (percorso_ == DISPID_UNKNOWN) {
@@ -156,8 +170,8 @@ CartellaComponente ComponentePercorsi::ChiediCartella() {
         if (hr == DISP_E_EXCEPTION && descrizione) {
             return Fallita(
                 StatoCartella::ErrorePercorso,
-                "Percorso: " +
-                    TestoDettaglio(Testo16(descrizione.get(), ::SysStringLen(descrizione.get()))));
+                "Percorso: " + Cp1252DaMostrare(
+                                   Testo16(descrizione.get(), ::SysStringLen(descrizione.get()))));
         }
         return Fallita(StatoCartella::ErrorePercorso, DescrizioneHresult("Percorso", hr));
     }
@@ -172,18 +186,11 @@ CartellaComponente ComponentePercorsi::ChiediCartella() {
         return Fallita(StatoCartella::Vuota, "Percorso: testo vuoto");
 
     std::optional<std::string> ansi = Cp1252DaUtf16(cartella);
-    if (!ansi) {
-        return Fallita(StatoCartella::NonRappresentabile, TestoDettaglio(cartella));
-    }
-    if (!FileSystemDiSistema().PercorsoAssoluto(*ansi)) {
-        return Fallita(StatoCartella::Relativa, std::move(*ansi));
-    }
-    return {StatoCartella::Disponibile, std::move(*ansi), {}};
-}
-
-std::string ComponentePercorsi::CartellaBase() {
-    CartellaComponente c = ChiediCartella();
-    return c.stato == StatoCartella::Disponibile ? std::move(c.cartella) : std::string();
+    if (!ansi)
+        return Fallita(StatoCartella::NonRappresentabile, Cp1252DaMostrare(cartella));
+    if (!FileSystemDiSistema().PercorsoAssoluto(*ansi))
+        return Fallita(StatoCartella::Relativa, *ansi);
+    return *std::move(ansi);
 }
 
 }  // namespace velmar

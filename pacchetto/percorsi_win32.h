@@ -10,8 +10,10 @@
 #include <oaidl.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/handles_win32.h"
+#include "store/risultato.h"
 
 namespace velmar {
 
@@ -19,7 +21,6 @@ inline constexpr wchar_t kProgIdPercorsi[] = L"PercorsiApplicazioni.Percorsi";
 
 // Why the component gave no usable folder.
 enum class StatoCartella {
-    Disponibile,         // an absolute folder
     ComponenteAssente,   // the component could not be created (not registered, failed to load)
     AltraArchitettura,   // registered only for programs of the other width (32 or 64 bit)
     ErrorePercorso,      // "Percorso" missing, or it reported an error, or gave no text
@@ -28,11 +29,8 @@ enum class StatoCartella {
     NonRappresentabile,  // holds characters that Windows-1252 cannot hold
 };
 
-struct CartellaComponente {
-    StatoCartella stato = StatoCartella::ComponenteAssente;
-    std::string cartella;   // Windows-1252; set only when Disponibile
-    std::string dettaglio;  // what went wrong (the system's or the component's text), Windows-1252
-};
+// The words of each reason: "il componente ha dato una cartella vuota".
+[[nodiscard]] std::string_view MotivoCartella(StatoCartella stato) noexcept;
 
 class ComponentePercorsi {
   public:
@@ -40,16 +38,14 @@ class ComponentePercorsi {
     ComponentePercorsi(const ComponentePercorsi&) = delete;
     ComponentePercorsi& operator=(const ComponentePercorsi&) = delete;
 
-    // Asks Percorso("Brio") anew. A component that could not be created is tried again at the
-    // next request, so one registered while the program runs is found.
-    [[nodiscard]] CartellaComponente ChiediCartella();
-
-    // The base folder as an absolute Windows-1252 path, or "" when it is unavailable.
-    [[nodiscard]] std::string CartellaBase();
+    // Asks Percorso("Brio") anew: the base folder as an absolute Windows-1252 path. Fails as
+    // CartellaNonDisponibile, its text the reason (MotivoCartella) followed by what the component
+    // or the system said. A component that could not be created is tried again at the next
+    // request, so one registered while the program runs is found.
+    [[nodiscard]] Risultato<std::string> ChiediCartella();
 
   private:
-    // Disponibile once the instance exists, else ComponenteAssente or AltraArchitettura.
-    [[nodiscard]] StatoCartella Crea(std::string& dettaglio);
+    [[nodiscard]] Esito Crea();
 
     std::wstring progId_;
     com_ptr<IDispatch> istanza_;

@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/handles_posix.h"
 #include "store/cp1252.h"
 #include "store/file_system.h"
 
@@ -24,34 +25,11 @@ namespace {
 constexpr std::size_t kBlocco = 256 * 1024;
 constexpr auto kPausaBlocco = std::chrono::milliseconds(50);
 
-Esito ErroreSistema(int codice) {
-    return Esito::Fallito(std::strerror(codice));
+// The system's description of an error; a missing file or folder is Assente.
+Errore ErroreSistema(int codice) {
+    const bool assente = codice == ENOENT || codice == ENOTDIR;
+    return Errore(assente ? TipoErrore::Assente : TipoErrore::Sistema, std::strerror(codice));
 }
-
-class Descrittore {
-  public:
-    explicit Descrittore(int fd) noexcept : fd_(fd) {}
-    Descrittore(const Descrittore&) = delete;
-    Descrittore& operator=(const Descrittore&) = delete;
-    Descrittore(Descrittore&& altro) noexcept : fd_(altro.release()) {}
-    Descrittore& operator=(Descrittore&& altro) noexcept {
-        if (this != &altro) {
-            if (fd_ >= 0)
-                ::close(fd_);
-            fd_ = altro.release();
-        }
-        return *this;
-    }
-    ~Descrittore() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const noexcept { return fd_; }
-    int release() noexcept { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
 
 Esito ScriviTutto(int fd, std::string_view dati) {
     while (!dati.empty()) {
@@ -63,52 +41,50 @@ Esito ScriviTutto(int fd, std::string_view dati) {
         }
         dati.remove_prefix(static_cast<std::size_t>(n));
     }
-    return Esito::Riuscito();
+    return {};
 }
 
 class LetturaPosix final : public FileLettura {
   public:
-    LetturaPosix(int fd, std::uint64_t dimensione) : fd_(fd), dimensione_(dimensione) {}
+    LetturaPosix(unique_fd fd, std::uint64_t dimensione)
+        : fd_(std::move(fd)), dimensione_(dimensione) {}
     std::uint64_t Dimensione() const noexcept override { return dimensione_; }
-    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
-                std::size_t& letti) override {
+    Risultato<std::size_t> Leggi(std::uint64_t posizione, char* buffer,
+                                 std::size_t capacita) override {
         for (;;) {
             const ssize_t n = ::pread(fd_.get(), buffer, capacita, static_cast<off_t>(posizione));
-            if (n >= 0) {
-                letti = static_cast<std::size_t>(n);
-                return Esito::Riuscito();
-            }
+            if (n >= 0)
+                return static_cast<std::size_t>(n);
             if (errno != EINTR)
                 return ErroreSistema(errno);
         }
     }
 
   private:
-    Descrittore fd_;
+    unique_fd fd_;
     std::uint64_t dimensione_;
 };
 
 class ScritturaPosix final : public FileScrittura {
   public:
-    explicit ScritturaPosix(int fd) : fd_(fd) {}
+    explicit ScritturaPosix(unique_fd fd) : fd_(std::move(fd)) {}
     Esito Scrivi(std::string_view dati) override { return ScriviTutto(fd_.get(), dati); }
     Esito Chiudi() override {
-        const int fd = fd_.release();
-        if (fd >= 0 && ::close(fd) != 0)
+        if (!fd_.close())
             return ErroreSistema(errno);
-        return Esito::Riuscito();
+        return {};
     }
 
   private:
-    Descrittore fd_;
+    unique_fd fd_;
 };
 
 class BloccoPosix final : public Blocco {
   public:
-    explicit BloccoPosix(int fd) : fd_(fd) {}
+    explicit BloccoPosix(unique_fd fd) : fd_(std::move(fd)) {}
 
   private:
-    Descrittore fd_;  // closing it releases the lock
+    unique_fd fd_;  // closing it releases the lock
 };
 
 // Copies what is left of `in` to `out` through a buffer.
@@ -122,11 +98,12 @@ Esito CopiaALetture(int in, int out) {
             return ErroreSistema(errno);
         }
         if (n == 0)
-            return Esito::Riuscito();
-        const Esito e =
-            ScriviTutto(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)));
-        if (!e)
+            return {};
+        if (Esito e =
+                ScriviTutto(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+            !e) {
             return e;
+        }
     }
 }
 
@@ -139,7 +116,7 @@ Esito CopiaDati(int in, int out) {
         if (n > 0)
             continue;
         if (n == 0)
-            return Esito::Riuscito();
+            return {};
         if (errno == EINTR)
             continue;
         if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
@@ -167,16 +144,17 @@ bool SolaLettura(const struct stat& st) noexcept {
 
 // A new file at `nativo`, created exclusively: what stands at the name (a file or a link,
 // never what a link points to) is removed first.
-Esito CreaEsclusivo(const std::string& nativo, int& fd) {
+Risultato<unique_fd> CreaEsclusivo(const std::string& nativo) {
     for (int tentativo = 0;; ++tentativo) {
-        fd = ::open(nativo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return Esito::Riuscito();
+        unique_fd fd(
+            ::open(nativo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (fd)
+            return fd;
         if (errno != EEXIST || tentativo > 0)
             return ErroreSistema(errno);
         struct stat st {};
         if (::lstat(nativo.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            return Esito::Fallito("al suo posto c'\xE8 una cartella");
+            return Errore(TipoErrore::Sistema, "al suo posto c'\xE8 una cartella");
         if (::unlink(nativo.c_str()) != 0 && errno != ENOENT)
             return ErroreSistema(errno);
     }
@@ -190,7 +168,7 @@ Esito CopiaPermessi(int fd, const struct stat& st) {
     }
     if (::fchmod(fd, st.st_mode & 07777) != 0)
         return ErroreSistema(errno);
-    return Esito::Riuscito();
+    return {};
 }
 
 class FileSystemPosix final : public FileSystem {
@@ -200,26 +178,23 @@ class FileSystemPosix final : public FileSystem {
         return !percorso.empty() && percorso.front() == '/';
     }
 
-    Esito ApriLettura(const std::string& percorso, std::unique_ptr<FileLettura>& file,
-                      bool& assente) override {
+    Risultato<std::unique_ptr<FileLettura>> ApriLettura(const std::string& percorso) override {
         // Non-blocking, so that opening a FIFO does not wait for a writer.
-        Descrittore fd(::open(Nativo(percorso).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        if (fd.get() < 0) {
-            assente = errno == ENOENT || errno == ENOTDIR;
+        unique_fd fd(::open(Nativo(percorso).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!fd)
             return ErroreSistema(errno);
-        }
         struct stat st {};
         if (::fstat(fd.get(), &st) != 0)
             return ErroreSistema(errno);
         if (S_ISDIR(st.st_mode))
             return ErroreSistema(EISDIR);
         if (!S_ISREG(st.st_mode))
-            return Esito::Fallito("non \xE8 un file regolare");
+            return Errore(TipoErrore::Sistema, "non \xE8 un file regolare");
         const int flag = ::fcntl(fd.get(), F_GETFL);
         if (flag < 0 || ::fcntl(fd.get(), F_SETFL, flag & ~O_NONBLOCK) != 0)
             return ErroreSistema(errno);
-        file = std::make_unique<LetturaPosix>(fd.release(), static_cast<std::uint64_t>(st.st_size));
-        return Esito::Riuscito();
+        return std::unique_ptr<FileLettura>(
+            std::make_unique<LetturaPosix>(std::move(fd), static_cast<std::uint64_t>(st.st_size)));
     }
 
     TipoVoce Tipo(const std::string& percorso) override {
@@ -231,23 +206,22 @@ class FileSystemPosix final : public FileSystem {
         return S_ISREG(st.st_mode) ? TipoVoce::File : TipoVoce::Altro;
     }
 
-    Esito Blocca(const std::string& percorso, std::chrono::milliseconds attesa,
-                 std::unique_ptr<Blocco>& blocco, bool& occupato) override {
-        occupato = false;
+    Risultato<std::unique_ptr<Blocco>> Blocca(const std::string& percorso,
+                                              std::chrono::milliseconds attesa) override {
         const std::string nativo = Nativo(percorso);
-        Descrittore fd(::open(nativo.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-        if (fd.get() < 0 && errno == ENOENT) {
+        unique_fd fd(::open(nativo.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd && errno == ENOENT) {
             // Made here: every user who saves into the package must be able to lock it, so the
             // empty file is writable by all, whatever this process's umask.
-            Descrittore nuovo(
+            unique_fd nuovo(
                 ::open(nativo.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-            if (nuovo.get() >= 0)
+            if (nuovo)
                 (void)::fchmod(nuovo.get(), 0666);
             else if (errno == EEXIST)
-                nuovo = Descrittore(::open(nativo.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+                nuovo.reset(::open(nativo.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
             fd = std::move(nuovo);
         }
-        if (fd.get() < 0)
+        if (!fd)
             return ErroreSistema(errno);
         const auto scadenza = std::chrono::steady_clock::now() + attesa;
         for (;;) {
@@ -268,22 +242,18 @@ class FileSystemPosix final : public FileSystem {
             if (errno != EAGAIN && errno != EACCES && errno != EINTR)
                 return ErroreSistema(errno);
             if (std::chrono::steady_clock::now() >= scadenza) {
-                occupato = true;
-                return ErroreSistema(errno == EINTR ? EAGAIN : errno);
+                return Errore(TipoErrore::Occupato, std::strerror(errno == EINTR ? EAGAIN : errno));
             }
             std::this_thread::sleep_for(kPausaBlocco);
         }
-        blocco = std::make_unique<BloccoPosix>(fd.release());
-        return Esito::Riuscito();
+        return std::unique_ptr<Blocco>(std::make_unique<BloccoPosix>(std::move(fd)));
     }
 
-    Esito CreaNuovo(const std::string& percorso, std::unique_ptr<FileScrittura>& file) override {
-        int fd = -1;
-        const Esito e = CreaEsclusivo(Nativo(percorso), fd);
-        if (!e)
-            return e;
-        file = std::make_unique<ScritturaPosix>(fd);
-        return Esito::Riuscito();
+    Risultato<std::unique_ptr<FileScrittura>> CreaNuovo(const std::string& percorso) override {
+        Risultato<unique_fd> fd = CreaEsclusivo(Nativo(percorso));
+        if (!fd)
+            return std::move(fd).Errore();
+        return std::unique_ptr<FileScrittura>(std::make_unique<ScritturaPosix>(*std::move(fd)));
     }
 
     Esito Copia(const std::string& origine, const std::string& destinazione,
@@ -291,23 +261,23 @@ class FileSystemPosix final : public FileSystem {
         struct stat modello {};
         const bool conModello = ::stat(Nativo(sostituendo).c_str(), &modello) == 0;
         if (conModello && SolaLettura(modello))
-            return Esito::Fallito("il file \xE8 di sola lettura");
-        Descrittore in(::open(Nativo(origine).c_str(), O_RDONLY | O_CLOEXEC));
-        if (in.get() < 0)
+            return Errore(TipoErrore::Sistema, "il file \xE8 di sola lettura");
+        unique_fd in(::open(Nativo(origine).c_str(), O_RDONLY | O_CLOEXEC));
+        if (!in)
             return ErroreSistema(errno);
         const std::string nativo = Nativo(destinazione);
-        int fd = -1;
-        Esito e = CreaEsclusivo(nativo, fd);
-        if (!e)
-            return e;
-        Descrittore out(fd);
+        Risultato<unique_fd> creato = CreaEsclusivo(nativo);
+        if (!creato)
+            return std::move(creato).Errore();
+        unique_fd out = *std::move(creato);
+        Esito e;
         if (conModello)
             e = CopiaPermessi(out.get(), modello);
         if (e)
             e = CopiaDati(in.get(), out.get());
         if (e && ::fsync(out.get()) != 0)
             e = ErroreSistema(errno);
-        if (e && ::close(out.release()) != 0)
+        if (e && !out.close())
             e = ErroreSistema(errno);
         if (!e)
             ::unlink(nativo.c_str());  // the file this copy made, not a file left by another
@@ -320,16 +290,16 @@ class FileSystemPosix final : public FileSystem {
         if (::rename(da.c_str(), a.c_str()) != 0)
             return ErroreSistema(errno);
         // Make the new name itself durable.
-        Descrittore cartella(::open(CartellaDi(a).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (cartella.get() >= 0)
+        const unique_fd cartella(::open(CartellaDi(a).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (cartella)
             (void)::fsync(cartella.get());
-        return Esito::Riuscito();
+        return {};
     }
 
     Esito Elimina(const std::string& percorso) override {
         if (::unlink(Nativo(percorso).c_str()) != 0)
             return ErroreSistema(errno);
-        return Esito::Riuscito();
+        return {};
     }
 };
 

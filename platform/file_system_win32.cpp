@@ -20,26 +20,18 @@
 namespace velmar {
 
 std::string DescrizioneErrore(DWORD codice) {
-    wchar_t* testo = nullptr;
+    unique_hlocal testo;
     const DWORD n = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, codice, 0, reinterpret_cast<wchar_t*>(&testo), 0, nullptr);
-    std::u16string w;
-    if (n > 0 && testo != nullptr)
-        w.assign(reinterpret_cast<char16_t*>(testo), n);
-    if (testo != nullptr)
-        ::LocalFree(testo);
+        nullptr, codice, 0, reinterpret_cast<wchar_t*>(testo.put()), 0, nullptr);
+    std::u16string_view w;
+    if (n > 0 && testo)
+        w = std::u16string_view(static_cast<const char16_t*>(testo.get()), n);
     while (!w.empty() &&
            (w.back() == u'\r' || w.back() == u'\n' || w.back() == u' ' || w.back() == u'.')) {
-        w.pop_back();
+        w.remove_suffix(1);
     }
-    std::string s;
-    for (char16_t c : w) {
-        auto b = Cp1252DaUtf16(std::u16string_view(&c, 1));
-        s += b ? *b : std::string("?");
-    }
-    s += " (" + std::to_string(codice) + ")";
-    return s;
+    return Cp1252DaMostrare(w) + " (" + std::to_string(codice) + ")";
 }
 
 std::wstring PercorsoWide(std::string_view percorso) {
@@ -73,18 +65,15 @@ constexpr DWORD kPausaBloccoMs = 50;
 constexpr DWORD kAttributiTenuti = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-Esito Errore(DWORD codice) {
-    return Esito::Fallito(DescrizioneErrore(codice));
+// The system's message for an error; a missing file or folder is Assente.
+Errore ErroreSistema(DWORD codice) {
+    const bool assente = codice == ERROR_FILE_NOT_FOUND || codice == ERROR_PATH_NOT_FOUND;
+    return Errore(assente ? TipoErrore::Assente : TipoErrore::Sistema, DescrizioneErrore(codice));
 }
 
-Esito UltimoErrore() {
-    return Errore(::GetLastError());
+Errore UltimoErrore() {
+    return ErroreSistema(::GetLastError());
 }
-
-void LiberaLocale(PSECURITY_DESCRIPTOR p) noexcept {
-    ::LocalFree(p);
-}
-using unique_descrittore = unique_any<PSECURITY_DESCRIPTOR, LiberaLocale, nullptr>;
 
 Esito ScriviTutto(HANDLE h, std::string_view dati) {
     while (!dati.empty()) {
@@ -95,7 +84,7 @@ Esito ScriviTutto(HANDLE h, std::string_view dati) {
             return UltimoErrore();
         dati.remove_prefix(scritti);
     }
-    return Esito::Riuscito();
+    return {};
 }
 
 class LetturaWin32 final : public FileLettura {
@@ -103,8 +92,8 @@ class LetturaWin32 final : public FileLettura {
     LetturaWin32(unique_hfile h, std::uint64_t dimensione)
         : h_(std::move(h)), dimensione_(dimensione) {}
     std::uint64_t Dimensione() const noexcept override { return dimensione_; }
-    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
-                std::size_t& letti) override {
+    Risultato<std::size_t> Leggi(std::uint64_t posizione, char* buffer,
+                                 std::size_t capacita) override {
         DWORD n = 0;
         const DWORD chiesti = capacita > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacita);
         OVERLAPPED dove{};
@@ -113,11 +102,10 @@ class LetturaWin32 final : public FileLettura {
         if (!::ReadFile(h_.get(), buffer, chiesti, &n, &dove)) {
             const DWORD e = ::GetLastError();
             if (e != ERROR_HANDLE_EOF)
-                return Errore(e);
+                return ErroreSistema(e);
             n = 0;
         }
-        letti = n;
-        return Esito::Riuscito();
+        return static_cast<std::size_t>(n);
     }
 
   private:
@@ -130,10 +118,9 @@ class ScritturaWin32 final : public FileScrittura {
     explicit ScritturaWin32(unique_hfile h) : h_(std::move(h)) {}
     Esito Scrivi(std::string_view dati) override { return ScriviTutto(h_.get(), dati); }
     Esito Chiudi() override {
-        HANDLE h = h_.release();
-        if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h))
+        if (!h_.close())
             return UltimoErrore();
-        return Esito::Riuscito();
+        return {};
     }
 
   private:
@@ -158,11 +145,11 @@ bool NomeOccupato(DWORD e) noexcept {
 
 // A new file at `percorso`, opened with `accesso`. When the name is taken, the new file is made
 // under a name of its own and renamed over whatever stands there (never deleting through it).
-Esito CreaFileNuovo(const std::wstring& percorso, DWORD accesso, unique_hfile& h) {
-    h.reset(::CreateFileW(percorso.c_str(), accesso, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+Risultato<unique_hfile> CreaFileNuovo(const std::wstring& percorso, DWORD accesso) {
+    unique_hfile h(::CreateFileW(percorso.c_str(), accesso, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (h)
-        return Esito::Riuscito();
+        return h;
     if (!NomeOccupato(::GetLastError()))
         return UltimoErrore();
     static std::atomic<unsigned> contatore{0};
@@ -173,14 +160,14 @@ Esito CreaFileNuovo(const std::wstring& percorso, DWORD accesso, unique_hfile& h
     if (!h)
         return UltimoErrore();
     if (::MoveFileExW(provvisorio.c_str(), percorso.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return Esito::Riuscito();
+        return h;
     const DWORD e = ::GetLastError();
     h.reset();
     ::DeleteFileW(provvisorio.c_str());
     const DWORD attributi = ::GetFileAttributesW(percorso.c_str());
     if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return Esito::Fallito("al suo posto c'\xE8 una cartella");
-    return Errore(e);
+        return Errore(TipoErrore::Sistema, "al suo posto c'\xE8 una cartella");
+    return ErroreSistema(e);
 }
 
 Esito CopiaDati(HANDLE in, HANDLE out) {
@@ -190,9 +177,8 @@ Esito CopiaDati(HANDLE in, HANDLE out) {
         if (!::ReadFile(in, buffer.data(), kBloccoCopia, &letti, nullptr))
             return UltimoErrore();
         if (letti == 0)
-            return Esito::Riuscito();
-        const Esito e = ScriviTutto(out, std::string_view(buffer.data(), letti));
-        if (!e)
+            return {};
+        if (Esito e = ScriviTutto(out, std::string_view(buffer.data(), letti)); !e)
             return e;
     }
 }
@@ -207,27 +193,29 @@ Esito CopiaPermessi(HANDLE h, const std::wstring& modello, DWORD attributi) {
         return UltimoErrore();
 
     PACL dacl = nullptr;
-    unique_descrittore descrittore;
+    unique_hlocal descrittore;
     const DWORD r =
         ::GetNamedSecurityInfoW(modello.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                                 nullptr, &dacl, nullptr, descrittore.put());
     // A volume without access lists (FAT) has none to keep; any other failure is a failure.
     if (r == ERROR_NOT_SUPPORTED || r == ERROR_INVALID_FUNCTION)
-        return Esito::Riuscito();
+        return {};
     if (r != ERROR_SUCCESS)
-        return Errore(r);
+        return ErroreSistema(r);
     SECURITY_DESCRIPTOR_CONTROL controllo = 0;
     DWORD revisione = 0;
     if (!::GetSecurityDescriptorControl(descrittore.get(), &controllo, &revisione))
         return UltimoErrore();
     if (!DaclPropria(controllo, dacl))
-        return Esito::Riuscito();  // inherited from the folder, as the new file's is
+        return {};  // inherited from the folder, as the new file's is
     const SECURITY_INFORMATION quale =
         DACL_SECURITY_INFORMATION |
         ((controllo & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
                                               : UNPROTECTED_DACL_SECURITY_INFORMATION);
     const DWORD s = ::SetSecurityInfo(h, SE_FILE_OBJECT, quale, nullptr, nullptr, dacl, nullptr);
-    return s == ERROR_SUCCESS ? Esito::Riuscito() : Errore(s);
+    if (s != ERROR_SUCCESS)
+        return ErroreSistema(s);
+    return {};
 }
 
 class FileSystemWin32 final : public FileSystem {
@@ -242,23 +230,18 @@ class FileSystemWin32 final : public FileSystem {
         return p.size() >= 3 && sep(p[0]) && sep(p[1]) && !sep(p[2]);
     }
 
-    Esito ApriLettura(const std::string& percorso, std::unique_ptr<FileLettura>& file,
-                      bool& assente) override {
+    Risultato<std::unique_ptr<FileLettura>> ApriLettura(const std::string& percorso) override {
         unique_hfile h(::CreateFileW(PercorsoWide(percorso).c_str(), GENERIC_READ, kCondivisione,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!h) {
-            const DWORD e = ::GetLastError();
-            assente = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
-            return Errore(e);
-        }
+        if (!h)
+            return UltimoErrore();
         if (::GetFileType(h.get()) != FILE_TYPE_DISK)
-            return Esito::Fallito("non \xE8 un file regolare");
+            return Errore(TipoErrore::Sistema, "non \xE8 un file regolare");
         LARGE_INTEGER dimensione{};
         if (!::GetFileSizeEx(h.get(), &dimensione))
             return UltimoErrore();
-        file = std::make_unique<LetturaWin32>(std::move(h),
-                                              static_cast<std::uint64_t>(dimensione.QuadPart));
-        return Esito::Riuscito();
+        return std::unique_ptr<FileLettura>(std::make_unique<LetturaWin32>(
+            std::move(h), static_cast<std::uint64_t>(dimensione.QuadPart)));
     }
 
     TipoVoce Tipo(const std::string& percorso) override {
@@ -268,9 +251,8 @@ class FileSystemWin32 final : public FileSystem {
         return (a & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TipoVoce::Cartella : TipoVoce::File;
     }
 
-    Esito Blocca(const std::string& percorso, std::chrono::milliseconds attesa,
-                 std::unique_ptr<Blocco>& blocco, bool& occupato) override {
-        occupato = false;
+    Risultato<std::unique_ptr<Blocco>> Blocca(const std::string& percorso,
+                                              std::chrono::milliseconds attesa) override {
         const std::wstring p = PercorsoWide(percorso);
         constexpr DWORD kAccesso = GENERIC_READ | GENERIC_WRITE;
         unique_hfile h(::CreateFileW(p.c_str(), kAccesso, kCondivisione, nullptr, OPEN_EXISTING,
@@ -296,24 +278,19 @@ class FileSystemWin32 final : public FileSystem {
             }
             const DWORD e = ::GetLastError();
             if (e != ERROR_LOCK_VIOLATION && e != ERROR_IO_PENDING)
-                return Errore(e);
-            if (std::chrono::steady_clock::now() >= scadenza) {
-                occupato = true;
-                return Errore(e);
-            }
+                return ErroreSistema(e);
+            if (std::chrono::steady_clock::now() >= scadenza)
+                return Errore(TipoErrore::Occupato, DescrizioneErrore(e));
             ::Sleep(kPausaBloccoMs);
         }
-        blocco = std::make_unique<BloccoWin32>(std::move(h));
-        return Esito::Riuscito();
+        return std::unique_ptr<Blocco>(std::make_unique<BloccoWin32>(std::move(h)));
     }
 
-    Esito CreaNuovo(const std::string& percorso, std::unique_ptr<FileScrittura>& file) override {
-        unique_hfile h;
-        const Esito e = CreaFileNuovo(PercorsoWide(percorso), GENERIC_WRITE, h);
-        if (!e)
-            return e;
-        file = std::make_unique<ScritturaWin32>(std::move(h));
-        return Esito::Riuscito();
+    Risultato<std::unique_ptr<FileScrittura>> CreaNuovo(const std::string& percorso) override {
+        Risultato<unique_hfile> h = CreaFileNuovo(PercorsoWide(percorso), GENERIC_WRITE);
+        if (!h)
+            return std::move(h).Errore();
+        return std::unique_ptr<FileScrittura>(std::make_unique<ScritturaWin32>(*std::move(h)));
     }
 
     Esito Copia(const std::string& origine, const std::string& destinazione,
@@ -322,23 +299,25 @@ class FileSystemWin32 final : public FileSystem {
         const DWORD attributi = ::GetFileAttributesW(modello.c_str());
         const bool conModello = attributi != INVALID_FILE_ATTRIBUTES;
         if (conModello && (attributi & FILE_ATTRIBUTE_READONLY) != 0)
-            return Esito::Fallito("il file \xE8 di sola lettura");
+            return Errore(TipoErrore::Sistema, "il file \xE8 di sola lettura");
         unique_hfile in(::CreateFileW(PercorsoWide(origine).c_str(), GENERIC_READ, kCondivisione,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!in)
             return UltimoErrore();
         const std::wstring nuovo = PercorsoWide(destinazione);
-        unique_hfile out;
-        Esito e = CreaFileNuovo(nuovo, GENERIC_WRITE | WRITE_DAC | FILE_WRITE_ATTRIBUTES, out);
-        if (!e)
-            return e;
+        Risultato<unique_hfile> creato =
+            CreaFileNuovo(nuovo, GENERIC_WRITE | WRITE_DAC | FILE_WRITE_ATTRIBUTES);
+        if (!creato)
+            return std::move(creato).Errore();
+        unique_hfile out = *std::move(creato);
+        Esito e;
         if (conModello)
             e = CopiaPermessi(out.get(), modello, attributi);
         if (e)
             e = CopiaDati(in.get(), out.get());
         if (e && !::FlushFileBuffers(out.get()))
             e = UltimoErrore();
-        if (e && !::CloseHandle(out.release()))
+        if (e && !out.close())
             e = UltimoErrore();
         if (!e) {
             out.reset();
@@ -354,7 +333,7 @@ class FileSystemWin32 final : public FileSystem {
     Esito Elimina(const std::string& percorso) override {
         if (!::DeleteFileW(PercorsoWide(percorso).c_str()))
             return UltimoErrore();
-        return Esito::Riuscito();
+        return {};
     }
 };
 
@@ -365,11 +344,11 @@ Esito SostituisciFile(const std::wstring& origine, const std::wstring& destinazi
     for (int i = 0;; ++i) {
         if (::MoveFileExW(origine.c_str(), destinazione.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return Esito::Riuscito();
+            return {};
         }
         const DWORD e = ::GetLastError();
         if (!ErroreTemporaneo(e) || i + 1 >= tentativi)
-            return Errore(e);
+            return ErroreSistema(e);
         ::Sleep(attesaMs);
     }
 }

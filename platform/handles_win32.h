@@ -1,5 +1,6 @@
-// Owners of Windows resources: one move-only template and one alias per kind of handle.
-// Nothing else in the program closes, frees or releases a handle by hand.
+// Owners of Windows resources: one alias of unique_any per kind of handle, and the owners of
+// COM's references, strings and variants. Nothing else in the program closes, frees or releases
+// a handle by hand.
 #pragma once
 
 #include <windows.h>
@@ -8,63 +9,38 @@
 
 #include <utility>
 
+#include "platform/unique_any.h"
+
 namespace velmar {
 
-// Owns one value of type T; `Chiudi` frees it; `Invalido` is the value that owns nothing.
-template <class T, auto Chiudi, auto Invalido>
-class unique_any {
-  public:
-    unique_any() noexcept = default;
-    explicit unique_any(T valore) noexcept : valore_(valore) {}
-    unique_any(const unique_any&) = delete;
-    unique_any& operator=(const unique_any&) = delete;
-    unique_any(unique_any&& altro) noexcept : valore_(altro.release()) {}
-    unique_any& operator=(unique_any&& altro) noexcept {
-        if (this != &altro)
-            reset(altro.release());
-        return *this;
-    }
-    ~unique_any() { reset(); }
-
-    T get() const noexcept { return valore_; }
-    explicit operator bool() const noexcept { return valore_ != T(Invalido); }
-    T release() noexcept { return std::exchange(valore_, T(Invalido)); }
-    void reset(T valore = T(Invalido)) noexcept {
-        T vecchio = std::exchange(valore_, valore);
-        if (vecchio != T(Invalido))
-            Chiudi(vecchio);
-    }
-    // Address to receive a new value; frees the current one first.
-    T* put() noexcept {
-        reset();
-        return &valore_;
-    }
-
-  private:
-    T valore_ = T(Invalido);
-};
-
 namespace detail {
-inline void ChiudiChiave(HKEY k) noexcept {
-    ::RegCloseKey(k);
+inline bool ChiudiChiave(HKEY k) noexcept {
+    return ::RegCloseKey(k) == ERROR_SUCCESS;
 }
-inline void ChiudiHandle(HANDLE h) noexcept {
-    ::CloseHandle(h);
+inline bool ChiudiHandle(HANDLE h) noexcept {
+    return ::CloseHandle(h) != 0;
 }
-inline void EliminaOggetto(HGDIOBJ o) noexcept {
-    ::DeleteObject(o);
+inline bool EliminaOggetto(HGDIOBJ o) noexcept {
+    return ::DeleteObject(o) != 0;
 }
-inline void DistruggiIcona(HICON i) noexcept {
-    ::DestroyIcon(i);
+inline bool DistruggiIcona(HICON i) noexcept {
+    return ::DestroyIcon(i) != 0;
 }
-inline void LiberaBstr(BSTR b) noexcept {
+inline bool LiberaBstr(BSTR b) noexcept {
     ::SysFreeString(b);
+    return true;
 }
-inline void RilasciaDcSchermo(HDC dc) noexcept {
-    ::ReleaseDC(nullptr, dc);
+inline bool RilasciaDcSchermo(HDC dc) noexcept {
+    return ::ReleaseDC(nullptr, dc) != 0;
 }
-inline void LiberaModulo(HMODULE m) noexcept {
-    ::FreeLibrary(m);
+inline bool EliminaDc(HDC dc) noexcept {
+    return ::DeleteDC(dc) != 0;
+}
+inline bool LiberaModulo(HMODULE m) noexcept {
+    return ::FreeLibrary(m) != 0;
+}
+inline bool LiberaLocale(HLOCAL m) noexcept {
+    return ::LocalFree(m) == nullptr;
 }
 }  // namespace detail
 
@@ -80,8 +56,13 @@ using unique_hicon = unique_any<HICON, detail::DistruggiIcona, nullptr>;
 using unique_bstr = unique_any<BSTR, detail::LiberaBstr, nullptr>;
 // The screen's device context, from GetDC(nullptr).
 using unique_hdc_schermo = unique_any<HDC, detail::RilasciaDcSchermo, nullptr>;
+// A device context made with CreateCompatibleDC.
+using unique_hdc = unique_any<HDC, detail::EliminaDc, nullptr>;
 // A DLL loaded with LoadLibrary.
 using unique_hmodule = unique_any<HMODULE, detail::LiberaModulo, nullptr>;
+// Memory the system allocated with LocalAlloc for the caller (FormatMessage, security
+// descriptors).
+using unique_hlocal = unique_any<HLOCAL, detail::LiberaLocale, nullptr>;
 
 // Owns one reference to a COM interface.
 template <class I>

@@ -16,20 +16,20 @@ namespace velmar {
 class ArchivioDitte {
   public:
     virtual ~ArchivioDitte() = default;
-    // Codes of the parameters file in file order; fails when the file cannot be read.
-    [[nodiscard]] virtual Esito LeggiDitte(std::vector<std::string>& codici) = 0;
-    // The company of `codice`, or the empty result; fails when the file cannot be read.
-    [[nodiscard]] virtual Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) = 0;
-    // Saves the company and distributes the file.
-    [[nodiscard]] virtual RisultatoSalvataggio ScriviFile(const DatiDitta& dati) = 0;
+    // Codes of the parameters file in file order (see LeggiDitte).
+    [[nodiscard]] virtual Risultato<std::vector<std::string>> LeggiDitte() = 0;
+    // The company of `codice` (see CercaDitta).
+    [[nodiscard]] virtual Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) = 0;
+    // Saves the company and distributes the file (see SalvaDitta).
+    [[nodiscard]] virtual RisultatoModifica ScriviFile(const DatiDitta& dati) = 0;
     // Removes the company's lines and distributes the file (see EliminaDitta).
-    [[nodiscard]] virtual RisultatoSalvataggio Elimina(std::string_view codice) = 0;
+    [[nodiscard]] virtual RisultatoModifica Elimina(std::string_view codice) = 0;
     // Copies the parameters file into the area folders (see DistribuisciFile).
-    [[nodiscard]] virtual RisultatoSalvataggio Distribuisci() = 0;
+    [[nodiscard]] virtual RisultatoModifica Distribuisci() = 0;
     // Checks the package (see VerificaPacchetto).
-    [[nodiscard]] virtual Esito Verifica(std::vector<Problema>& problemi) = 0;
+    [[nodiscard]] virtual Risultato<std::vector<Problema>> Verifica() = 0;
     // Mends the shape of the parameters file and distributes it (see RiparaFile).
-    [[nodiscard]] virtual RisultatoSalvataggio Ripara() = 0;
+    [[nodiscard]] virtual RisultatoModifica Ripara() = 0;
 };
 
 // A package in a folder given once, with the catalog folder its records get.
@@ -39,23 +39,21 @@ class ArchivioCartella final : public ArchivioDitte {
     ArchivioCartella(FileSystem& fs, std::string cartellaBase, ValoreCatalogo catalogo)
         : fs_(fs), base_(std::move(cartellaBase)), catalogo_(std::move(catalogo)) {}
 
-    Esito LeggiDitte(std::vector<std::string>& codici) override {
-        return velmar::LeggiDitte(fs_, base_, codici);
+    Risultato<std::vector<std::string>> LeggiDitte() override {
+        return velmar::LeggiDitte(fs_, base_);
     }
-    Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override {
-        return velmar::CercaDitta(fs_, base_, codice, ditta);
+    Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
+        return velmar::CercaDitta(fs_, base_, codice);
     }
-    RisultatoSalvataggio ScriviFile(const DatiDitta& dati) override {
+    RisultatoModifica ScriviFile(const DatiDitta& dati) override {
         return SalvaDitta(fs_, dati, catalogo_, base_);
     }
-    RisultatoSalvataggio Elimina(std::string_view codice) override {
+    RisultatoModifica Elimina(std::string_view codice) override {
         return EliminaDitta(fs_, codice, base_);
     }
-    RisultatoSalvataggio Distribuisci() override { return DistribuisciFile(fs_, base_); }
-    Esito Verifica(std::vector<Problema>& problemi) override {
-        return VerificaPacchetto(fs_, base_, problemi);
-    }
-    RisultatoSalvataggio Ripara() override { return RiparaFile(fs_, base_); }
+    RisultatoModifica Distribuisci() override { return DistribuisciFile(fs_, base_); }
+    Risultato<std::vector<Problema>> Verifica() override { return VerificaPacchetto(fs_, base_); }
+    RisultatoModifica Ripara() override { return RiparaFile(fs_, base_); }
 
   private:
     FileSystem& fs_;

@@ -1,4 +1,4 @@
-// Confirmation checks and the texts of the save's outcome.
+// Confirmation checks.
 #include "store/conferma.h"
 
 namespace velmar {
@@ -6,7 +6,7 @@ namespace velmar {
 namespace {
 
 bool Memorizzabile(const VoceUtente& v) noexcept {
-    return v.testo && v.testo->find_first_of(";\r\n") == std::string::npos;
+    return v.testo && ValoreMemorizzabile(*v.testo);
 }
 
 }  // namespace
@@ -17,52 +17,39 @@ std::string MessaggioCaratteriNonAmmessi(std::string_view etichetta) {
     return m;
 }
 
-EsitoValidazione ValidaVoci(const VociUtente& voci) {
-    EsitoValidazione e;
+DatiDitta CopiaVoci(const VociUtente& voci) {
+    DatiDitta stato;
     auto testo = [](const VoceUtente& v) { return v.testo.value_or(std::string()); };
-    e.stato.CodiceDitta = testo(voci.codice);
-    e.stato.DescrizioneDitta = testo(voci.descrizione);
-    e.stato.Macchina = testo(voci.macchina);
+    stato.CodiceDitta = testo(voci.codice);
+    stato.DescrizioneDitta = testo(voci.descrizione);
+    stato.Macchina = testo(voci.macchina);
     const std::string parola(ParolaDaTipo(voci.server));
-    e.stato.ParametroServer1 = parola;
-    e.stato.ParametroServer2 = parola;
-    e.stato.ParametroServer3 = parola;
-
-    if (voci.codice.Vuota()) {
-        e.messaggio = kMsgCodiceMancante;
-    } else if (voci.descrizione.Vuota()) {
-        e.messaggio = kMsgDescrizioneMancante;
-    } else if (parola.empty()) {
-        e.messaggio = kMsgServerMancante;
-    } else if (voci.macchina.Vuota()) {
-        e.messaggio = kMsgMacchinaMancante;
-    } else if (!Memorizzabile(voci.codice)) {
-        e.messaggio = MessaggioCaratteriNonAmmessi(kEtichettaCodice);
-    } else if (!Memorizzabile(voci.descrizione)) {
-        e.messaggio = MessaggioCaratteriNonAmmessi(kEtichettaDescrizione);
-    } else if (!Memorizzabile(voci.macchina)) {
-        e.messaggio = MessaggioCaratteriNonAmmessi(kEtichettaMacchina);
-    }
-    return e;
+    stato.ParametroServer1 = parola;
+    stato.ParametroServer2 = parola;
+    stato.ParametroServer3 = parola;
+    return stato;
 }
 
-std::string MessaggioSalvataggio(const RisultatoSalvataggio& r) {
-    std::string m;
-    if (r.esito == EsitoSalvataggio::Salvato) {
-        m = kMsgSetupTerminato;
-    } else {
-        m = kMsgSalvataggioNonRiuscito;
-        for (const auto& e : r.errori) {
-            m.append("\r\n");
-            if (!e.percorso.empty())
-                m.append(e.percorso).append(": ");
-            m.append(e.motivo);
-        }
+Esito ValidaVoci(const VociUtente& voci) {
+    std::string messaggio;
+    if (voci.codice.Vuota()) {
+        messaggio = kMsgCodiceMancante;
+    } else if (voci.descrizione.Vuota()) {
+        messaggio = kMsgDescrizioneMancante;
+    } else if (voci.server == TipoServer::Nessuno) {
+        messaggio = kMsgServerMancante;
+    } else if (voci.macchina.Vuota()) {
+        messaggio = kMsgMacchinaMancante;
+    } else if (!Memorizzabile(voci.codice)) {
+        messaggio = MessaggioCaratteriNonAmmessi(kEtichettaCodice);
+    } else if (!Memorizzabile(voci.descrizione)) {
+        messaggio = MessaggioCaratteriNonAmmessi(kEtichettaDescrizione);
+    } else if (!Memorizzabile(voci.macchina)) {
+        messaggio = MessaggioCaratteriNonAmmessi(kEtichettaMacchina);
     }
-    for (const auto& a : r.avvisi) {
-        m.append("\r\n\r\nFile non eliminato: ").append(a.percorso).append(": ").append(a.motivo);
-    }
-    return m;
+    if (messaggio.empty())
+        return {};
+    return Errore(TipoErrore::VoceNonValida, std::move(messaggio));
 }
 
 }  // namespace velmar

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "store/record.h"
-#include "store/salvataggio.h"
+#include "store/risultato.h"
 
 namespace velmar {
 
@@ -16,14 +16,11 @@ inline constexpr std::string_view kMsgCodiceMancante = "Inserisci il Codice Ditt
 inline constexpr std::string_view kMsgDescrizioneMancante = "Inserisci la Descrizione della Ditta";
 inline constexpr std::string_view kMsgServerMancante = "Seleziona un Server DB2";
 inline constexpr std::string_view kMsgMacchinaMancante = "Inserisci la Macchina Unix";
-inline constexpr std::string_view kMsgSetupTerminato = "Setup terminato";
-inline constexpr std::string_view kMsgNessunaArea =
-    "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o "
-    "'SCHEDULATORE' Setup Interrotto.";
-inline constexpr std::string_view kMsgSalvataggioNonRiuscito = "Salvataggio non riuscito.";
 
+// The captions of the window's labels, which the messages name too.
 inline constexpr std::string_view kEtichettaCodice = "Codice Ditta";
 inline constexpr std::string_view kEtichettaDescrizione = "Descrizione Ditta";
+inline constexpr std::string_view kEtichettaServer = "Server DB2";
 inline constexpr std::string_view kEtichettaMacchina = "IP Macchina Unix";
 
 // One entry as typed: its Windows-1252 text, or nothing when it holds a character that
@@ -41,25 +38,16 @@ struct VociUtente {
     TipoServer server = TipoServer::Nessuno;
 };
 
-struct EsitoValidazione {
-    // Empty when the entries can be saved; otherwise the one message to show.
-    std::string messaggio;
-    DatiDitta stato;
+// The entries as the window state keeps them: the texts as typed (an unrepresentable one
+// empty), the server type's account word three times.
+[[nodiscard]] DatiDitta CopiaVoci(const VociUtente& voci);
 
-    bool Valido() const noexcept { return messaggio.empty(); }
-};
-
-// Copies the entries into the window state and checks, in order: code, description, server
-// type and machine present; then that no entry holds ';', a line break or a character
-// Windows-1252 lacks. The first failing check gives the message.
-[[nodiscard]] EsitoValidazione ValidaVoci(const VociUtente& voci);
+// Checks, in order: code, description, server type and machine present; then that no entry
+// holds ';', a line break or a character Windows-1252 lacks. Fails as VoceNonValida with the
+// message of the first failing check.
+[[nodiscard]] Esito ValidaVoci(const VociUtente& voci);
 
 // "Il campo <etichetta> contiene caratteri non ammessi"
 [[nodiscard]] std::string MessaggioCaratteriNonAmmessi(std::string_view etichetta);
-
-// What the user is told after a save that returned (not for NessunaArea): "Setup terminato"
-// when every file was updated, else "Salvataggio non riuscito." and one line per path with the
-// reason. A work file left behind is mentioned after either.
-[[nodiscard]] std::string MessaggioSalvataggio(const RisultatoSalvataggio& r);
 
 }  // namespace velmar

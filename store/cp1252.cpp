@@ -63,6 +63,19 @@ std::optional<std::string> Cp1252DaUtf16(std::u16string_view testo) {
     return out;
 }
 
+std::string Cp1252DaMostrare(std::u16string_view testo) {
+    std::string out;
+    out.reserve(testo.size());
+    for (const char16_t c : testo) {
+        const std::optional<char> b = (c >= 0xD800 && c <= 0xDFFF) ? std::nullopt : ByteDi(c);
+        // A character beyond the basic plane is two surrogates: one '?' for the pair.
+        if (!b && c >= 0xDC00 && c <= 0xDFFF)
+            continue;
+        out += b.value_or('?');
+    }
+    return out;
+}
+
 std::optional<char> ByteDi(char32_t c) noexcept {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);

@@ -17,6 +17,10 @@ namespace velmar {
 // UTF-16 to Windows-1252; nothing when a character has no Windows-1252 byte (or the text
 // holds a lone surrogate). No best-fit substitution: "é" -> "\xE9", "€" -> "\x80", "Ł" -> none.
 [[nodiscard]] std::optional<std::string> Cp1252DaUtf16(std::u16string_view testo);
+// UTF-16 to Windows-1252 for a text only shown, such as the system's message for an error: a
+// character without a Windows-1252 byte becomes '?'.   "\u0141\u00F3d\u017A" -> "?\xF3d?".
+[[nodiscard]] std::string Cp1252DaMostrare(std::u16string_view testo);
+
 // UTF-8 to Windows-1252; nothing for a character without a byte or for malformed UTF-8.
 [[nodiscard]] std::optional<std::string> Cp1252DaUtf8(std::string_view testo);
 

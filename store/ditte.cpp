@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "store/conferma.h"
+#include "store/cp1252.h"
+
 namespace velmar {
 
 std::string PercorsoIn(const FileSystem& fs, std::string_view cartella, std::string_view nome) {
@@ -18,7 +21,7 @@ std::string PercorsoIn(const FileSystem& fs, std::string_view cartella, std::str
 std::optional<std::string_view> CartellaNonUsabile(const FileSystem& fs,
                                                    std::string_view cartella) {
     if (cartella.empty())
-        return "cartella del pacchetto non disponibile";
+        return kCartellaNonDisponibile;
     if (!fs.PercorsoAssoluto(cartella))
         return "la cartella del pacchetto non \xE8 un percorso completo";
     return std::nullopt;
@@ -27,10 +30,15 @@ std::optional<std::string_view> CartellaNonUsabile(const FileSystem& fs,
 Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella) {
     const std::optional<std::string_view> motivo = CartellaNonUsabile(fs, cartella);
     if (!motivo)
-        return Esito::Riuscito();
+        return {};
     std::string errore(cartella);
     errore.append(cartella.empty() ? "" : ": ").append(*motivo);
-    return Esito::Fallito(std::move(errore));
+    return Errore(TipoErrore::CartellaNonDisponibile, std::move(errore));
+}
+
+Errore DittaNonTrovata(std::string_view codice) {
+    return Errore(TipoErrore::DittaNonTrovata,
+                  std::string(kEtichettaCodice) + " non trovato: '" + TestoVisibile(codice) + "'");
 }
 
 namespace {
@@ -42,7 +50,8 @@ constexpr std::size_t kCodiciCampione = 64;
 
 }  // namespace
 
-Esito LeggiCodici(FileLettura& file, std::vector<std::string>& codici, std::size_t capacita) {
+Risultato<std::vector<std::string>> LeggiCodici(FileLettura& file, std::size_t capacita) {
+    std::vector<std::string> codici;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
         const CampiRiga campi = riga.Campi(6);
@@ -54,104 +63,113 @@ Esito LeggiCodici(FileLettura& file, std::vector<std::string>& codici, std::size
             codici.reserve(static_cast<std::size_t>(
                 std::min(file.Dimensione() / letti * kCodiciCampione + 1, kCodiciStimati)));
         }
-        codici.emplace_back();
-        if (Esito e = riga.Campo(campi, 5, codici.back()); !e)
-            return e;
+        Risultato<std::string> codice = riga.Campo(campi, 5);
+        if (!codice)
+            return std::move(codice).Errore();
+        codici.push_back(*std::move(codice));
     }
-    return lettore.Errore();
+    if (!lettore.EsitoLettura())
+        return lettore.EsitoLettura().Errore();
+    return codici;
 }
 
-Esito CercaCodice(FileLettura& file, std::string_view codice, RisultatoRicerca& ditta,
-                  std::size_t capacita) {
-    ditta = RisultatoRicerca();
+Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codice,
+                                        std::size_t capacita) {
+    std::optional<RisultatoRicerca> ditta;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
         CampiRiga campi = riga.Campi(6);
         if (campi.numero < 6 || campi.Lunghezza(5) != codice.size())
             continue;
-        bool sua = false;
-        Esito e = riga.CampoUguale(campi, 5, codice, sua);
-        if (!e)
-            return e;
+        const Risultato<bool> sua = riga.CampoUguale(campi, 5, codice);
         if (!sua)
+            return sua.Errore();
+        if (!*sua)
             continue;
+        if (!ditta)
+            ditta.emplace();
         campi = riga.Campi(7);
-        bool nt = false;
-        if (!(e = riga.Campo(campi, 0, ditta.descrizione)) ||
-            !(e = riga.CampoUguale(campi, 4, kParolaNT, nt)) ||
-            (campi.numero == 7 && !(e = riga.Campo(campi, 6, ditta.macchina)))) {
-            return e;
+        Risultato<std::string> descrizione = riga.Campo(campi, 0);
+        if (!descrizione)
+            return std::move(descrizione).Errore();
+        ditta->descrizione = *std::move(descrizione);
+        const Risultato<bool> nt = riga.CampoUguale(campi, 4, kParolaNT);
+        if (!nt)
+            return nt.Errore();
+        ditta->server = *nt ? TipoServer::NT : TipoServer::Linux;
+        if (campi.numero == 7) {
+            Risultato<std::string> macchina = riga.Campo(campi, 6);
+            if (!macchina)
+                return std::move(macchina).Errore();
+            ditta->macchina = *std::move(macchina);
         }
-        ditta.server = nt ? TipoServer::NT : TipoServer::Linux;
     }
-    return lettore.Errore();
+    if (!lettore.EsitoLettura())
+        return lettore.EsitoLettura().Errore();
+    if (!ditta)
+        return DittaNonTrovata(codice);
+    return *std::move(ditta);
 }
 
-Esito CercaPrimaDitta(FileLettura& file, bool& trovata) {
-    trovata = false;
+Risultato<bool> HaDitte(FileLettura& file) {
     LettoreRighe lettore(file);
     for (RigaLetta riga; lettore.Prossima(riga);) {
-        if (riga.Campi(6).numero == 6) {
-            trovata = true;
-            return Esito::Riuscito();
-        }
+        if (riga.Campi(6).numero == 6)
+            return true;
     }
-    return lettore.Errore();
+    if (!lettore.EsitoLettura())
+        return lettore.EsitoLettura().Errore();
+    return false;
 }
 
 namespace {
 
-// Opens the parameters file of `cartellaBase` and reads it with leggi(FileLettura&). A missing
-// file is read as an empty one.
-template <class Leggi>
-Esito LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Leggi&& leggi) {
+// Opens the parameters file of `cartellaBase` and reads it with leggi(FileLettura&), which
+// gives a Risultato<T>; a missing file gives `mancante`.
+template <class T, class Leggi>
+Risultato<T> LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Risultato<T> mancante,
+                            Leggi&& leggi) {
     if (Esito e = CartellaUsabile(fs, cartellaBase); !e)
-        return e;
+        return std::move(e).Errore();
     const std::string percorso = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
-    std::unique_ptr<FileLettura> file;
-    bool assente = false;
-    Esito e = fs.ApriLettura(percorso, file, assente);
-    if (e)
-        e = leggi(*file);
-    if (!e && !assente)
-        return Esito::Fallito(percorso + ": " + e.errore);
-    return Esito::Riuscito();
+    Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(percorso);
+    if (!file && file.Errore().tipo == TipoErrore::Assente)
+        return mancante;
+    Risultato<T> letto = file ? leggi(**file) : Risultato<T>(std::move(file).Errore());
+    if (letto || letto.Errore().tipo == TipoErrore::DittaNonTrovata)
+        return letto;
+    return Errore(TipoErrore::Illeggibile, "Il file dei parametri non si pu\xF2 leggere: " +
+                                               percorso + ": " + letto.Errore().testo);
 }
 
 }  // namespace
 
-Esito LeggiDitte(FileSystem& fs, std::string_view cartellaBase, std::vector<std::string>& codici) {
-    codici.clear();
-    const Esito e = LeggiParametri(fs, cartellaBase,
-                                   [&](FileLettura& file) { return LeggiCodici(file, codici); });
-    if (!e)
-        codici.clear();
-    return e;
+Risultato<std::vector<std::string>> LeggiDitte(FileSystem& fs, std::string_view cartellaBase) {
+    return LeggiParametri<std::vector<std::string>>(
+        fs, cartellaBase, std::vector<std::string>(),
+        [&](FileLettura& file) { return LeggiCodici(file); });
 }
 
-Esito CercaDitta(FileSystem& fs, std::string_view cartellaBase, std::string_view codice,
-                 RisultatoRicerca& ditta) {
-    ditta = RisultatoRicerca();
-    const Esito e = LeggiParametri(
-        fs, cartellaBase, [&](FileLettura& file) { return CercaCodice(file, codice, ditta); });
-    if (!e)
-        ditta = RisultatoRicerca();
-    return e;
+Risultato<RisultatoRicerca> CercaDitta(FileSystem& fs, std::string_view cartellaBase,
+                                       std::string_view codice) {
+    return LeggiParametri<RisultatoRicerca>(
+        fs, cartellaBase, DittaNonTrovata(codice),
+        [&](FileLettura& file) { return CercaCodice(file, codice); });
 }
 
 std::vector<std::string> CodiciDaTesto(std::string_view testo, std::size_t capacita) {
     LetturaDaTesto file(testo);
-    std::vector<std::string> codici;
-    (void)LeggiCodici(file, codici, capacita);  // a text in memory is always read whole
-    return codici;
+    // A text in memory is always read whole.
+    return *LeggiCodici(file, capacita);
 }
 
-RisultatoRicerca CercaInTesto(std::string_view testo, std::string_view codice,
-                              std::size_t capacita) {
+std::optional<RisultatoRicerca> CercaInTesto(std::string_view testo, std::string_view codice,
+                                             std::size_t capacita) {
     LetturaDaTesto file(testo);
-    RisultatoRicerca ditta;
-    (void)CercaCodice(file, codice, ditta, capacita);
-    return ditta;
+    Risultato<RisultatoRicerca> ditta = CercaCodice(file, codice, capacita);
+    if (!ditta)
+        return std::nullopt;
+    return *std::move(ditta);
 }
 
 }  // namespace velmar

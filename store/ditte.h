@@ -27,39 +27,46 @@ struct RisultatoRicerca {
 [[nodiscard]] std::string PercorsoIn(const FileSystem& fs, std::string_view cartella,
                                      std::string_view nome);
 
+inline constexpr std::string_view kCartellaNonDisponibile =
+    "cartella del pacchetto non disponibile";
+
 // Why `cartella` cannot be a package's folder (empty, or not a complete path), or nothing.
 [[nodiscard]] std::optional<std::string_view> CartellaNonUsabile(const FileSystem& fs,
                                                                  std::string_view cartella);
-// The same as a failure that names the folder.
+// The same as a failure (CartellaNonDisponibile) that names the folder.
 [[nodiscard]] Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella);
 
+// The failure of a code that no line carries: "Codice Ditta non trovato: '<codice>'".
+[[nodiscard]] Errore DittaNonTrovata(std::string_view codice);
+
 // Field 5 of every line with at least six fields, in file order, duplicates and empty codes
-// kept, appended to `codici`. `capacita` is the read buffer's size (smaller only in tests).
-[[nodiscard]] Esito LeggiCodici(FileLettura& file, std::vector<std::string>& codici,
-                                std::size_t capacita = kBufferLettura);
+// kept. `capacita` is the read buffer's size (smaller only in tests).
+[[nodiscard]] Risultato<std::vector<std::string>> LeggiCodici(
+    FileLettura& file, std::size_t capacita = kBufferLettura);
 
-// The company of `codice` (exact, case-sensitive, untrimmed) in `file` into `ditta`, which
-// starts empty: the last line whose field 5 equals the code decides description and server
-// type, the last such line with a field 6 decides the machine. No match leaves it empty.
-[[nodiscard]] Esito CercaCodice(FileLettura& file, std::string_view codice, RisultatoRicerca& ditta,
-                                std::size_t capacita = kBufferLettura);
+// The company of `codice` (exact, case-sensitive, untrimmed) in `file`: the last line whose
+// field 5 equals the code decides description and server type, the last such line with a field
+// 6 decides the machine (empty when none has one). Fails as DittaNonTrovata when no line carries
+// the code.
+[[nodiscard]] Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codice,
+                                                      std::size_t capacita = kBufferLettura);
 
-// Whether `file` holds at least one company's line (six fields or more): `trovata`. Reads up to
-// the first one.
-[[nodiscard]] Esito CercaPrimaDitta(FileLettura& file, bool& trovata);
+// Whether `file` holds at least one company's line (six fields or more). Reads up to the first.
+[[nodiscard]] Risultato<bool> HaDitte(FileLettura& file);
 
 // The two over the parameters file of the package in `cartellaBase`. A missing file has no
-// lines. Fails, with no codes or the empty result, when the folder is unavailable (empty or
-// relative) or the file exists but cannot be read; the failure names the file and the reason.
-[[nodiscard]] Esito LeggiDitte(FileSystem& fs, std::string_view cartellaBase,
-                               std::vector<std::string>& codici);
-[[nodiscard]] Esito CercaDitta(FileSystem& fs, std::string_view cartellaBase,
-                               std::string_view codice, RisultatoRicerca& ditta);
+// lines. Fails as CartellaNonDisponibile when the folder is unavailable (empty or relative), as
+// Illeggibile, naming the file and the reason, when the file exists but cannot be read.
+[[nodiscard]] Risultato<std::vector<std::string>> LeggiDitte(FileSystem& fs,
+                                                             std::string_view cartellaBase);
+[[nodiscard]] Risultato<RisultatoRicerca> CercaDitta(FileSystem& fs, std::string_view cartellaBase,
+                                                     std::string_view codice);
 
-// The same two over a text at hand.
+// The same two over a text at hand; no company when no line carries the code.
 [[nodiscard]] std::vector<std::string> CodiciDaTesto(std::string_view testo,
                                                      std::size_t capacita = kBufferLettura);
-[[nodiscard]] RisultatoRicerca CercaInTesto(std::string_view testo, std::string_view codice,
-                                            std::size_t capacita = kBufferLettura);
+[[nodiscard]] std::optional<RisultatoRicerca> CercaInTesto(std::string_view testo,
+                                                           std::string_view codice,
+                                                           std::size_t capacita = kBufferLettura);
 
 }  // namespace velmar

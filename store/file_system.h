@@ -1,6 +1,7 @@
 // The file operations the store needs, behind a thin interface so that the same store runs on
 // Windows, on POSIX and over an in-memory double that makes any single operation fail.
 // Paths are Windows-1252 byte strings; each implementation converts them for its system.
+// Failures carry the system's own description of the error.
 #pragma once
 
 #include <chrono>
@@ -10,25 +11,17 @@
 #include <string>
 #include <string_view>
 
+#include "store/risultato.h"
+
 namespace velmar {
-
-// Result of one operation: success, or failure with the system's description of the error.
-struct Esito {
-    bool ok = true;
-    std::string errore;
-
-    static Esito Riuscito() { return {}; }
-    static Esito Fallito(std::string descrizione) { return {false, std::move(descrizione)}; }
-    explicit operator bool() const noexcept { return ok; }
-};
 
 class FileLettura {
   public:
     virtual ~FileLettura() = default;
-    // Reads up to `capacita` bytes from byte `posizione` of the file into `buffer`; `letti` is
-    // 0 at or after the end of the file. Reads at any place, in any order.
-    [[nodiscard]] virtual Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
-                                      std::size_t& letti) = 0;
+    // Reads up to `capacita` bytes from byte `posizione` of the file into `buffer`: the bytes
+    // read, 0 at or after the end of the file. Reads at any place, in any order.
+    [[nodiscard]] virtual Risultato<std::size_t> Leggi(std::uint64_t posizione, char* buffer,
+                                                       std::size_t capacita) = 0;
     // The file's size when it was opened: a hint, since the file may change.
     [[nodiscard]] virtual std::uint64_t Dimensione() const noexcept = 0;
 };
@@ -61,24 +54,22 @@ class FileSystem {
     [[nodiscard]] virtual bool PercorsoAssoluto(std::string_view percorso) const noexcept = 0;
 
     // Opens a regular file for reading; anything else (a folder, a pipe, a device) fails at
-    // once, without waiting on it. `assente` is set when the file (or its folder) does not
-    // exist; the result is then a failure too.
-    [[nodiscard]] virtual Esito ApriLettura(const std::string& percorso,
-                                            std::unique_ptr<FileLettura>& file, bool& assente) = 0;
+    // once, without waiting on it. Fails as Assente when the file (or its folder) does not exist.
+    [[nodiscard]] virtual Risultato<std::unique_ptr<FileLettura>> ApriLettura(
+        const std::string& percorso) = 0;
     [[nodiscard]] virtual TipoVoce Tipo(const std::string& percorso) = 0;
 
     // Takes the exclusive lock of the file `percorso` (created empty when absent, never written),
     // waiting up to `attesa` for another holder, in this process or any other, here or on
-    // another machine sharing the folder. `occupato` tells a failure because it stayed held.
-    [[nodiscard]] virtual Esito Blocca(const std::string& percorso,
-                                       std::chrono::milliseconds attesa,
-                                       std::unique_ptr<Blocco>& blocco, bool& occupato) = 0;
+    // another machine sharing the folder. Fails as Occupato when it stayed held.
+    [[nodiscard]] virtual Risultato<std::unique_ptr<Blocco>> Blocca(
+        const std::string& percorso, std::chrono::milliseconds attesa) = 0;
 
     // Makes a new empty file at `percorso` and opens it for writing. Whatever stands at the
     // name (a file, a leftover, a link) is cleared first without ever following a link: a file
     // a link points to is never opened, moved or deleted. Fails when a folder stands there.
-    [[nodiscard]] virtual Esito CreaNuovo(const std::string& percorso,
-                                          std::unique_ptr<FileScrittura>& file) = 0;
+    [[nodiscard]] virtual Risultato<std::unique_ptr<FileScrittura>> CreaNuovo(
+        const std::string& percorso) = 0;
     // Makes `destinazione` afresh as CreaNuovo does, copies the bytes of `origine` into it and
     // forces it onto the disk. It takes the permissions of `sostituendo`, the file it is meant
     // to replace, when that exists; a read-only `sostituendo` is refused before anything is

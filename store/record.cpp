@@ -3,14 +3,21 @@
 
 namespace velmar {
 
+namespace {
+
+struct VoceServer {
+    TipoServer tipo;
+    std::string_view parola;
+};
+
+constexpr VoceServer kParole[] = {{TipoServer::NT, kParolaNT}, {TipoServer::Linux, kParolaLinux}};
+
+}  // namespace
+
 std::string_view ParolaDaTipo(TipoServer tipo) noexcept {
-    switch (tipo) {
-        case TipoServer::NT:
-            return kParolaNT;
-        case TipoServer::Linux:
-            return kParolaLinux;
-        case TipoServer::Nessuno:
-            break;
+    for (const VoceServer& v : kParole) {
+        if (v.tipo == tipo)
+            return v.parola;
     }
     return {};
 }

@@ -153,6 +153,11 @@ class DitteDopoLf {
     std::uint64_t ditte_ = 0;
 };
 
+// Whether a value can stand in a record: no ';' and no line break, which would split it.
+[[nodiscard]] inline bool ValoreMemorizzabile(std::string_view valore) noexcept {
+    return valore.find_first_of(";\r\n") == std::string_view::npos;
+}
+
 // Account word for a server type ("" for none).
 [[nodiscard]] std::string_view ParolaDaTipo(TipoServer tipo) noexcept;
 

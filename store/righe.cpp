@@ -5,47 +5,55 @@
 
 namespace velmar {
 
-Esito RigaLetta::CampoRiletto(const CampiRiga& campi, std::size_t i, std::string& testo) const {
-    testo.clear();
-    return Rileggi(campi.Inizio(i), campi.Lunghezza(i),
-                   [&](std::string_view pezzo) { testo.append(pezzo); });
+Risultato<std::string> RigaLetta::CampoRiletto(const CampiRiga& campi, std::size_t i) const {
+    std::string testo;
+    Esito e = Rileggi(campi.Inizio(i), campi.Lunghezza(i),
+                      [&](std::string_view pezzo) { testo.append(pezzo); });
+    if (!e)
+        return std::move(e).Errore();
+    return testo;
 }
 
-Esito RigaLetta::CampoUgualeRiletto(const CampiRiga& campi, std::size_t i, std::string_view atteso,
-                                    bool& uguale) const {
+Risultato<bool> RigaLetta::CampoUgualeRiletto(const CampiRiga& campi, std::size_t i,
+                                              std::string_view atteso) const {
     bool finora = true;
-    const Esito e = Rileggi(campi.Inizio(i), atteso.size(), [&](std::string_view pezzo) {
+    Esito e = Rileggi(campi.Inizio(i), atteso.size(), [&](std::string_view pezzo) {
         finora = finora && pezzo == atteso.substr(0, pezzo.size());
         atteso.remove_prefix(pezzo.size());
     });
-    uguale = e && finora;
-    return e;
+    if (!e)
+        return std::move(e).Errore();
+    return finora;
 }
 
 LettoreRighe::LettoreRighe(FileLettura& file, std::size_t capacita)
     : file_(file), capacita_(capacita), buffer_(std::make_unique_for_overwrite<char[]>(capacita)) {}
 
-bool LettoreRighe::Leggi(std::uint64_t posizione, char* dove, std::size_t quanti,
-                         std::size_t& letti) {
-    errore_ = file_.Leggi(posizione, dove, quanti, letti);
-    return static_cast<bool>(errore_);
+std::optional<std::size_t> LettoreRighe::Leggi(std::uint64_t posizione, char* dove,
+                                               std::size_t quanti) {
+    Risultato<std::size_t> letti = file_.Leggi(posizione, dove, quanti);
+    if (!letti) {
+        esito_ = std::move(letti).Errore();
+        return std::nullopt;
+    }
+    return *letti;
 }
 
-bool LettoreRighe::DopoCr(std::size_t cr, FineRiga& fine) {
+std::optional<FineRiga> LettoreRighe::DopoCr(std::size_t cr) {
     if (cr + 1 < usati_) {
-        fine = buffer_[cr + 1] == '\n' ? FineRiga::CrLf : FineRiga::Cr;
+        const FineRiga fine = buffer_[cr + 1] == '\n' ? FineRiga::CrLf : FineRiga::Cr;
         cursore_ = cr + (fine == FineRiga::CrLf ? 2 : 1);
-        return true;
+        return fine;
     }
     // The CR is the last byte held: one more tells.
     char dopo = 0;
-    std::size_t letti = 0;
-    if (!Leggi(inizioBuffer_ + cr + 1, &dopo, 1, letti))
-        return false;
-    fine = letti == 1 && dopo == '\n' ? FineRiga::CrLf : FineRiga::Cr;
+    const std::optional<std::size_t> letti = Leggi(inizioBuffer_ + cr + 1, &dopo, 1);
+    if (!letti)
+        return std::nullopt;
+    const FineRiga fine = *letti == 1 && dopo == '\n' ? FineRiga::CrLf : FineRiga::Cr;
     cursore_ = cr + 1;
     saltaLF_ = fine == FineRiga::CrLf;
-    return true;
+    return fine;
 }
 
 bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
@@ -75,7 +83,11 @@ bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
                     cursore_ = usati_;
                     return true;
                 }
-                return DopoCr(fine, riga.fine_);
+                const std::optional<FineRiga> comeFinisce = DopoCr(fine);
+                if (!comeFinisce)
+                    return false;
+                riga.fine_ = *comeFinisce;
+                return true;
             }
         } else if (fineFile_) {
             return false;
@@ -89,11 +101,12 @@ bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
         }
         if (usati_ == capacita_)
             return RigaLunga(riga);
-        std::size_t letti = 0;
-        if (!Leggi(inizioBuffer_ + usati_, b + usati_, capacita_ - usati_, letti))
+        const std::optional<std::size_t> letti =
+            Leggi(inizioBuffer_ + usati_, b + usati_, capacita_ - usati_);
+        if (!letti)
             return false;
-        fineFile_ = letti == 0;
-        usati_ += letti;
+        fineFile_ = *letti == 0;
+        usati_ += *letti;
     }
 }
 
@@ -113,25 +126,27 @@ bool LettoreRighe::RigaLunga(RigaLetta& riga) {
     riga.lunghezza_ = usati_;
     for (;;) {
         const std::uint64_t posizione = riga.inizio_ + riga.lunghezza_;
-        std::size_t letti = 0;
-        if (!Leggi(posizione, b, capacita_, letti))
+        const std::optional<std::size_t> letti = Leggi(posizione, b, capacita_);
+        if (!letti)
             return false;
         inizioBuffer_ = posizione;
-        usati_ = letti;
+        usati_ = *letti;
         cursore_ = 0;
-        if (letti == 0) {
+        if (usati_ == 0) {
             fineFile_ = true;
             riga.fine_ = FineRiga::FineFile;
             break;
         }
-        const void* cr = std::memchr(b, '\r', letti);
+        const void* cr = std::memchr(b, '\r', usati_);
         const std::size_t fine =
-            cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - b) : letti;
+            cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - b) : usati_;
         taglio.Aggiungi(std::string_view(b, fine));
         riga.lunghezza_ += fine;
         if (cr != nullptr) {
-            if (!DopoCr(fine, riga.fine_))
+            const std::optional<FineRiga> comeFinisce = DopoCr(fine);
+            if (!comeFinisce)
                 return false;
+            riga.fine_ = *comeFinisce;
             break;
         }
     }
@@ -139,15 +154,14 @@ bool LettoreRighe::RigaLunga(RigaLetta& riga) {
     return true;
 }
 
-Esito LetturaDaTesto::Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
-                            std::size_t& letti) {
-    if (posizione >= testo_.size()) {
-        letti = 0;
-        return Esito::Riuscito();
-    }
-    letti = std::min<std::size_t>(capacita, testo_.size() - static_cast<std::size_t>(posizione));
+Risultato<std::size_t> LetturaDaTesto::Leggi(std::uint64_t posizione, char* buffer,
+                                             std::size_t capacita) {
+    if (posizione >= testo_.size())
+        return std::size_t{0};
+    const std::size_t letti =
+        std::min<std::size_t>(capacita, testo_.size() - static_cast<std::size_t>(posizione));
     std::memcpy(buffer, testo_.data() + posizione, letti);
-    return Esito::Riuscito();
+    return letti;
 }
 
 }  // namespace velmar

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,23 +45,20 @@ class RigaLetta {
         c.numero = std::min(c.numero, quanti);
         return c;
     }
-    // The bytes of field i (one of `campi`, which Campi gave) into `testo`.
-    [[nodiscard]] Esito Campo(const CampiRiga& campi, std::size_t i, std::string& testo) const {
+    // The bytes of field i (one of `campi`, which Campi gave).
+    [[nodiscard]] Risultato<std::string> Campo(const CampiRiga& campi, std::size_t i) const {
         if (!intera_)
-            return CampoRiletto(campi, i, testo);
-        testo.assign(testo_.substr(campi.Inizio(i), campi.Lunghezza(i)));
-        return Esito::Riuscito();
+            return CampoRiletto(campi, i);
+        return std::string(testo_.substr(campi.Inizio(i), campi.Lunghezza(i)));
     }
     // Whether field i is exactly `atteso`; of a long line no more than its length is read.
-    [[nodiscard]] Esito CampoUguale(const CampiRiga& campi, std::size_t i, std::string_view atteso,
-                                    bool& uguale) const {
-        uguale = false;
+    [[nodiscard]] Risultato<bool> CampoUguale(const CampiRiga& campi, std::size_t i,
+                                              std::string_view atteso) const {
         if (campi.Lunghezza(i) != atteso.size())
-            return Esito::Riuscito();
+            return false;
         if (!intera_)
-            return CampoUgualeRiletto(campi, i, atteso, uguale);
-        uguale = testo_.substr(campi.Inizio(i), atteso.size()) == atteso;
-        return Esito::Riuscito();
+            return CampoUgualeRiletto(campi, i, atteso);
+        return testo_.substr(campi.Inizio(i), atteso.size()) == atteso;
     }
     // Passes the line's bytes to out(std::string_view): at once when held, else in pieces.
     template <class Out>
@@ -68,9 +66,9 @@ class RigaLetta {
 
   private:
     friend class LettoreRighe;
-    Esito CampoRiletto(const CampiRiga& campi, std::size_t i, std::string& testo) const;
-    Esito CampoUgualeRiletto(const CampiRiga& campi, std::size_t i, std::string_view atteso,
-                             bool& uguale) const;
+    Risultato<std::string> CampoRiletto(const CampiRiga& campi, std::size_t i) const;
+    Risultato<bool> CampoUgualeRiletto(const CampiRiga& campi, std::size_t i,
+                                       std::string_view atteso) const;
     // Reads `lunghezza` bytes from byte `da` of the line, in pieces, into fn(std::string_view).
     template <class Fn>
     Esito Rileggi(std::uint64_t da, std::uint64_t lunghezza, Fn&& fn) const;
@@ -89,14 +87,14 @@ class RigaLetta {
 // Reads a file from its first line to its last:
 //   LettoreRighe lettore(file);
 //   for (RigaLetta riga; lettore.Prossima(riga);) ...
-//   if (!lettore.Errore()) ...
+//   if (!lettore.EsitoLettura()) ...
 class LettoreRighe {
   public:
     // `capacita` is the size of the read buffer (smaller only in tests).
     explicit LettoreRighe(FileLettura& file, std::size_t capacita = kBufferLettura);
 
     // The next line into `riga`, valid until the next call; false at the end of the file or on
-    // a failure to read (then Errore() tells it).
+    // a failure to read (then EsitoLettura() tells it).
     [[nodiscard]] bool Prossima(RigaLetta& riga) {
         // A whole line held with the byte after its CR: the common case, here; reading on, out
         // of line.
@@ -117,15 +115,17 @@ class LettoreRighe {
         }
         return ProssimaLeggendo(riga);
     }
-    [[nodiscard]] const Esito& Errore() const noexcept { return errore_; }
+    [[nodiscard]] const Esito& EsitoLettura() const noexcept { return esito_; }
 
   private:
     bool ProssimaLeggendo(RigaLetta& riga);
-    bool Leggi(std::uint64_t posizione, char* dove, std::size_t quanti, std::size_t& letti);
+    // The bytes read; nothing on a failure, which esito_ keeps.
+    std::optional<std::size_t> Leggi(std::uint64_t posizione, char* dove, std::size_t quanti);
     bool RigaLunga(RigaLetta& riga);
     // How the line whose CR is at `cr` in the buffer ends, looking past the bytes held when the
-    // CR is the last of them; the next line's start is set after the terminator.
-    bool DopoCr(std::size_t cr, FineRiga& fine);
+    // CR is the last of them; the next line's start is set after the terminator. Nothing on a
+    // failure to read.
+    std::optional<FineRiga> DopoCr(std::size_t cr);
 
     FileLettura& file_;
     std::size_t capacita_;
@@ -136,15 +136,15 @@ class LettoreRighe {
     std::size_t cursore_ = 0;            // start of the next line in the buffer
     bool fineFile_ = false;
     bool saltaLF_ = false;  // the next byte is the LF that ended the line before
-    Esito errore_;
+    Esito esito_;
 };
 
 // A text in memory read as a file (for tests, fuzzing, and texts at hand).
 class LetturaDaTesto final : public FileLettura {
   public:
     explicit LetturaDaTesto(std::string_view testo) noexcept : testo_(testo) {}
-    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
-                std::size_t& letti) override;
+    Risultato<std::size_t> Leggi(std::uint64_t posizione, char* buffer,
+                                 std::size_t capacita) override;
     std::uint64_t Dimensione() const noexcept override { return testo_.size(); }
 
   private:
@@ -158,13 +158,13 @@ template <class Fn>
                                   std::size_t capacita = kBufferLettura) {
     const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(capacita);
     for (std::uint64_t posizione = 0;;) {
-        std::size_t letti = 0;
-        if (Esito e = file.Leggi(posizione, buffer.get(), capacita, letti); !e)
-            return e;
-        if (letti == 0)
-            return Esito::Riuscito();
-        fn(std::string_view(buffer.get(), letti));
-        posizione += letti;
+        Risultato<std::size_t> letti = file.Leggi(posizione, buffer.get(), capacita);
+        if (!letti)
+            return std::move(letti).Errore();
+        if (*letti == 0)
+            return {};
+        fn(std::string_view(buffer.get(), *letti));
+        posizione += *letti;
     }
 }
 
@@ -173,24 +173,23 @@ Esito RigaLetta::Rileggi(std::uint64_t da, std::uint64_t lunghezza, Fn&& fn) con
     while (lunghezza > 0) {
         const auto chiesti =
             static_cast<std::size_t>(std::min<std::uint64_t>(lunghezza, capacitaRilettura_));
-        std::size_t letti = 0;
-        Esito e = file_->Leggi(inizio_ + da, rilettura_, chiesti, letti);
-        if (!e)
-            return e;
-        if (letti == 0)
-            return Esito::Fallito("il file \xE8 stato accorciato durante la lettura");
-        fn(std::string_view(rilettura_, letti));
-        da += letti;
-        lunghezza -= letti;
+        Risultato<std::size_t> letti = file_->Leggi(inizio_ + da, rilettura_, chiesti);
+        if (!letti)
+            return std::move(letti).Errore();
+        if (*letti == 0)
+            return Errore(TipoErrore::Sistema, "il file \xE8 stato accorciato durante la lettura");
+        fn(std::string_view(rilettura_, *letti));
+        da += *letti;
+        lunghezza -= *letti;
     }
-    return Esito::Riuscito();
+    return {};
 }
 
 template <class Out>
 Esito RigaLetta::Copia(Out&& out) const {
     if (intera_) {
         out(testo_);
-        return Esito::Riuscito();
+        return {};
     }
     return Rileggi(0, lunghezza_, out);
 }

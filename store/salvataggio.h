@@ -3,6 +3,8 @@
 // area folder that exists. No target is ever deleted: each is replaced in one step by a
 // complete, flushed copy, so it always holds either its old or its new content. One save at a
 // time runs on a package: each holds the package's lock from its first read to its last copy.
+// The upkeep of a package (a removal, a new distribution, a repair) is a change of the same
+// kind, with the same guarantees.
 #pragma once
 
 #include <array>
@@ -28,19 +30,11 @@ inline constexpr std::chrono::milliseconds kAttesaBlocco = std::chrono::seconds(
 inline constexpr std::array<std::string_view, 3> kCartelleAree = {"CONTABILITA", "COMMERCIALE",
                                                                   "SCHEDULATORE"};
 
-enum class EsitoSalvataggio {
-    Salvato,          // every target updated
-    SalvatoInParte,   // the base folder's file updated, at least one area's not
-    NonSalvato,       // nothing updated: every parameters file as it was
-    NessunaArea,      // none of the area folders exists: nothing updated
-    DittaNonTrovata,  // a removal of a code that no line carries: nothing written
-    InOrdine,         // a repair of a file that needs none: nothing written
-};
-
-struct PercorsoNonAggiornato {
-    std::string percorso;
-    std::string motivo;
-};
+inline constexpr std::string_view kMsgSetupTerminato = "Setup terminato";
+inline constexpr std::string_view kMsgNessunaArea =
+    "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o "
+    "'SCHEDULATORE' Setup Interrotto.";
+inline constexpr std::string_view kMsgSalvataggioNonRiuscito = "Salvataggio non riuscito.";
 
 // The catalog folder written in field 1 of the record, in Windows-1252, as read from the
 // registry or given as an option. `rappresentabile` is false when it held characters that
@@ -61,17 +55,31 @@ struct Riparazione {
     bool operator==(const Riparazione&) const = default;
 };
 
-struct RisultatoSalvataggio {
-    EsitoSalvataggio esito = EsitoSalvataggio::NonSalvato;
-    // Why each path was not updated, or the step that stopped the save.
-    std::vector<PercorsoNonAggiornato> errori;
+// What a change of the package's files did, when it updated the base folder's file (or, for a
+// new distribution, at least one copy), or when a repair found nothing to mend.
+struct Aggiornamento {
     // Paths replaced with the new content, in order.
     std::vector<std::string> aggiornati;
-    // The work file could not be removed at the end (the save itself succeeded).
+    // The area copies that kept their old content, and why: the change went through in part.
+    std::vector<PercorsoNonAggiornato> nonAggiornati;
+    // The work file could not be removed at the end (the change itself went through).
     std::vector<PercorsoNonAggiornato> avvisi;
-    // Of a repair (RiparaFile).
+    // Of a repair.
     Riparazione riparazione;
+    bool nienteDaRiparare = false;
+    // What to tell the user: the change's own text ("Setup terminato" for a save) when every
+    // target was updated, else "Salvataggio non riuscito." and each area left as it was with
+    // its reason; a work file left behind is mentioned after either.
+    std::string messaggio;
+
+    [[nodiscard]] bool Completo() const noexcept { return nonAggiornati.empty(); }
 };
+
+// A change fails, writing nothing, as NonSalvato (a step that stopped it: its path and reason
+// in `percorsi`, and in the text after "Salvataggio non riuscito."), as Occupato (another save
+// held the package), as NessunaArea (none of the area folders exists: kMsgNessunaArea), or, for
+// a removal, as DittaNonTrovata.
+using RisultatoModifica = Risultato<Aggiornamento>;
 
 // The area folders of the package in `cartellaBase` that exist, in the order of kCartelleAree.
 [[nodiscard]] std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartellaBase);
@@ -93,32 +101,35 @@ struct RisultatoSalvataggio {
 // hold some, or when a line of the code holds a lone LF (a file with Unix line ends: replacing
 // the line would drop the companies after the LF; RiparaFile mends it).
 // Shows nothing and ends nothing: the caller reports the result.
-[[nodiscard]] RisultatoSalvataggio SalvaDitta(FileSystem& fs, const DatiDitta& dati,
-                                              const ValoreCatalogo& catalogo,
-                                              std::string_view cartellaBase,
-                                              std::chrono::milliseconds attesa = kAttesaBlocco);
+[[nodiscard]] RisultatoModifica SalvaDitta(FileSystem& fs, const DatiDitta& dati,
+                                           const ValoreCatalogo& catalogo,
+                                           std::string_view cartellaBase,
+                                           std::chrono::milliseconds attesa = kAttesaBlocco);
 
 // Removes every line whose field 5 is exactly `codice` and distributes the file as a save does,
 // under the same lock, with the same guarantees and refusals. A code that no line carries writes
 // nothing (DittaNonTrovata).
-[[nodiscard]] RisultatoSalvataggio EliminaDitta(FileSystem& fs, std::string_view codice,
-                                                std::string_view cartellaBase,
-                                                std::chrono::milliseconds attesa = kAttesaBlocco);
+[[nodiscard]] RisultatoModifica EliminaDitta(FileSystem& fs, std::string_view codice,
+                                             std::string_view cartellaBase,
+                                             std::chrono::milliseconds attesa = kAttesaBlocco);
 
 // Copies the base folder's parameters file, byte for byte, into every area folder that exists,
 // with the guarantees of a save (the lock, a flushed copy replacing each file in one step, the
 // permissions kept); the base folder's file is not touched. A missing base file copies nothing,
 // nor does one without companies while area copies hold some.
-[[nodiscard]] RisultatoSalvataggio DistribuisciFile(
-    FileSystem& fs, std::string_view cartellaBase,
-    std::chrono::milliseconds attesa = kAttesaBlocco);
+[[nodiscard]] RisultatoModifica DistribuisciFile(FileSystem& fs, std::string_view cartellaBase,
+                                                 std::chrono::milliseconds attesa = kAttesaBlocco);
 
 // Gives the base folder's parameters file the program's own shape (see LetturaForma: CR LF after
 // every line, no byte order mark, UTF-8 text converted to Windows-1252) and distributes it as a
 // save does, under the same lock, with the same guarantees and refusals. Writes nothing when the
-// file needs no repair (InOrdine), or when its text looks like UTF-8 but cannot be converted as
-// a whole. `riparazione` tells what changed.
-[[nodiscard]] RisultatoSalvataggio RiparaFile(FileSystem& fs, std::string_view cartellaBase,
-                                              std::chrono::milliseconds attesa = kAttesaBlocco);
+// file needs no repair (nienteDaRiparare), or when its text looks like UTF-8 but cannot be
+// converted as a whole (NonSalvato). `riparazione` tells what changed.
+[[nodiscard]] RisultatoModifica RiparaFile(FileSystem& fs, std::string_view cartellaBase,
+                                           std::chrono::milliseconds attesa = kAttesaBlocco);
+
+// The failure of a change on a package whose folder could not be obtained, `dettaglio` saying
+// why (the application-folder component's answer).
+[[nodiscard]] Errore CartellaNonDisponibile(std::string_view dettaglio);
 
 }  // namespace velmar

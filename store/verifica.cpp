@@ -31,11 +31,16 @@ struct Ditta {
     std::vector<std::uint64_t> righe;     // their numbers
 };
 
-// What a file holds: its companies and a fingerprint of all its bytes.
+// What a file holds: its companies and a fingerprint of all its bytes; and, when they were
+// looked for, its problems.
 struct Contenuto {
     std::map<std::string, Ditta> ditte;
     std::uint64_t impronta = kImprontaVuota;
+    std::vector<Problema> problemi;
 };
+
+// What is read of a file: its companies only (an area's copy), or its problems too.
+enum class Esame { Ditte, Problemi };
 
 std::string Elenco(const std::vector<std::string>& codici) {
     std::string r;
@@ -44,9 +49,10 @@ std::string Elenco(const std::vector<std::string>& codici) {
     return r;
 }
 
-// Reads `file` into `contenuto`; with `problemi`, also checks each line.
-Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
-               std::vector<Problema>* problemi) {
+// Reads `file`, the one called `nome`.
+Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame esame) {
+    Contenuto contenuto;
+    const bool problemi = esame == Esame::Problemi;
     const auto problema = [&](TipoProblema tipo, std::uint64_t riga, std::string codice,
                               std::string descrizione) {
         Problema p;
@@ -55,7 +61,7 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
         p.riga = riga;
         p.codice = std::move(codice);
         p.descrizione = std::move(descrizione);
-        problemi->push_back(std::move(p));
+        contenuto.problemi.push_back(std::move(p));
     };
     LettoreRighe lettore(file);
     LetturaForma forma;
@@ -65,14 +71,15 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
         ++numero;
         std::uint64_t impronta = kImprontaVuota;
         DitteDopoLf dopoLf;
-        Esito e = riga.Copia([&](std::string_view pezzo) {
-            impronta = Impronta(impronta, pezzo);
-            dopoLf.Aggiungi(pezzo);
-            if (problemi)
-                forma.Aggiungi(pezzo, nulla);
-        });
-        if (!e)
-            return e;
+        if (Esito e = riga.Copia([&](std::string_view pezzo) {
+                impronta = Impronta(impronta, pezzo);
+                dopoLf.Aggiungi(pezzo);
+                if (problemi)
+                    forma.Aggiungi(pezzo, nulla);
+            });
+            !e) {
+            return std::move(e).Errore();
+        }
         const FineRiga fine = riga.Fine();
         const std::string_view terminatore = fine == FineRiga::CrLf ? "\r\n"
                                              : fine == FineRiga::Cr ? "\r"
@@ -83,8 +90,12 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
             forma.Aggiungi(terminatore, nulla);
         const CampiRiga campi = riga.Campi(6);
         std::string codice;
-        if (campi.numero == 6 && !(e = riga.Campo(campi, 5, codice)))
-            return e;
+        if (campi.numero == 6) {
+            Risultato<std::string> c = riga.Campo(campi, 5);
+            if (!c)
+                return std::move(c).Errore();
+            codice = *std::move(c);
+        }
         if (problemi) {
             if (campi.numero < 6) {
                 problema(TipoProblema::RigaCorta, numero, "",
@@ -106,11 +117,15 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
                                    std::to_string(nascoste) +
                                    (nascoste == 1 ? " record di ditta" : " record di ditte") +
                                    " che nessun programma elenca");
-                problemi->back().ditteNascoste = nascoste;
+                contenuto.problemi.back().ditteNascoste = nascoste;
             }
             std::string catalogo;
-            if (campi.numero == 6 && !(e = riga.Campo(campi, 1, catalogo)))
-                return e;
+            if (campi.numero == 6) {
+                Risultato<std::string> c = riga.Campo(campi, 1);
+                if (!c)
+                    return std::move(c).Errore();
+                catalogo = *std::move(c);
+            }
             const std::string atteso = "Dwh" + codice + ".oce";
             if (campi.numero == 6 && !catalogo.ends_with(atteso)) {
                 problema(TipoProblema::Catalogo, numero, codice,
@@ -123,8 +138,8 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
             d.righe.push_back(numero);
         }
     }
-    if (!lettore.Errore())
-        return lettore.Errore();
+    if (!lettore.EsitoLettura())
+        return lettore.EsitoLettura().Errore();
     if (problemi) {
         const FormaFile f = forma.Fine(nulla);
         if (f.SembraUtf8()) {
@@ -155,7 +170,7 @@ Esito Analizza(FileLettura& file, const std::string& nome, Contenuto& contenuto,
                      "il codice '" + TestoVisibile(*codice) + "' \xE8 su pi\xF9 righe: " + righe);
         }
     }
-    return Esito::Riuscito();
+    return contenuto;
 }
 
 // The codes missing from `copia`, those only there, and those whose lines differ.
@@ -189,41 +204,42 @@ Problema Differenze(const Contenuto& base, const Contenuto& copia, const std::st
 
 }  // namespace
 
+namespace {
+
+struct VoceProblema {
+    TipoProblema tipo;
+    std::string_view nome;
+};
+
+constexpr VoceProblema kNomiProblemi[] = {
+    {TipoProblema::CopiaDiversa, "copia_diversa"},
+    {TipoProblema::CopiaMancante, "copia_mancante"},
+    {TipoProblema::CopiaIlleggibile, "copia_illeggibile"},
+    {TipoProblema::FileMancante, "file_mancante"},
+    {TipoProblema::RigaCorta, "riga_corta"},
+    {TipoProblema::CodiceRipetuto, "codice_ripetuto"},
+    {TipoProblema::FineRiga, "fine_riga"},
+    {TipoProblema::LfSolitario, "lf_solitario"},
+    {TipoProblema::Catalogo, "catalogo"},
+    {TipoProblema::FileAvanzato, "file_avanzato"},
+    {TipoProblema::Utf8, "utf8"},
+    {TipoProblema::AreaNonCartella, "area_non_cartella"},
+};
+
+}  // namespace
+
 std::string_view NomeProblema(TipoProblema tipo) noexcept {
-    switch (tipo) {
-        case TipoProblema::CopiaDiversa:
-            return "copia_diversa";
-        case TipoProblema::CopiaMancante:
-            return "copia_mancante";
-        case TipoProblema::CopiaIlleggibile:
-            return "copia_illeggibile";
-        case TipoProblema::FileMancante:
-            return "file_mancante";
-        case TipoProblema::RigaCorta:
-            return "riga_corta";
-        case TipoProblema::CodiceRipetuto:
-            return "codice_ripetuto";
-        case TipoProblema::FineRiga:
-            return "fine_riga";
-        case TipoProblema::LfSolitario:
-            return "lf_solitario";
-        case TipoProblema::Catalogo:
-            return "catalogo";
-        case TipoProblema::FileAvanzato:
-            return "file_avanzato";
-        case TipoProblema::Utf8:
-            return "utf8";
-        case TipoProblema::AreaNonCartella:
-            return "area_non_cartella";
+    for (const VoceProblema& v : kNomiProblemi) {
+        if (v.tipo == tipo)
+            return v.nome;
     }
-    return "";
+    return {};
 }
 
-Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
-                        std::vector<Problema>& problemi) {
-    problemi.clear();
+Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase) {
     if (Esito e = CartellaUsabile(fs, cartellaBase); !e)
-        return e;
+        return std::move(e).Errore();
+    std::vector<Problema> problemi;
     const auto semplice = [&](TipoProblema tipo, std::string file, std::string descrizione) {
         Problema p;
         p.tipo = tipo;
@@ -250,19 +266,22 @@ Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
     }
 
     const std::string parametri = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
-    std::unique_ptr<FileLettura> file;
-    bool assente = false;
-    Esito e = fs.ApriLettura(parametri, file, assente);
     std::optional<Contenuto> base;
-    if (e) {
-        base.emplace();
-        e = Analizza(*file, parametri, *base, &problemi);
-        file.reset();
-    }
-    if (!e && !assente)
-        return Esito::Fallito(parametri + ": " + e.errore);
-    if (assente)
+    if (Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(parametri); file) {
+        Risultato<Contenuto> letto = Analizza(**file, parametri, Esame::Problemi);
+        if (!letto) {
+            return Errore(TipoErrore::Illeggibile, "Il file dei parametri non si pu\xF2 leggere: " +
+                                                       parametri + ": " + letto.Errore().testo);
+        }
+        base = *std::move(letto);
+        problemi.insert(problemi.end(), std::make_move_iterator(base->problemi.begin()),
+                        std::make_move_iterator(base->problemi.end()));
+    } else if (file.Errore().tipo == TipoErrore::Assente) {
         semplice(TipoProblema::FileMancante, parametri, "manca il file dei parametri");
+    } else {
+        return Errore(TipoErrore::Illeggibile, "Il file dei parametri non si pu\xF2 leggere: " +
+                                                   parametri + ": " + file.Errore().testo);
+    }
     for (std::string& p : nonCartelle) {
         semplice(TipoProblema::AreaNonCartella, std::move(p),
                  "al posto della cartella dell'area c'\xE8 un file: i salvataggi non vi copiano "
@@ -271,23 +290,22 @@ Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
 
     for (const std::string& area : aree) {
         const std::string copia = PercorsoIn(fs, area, kNomeFileParametri);
-        bool mancante = false;
-        e = fs.ApriLettura(copia, file, mancante);
-        Contenuto contenuto;
-        if (e)
-            e = Analizza(*file, copia, contenuto, nullptr);
-        file.reset();
-        if (mancante) {
+        Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(copia);
+        if (!file && file.Errore().tipo == TipoErrore::Assente) {
             semplice(TipoProblema::CopiaMancante, area,
                      "la cartella dell'area non ha la copia " + std::string(kNomeFileParametri));
-        } else if (!e) {
+            continue;
+        }
+        const Risultato<Contenuto> contenuto =
+            file ? Analizza(**file, copia, Esame::Ditte) : std::move(file).Errore();
+        if (!contenuto) {
             semplice(TipoProblema::CopiaIlleggibile, copia,
-                     "la copia non si pu\xF2 leggere: " + e.errore);
-        } else if (base && contenuto.impronta != base->impronta) {
-            problemi.push_back(Differenze(*base, contenuto, copia));
+                     "la copia non si pu\xF2 leggere: " + contenuto.Errore().testo);
+        } else if (base && contenuto->impronta != base->impronta) {
+            problemi.push_back(Differenze(*base, *contenuto, copia));
         }
     }
-    return Esito::Riuscito();
+    return problemi;
 }
 
 }  // namespace velmar

@@ -45,10 +45,11 @@ struct Problema {
 // The name of a kind of problem, for a program reading the check ("copia_diversa").
 [[nodiscard]] std::string_view NomeProblema(TipoProblema tipo) noexcept;
 
-// Checks the package in `cartellaBase` into `problemi`, in the order: leftover files, the base
-// folder's file line by line and then as a whole, then each area folder. Fails (with no problems)
-// when the folder is unavailable or the base folder's file exists but cannot be read.
-[[nodiscard]] Esito VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase,
-                                      std::vector<Problema>& problemi);
+// The problems of the package in `cartellaBase`, in the order: leftover files, the base folder's
+// file line by line and then as a whole, then each area folder. Fails as CartellaNonDisponibile
+// when the folder is unavailable, as Illeggibile when the base folder's file exists but cannot
+// be read.
+[[nodiscard]] Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs,
+                                                                 std::string_view cartellaBase);
 
 }  // namespace velmar

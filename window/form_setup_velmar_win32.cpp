@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "platform/dpi_win32.h"
+#include "store/conferma.h"
 #include "store/cp1252.h"
+#include "store/salvataggio.h"
 #include "window/immagini.h"
 #include "window/risorse.h"
-#include "store/conferma.h"
 
 namespace velmar {
 
@@ -39,18 +40,19 @@ struct DefinizioneControllo {
 constexpr DefinizioneControllo kControlli[] = {
     {"Frame3", Tipo::Cornice, "", "Frame3", 90, 135, 5460, 1770, 7},
     {"Frame1", Tipo::Cornice, "Frame3", "Frame1", 135, 180, 1860, 420, 8},
-    {"LabelCodiceDitta", Tipo::Etichetta, "Frame1", "Codice Ditta", 0, 0, 1050, 285, 9},
+    {"LabelCodiceDitta", Tipo::Etichetta, "Frame1", kEtichettaCodice, 0, 0, 1050, 285, 9},
     {"ComboCodiceDitta", Tipo::Combo, "Frame1", "", 1125, 0, 735, 315, 1},
     {"Frame2", Tipo::Cornice, "Frame3", "Frame2", 2070, 180, 3345, 330, 10},
-    {"LabelDescrizioneDitta", Tipo::Etichetta, "Frame2", "Descrizione Ditta", 0, 0, 1320, 285, 11},
+    {"LabelDescrizioneDitta", Tipo::Etichetta, "Frame2", kEtichettaDescrizione, 0, 0, 1320, 285,
+     11},
     {"TextDescrizioneDitta", Tipo::Testo, "Frame2", "", 1395, 0, 1770, 285, 2},
     {"FrameServer", Tipo::Cornice, "Frame3", "Frame2", 135, 585, 3075, 1095, 12},
-    {"LabelServer", Tipo::Etichetta, "FrameServer", "Server DB2", 0, 45, 1050, 285, 13},
+    {"LabelServer", Tipo::Etichetta, "FrameServer", kEtichettaServer, 0, 45, 1050, 285, 13},
     {"FrameSceltaServer", Tipo::Cornice, "FrameServer", "", 1125, 45, 2310, 285, 17},
     {"OptionServer(0)", Tipo::Opzione, "FrameSceltaServer", "NT", 45, 45, 645, 195, 6},
     {"OptionServer(1)", Tipo::Opzione, "FrameSceltaServer", "Linux", 810, 45, 735, 195, 5},
     {"FrameMacchina", Tipo::Cornice, "Frame3", "Frame2", 135, 1080, 3300, 465, 14},
-    {"LabelMacchina", Tipo::Etichetta, "FrameMacchina", "IP Macchina Unix", 0, 0, 1050, 420, 15},
+    {"LabelMacchina", Tipo::Etichetta, "FrameMacchina", kEtichettaMacchina, 0, 0, 1050, 420, 15},
     {"TextMacchina", Tipo::Testo, "FrameMacchina", "", 1170, 135, 1680, 285, 3},
     {"FrameOkAnnulla", Tipo::Cornice, "Frame3", "Frame4", 4005, 1035, 1230, 465, 16},
     {"PictureOk", Tipo::Immagine, "FrameOkAnnulla", "Ok", 90, 0, 420, 510, 4},
@@ -156,11 +158,6 @@ constexpr int kTwipsRiga = 195;  // one line of 8-point text (13 pixels at 96 DP
 constexpr int kRigheElenco = 8;  // entries the combo's drop-down shows without scrolling
 constexpr DWORD kStileFinestra = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kStileEstesoFinestra = WS_EX_CONTROLPARENT;
-
-void EliminaDc(HDC dc) noexcept {
-    ::DeleteDC(dc);
-}
-using unique_hdc = unique_any<HDC, EliminaDc, nullptr>;
 
 // Selects an object into a device context for one scope.
 class Selezione {
@@ -602,21 +599,25 @@ void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
 void FormSetupVelmar::CaricaDitte() {
     const HWND combo = controlli_[kCombo];
     // A file that cannot be read lists no codes, as a missing one; a save refuses it.
-    std::vector<std::string> codici;
-    (void)archivio_.LeggiDitte(codici);
-    for (const std::string_view codice : codici) {
-        const std::u16string testo = Utf16Da1252(codice);
-        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(testo)));
+    const Risultato<std::vector<std::string>> codici = archivio_.LeggiDitte();
+    if (codici) {
+        for (const std::string_view codice : *codici) {
+            const std::u16string testo = Utf16Da1252(codice);
+            ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(testo)));
+        }
     }
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
-// A code with a character Windows-1252 lacks is in no line of the file: it finds nothing.
+// A code with a character Windows-1252 lacks is in no line of the file, and a file that cannot
+// be read finds nothing: the fields are cleared.
 void FormSetupVelmar::CercaDitta(std::u16string_view codice) {
     const std::optional<std::string> codice1252 = Cp1252DaUtf16(codice);
     RisultatoRicerca r;
-    if (codice1252)
-        (void)archivio_.CercaDitta(*codice1252, r);  // a file that cannot be read finds nothing
+    if (codice1252) {
+        if (Risultato<RisultatoRicerca> trovata = archivio_.CercaDitta(*codice1252))
+            r = *std::move(trovata);
+    }
     const std::u16string descrizione = Utf16Da1252(r.descrizione);
     const std::u16string macchina = Utf16Da1252(r.macchina);
     ::SetWindowTextW(controlli_[kDescrizione], W(descrizione));
@@ -639,25 +640,26 @@ void FormSetupVelmar::Conferma() {
     voci.server = Attivo(controlli_[kOpzioneNT])      ? TipoServer::NT
                   : Attivo(controlli_[kOpzioneLinux]) ? TipoServer::Linux
                                                       : TipoServer::Nessuno;
-    EsitoValidazione esito = ValidaVoci(voci);
-    stato_ = std::move(esito.stato);
-    if (!esito.Valido()) {
-        Avvisa(esito.messaggio);
+    stato_ = CopiaVoci(voci);
+    if (const Esito valide = ValidaVoci(voci); !valide) {
+        Avvisa(valide.Errore().testo);
         return;
     }
 
     // The save may wait for another one on the same package.
     const HCURSOR cursore = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    const RisultatoSalvataggio salvataggio = archivio_.ScriviFile(stato_);
+    const RisultatoModifica salvataggio = archivio_.ScriviFile(stato_);
     ::SetCursor(cursore);
-    if (salvataggio.esito == EsitoSalvataggio::NessunaArea) {
-        Avvisa(kMsgNessunaArea);
-        Termina();
+    if (!salvataggio) {
+        Avvisa(salvataggio.Errore().testo);
+        // Without an area folder the program ends; any other refusal leaves the window open.
+        if (salvataggio.Errore().tipo == TipoErrore::NessunaArea)
+            Termina();
         return;
     }
-    Avvisa(MessaggioSalvataggio(salvataggio));
+    Avvisa(salvataggio->messaggio);
     // A save that did not update every file leaves the window open to retry or cancel.
-    if (salvataggio.esito == EsitoSalvataggio::Salvato)
+    if (salvataggio->Completo())
         Termina();
 }
 

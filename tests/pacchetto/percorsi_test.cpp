@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/registro_prova_win32.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -29,6 +30,17 @@ class Percorsi : public ConCom {
     test::ValoreRipristinato brio{HKEY_CURRENT_USER, kChiaveStandIn, "Brio"};
 };
 
+// The text of a request's failure, or "" for a folder.
+std::string Testo(const Risultato<std::string>& r) {
+    return r ? std::string() : r.Errore().testo;
+}
+
+// Whether the request failed, and for `stato`: its text starts with that reason.
+bool FallitaPer(const Risultato<std::string>& r, StatoCartella stato) {
+    return !r && r.Errore().tipo == TipoErrore::CartellaNonDisponibile &&
+           r.Errore().testo.rfind(std::string(MotivoCartella(stato)), 0) == 0;
+}
+
 TEST_F(Percorsi, GivesTheConfiguredFolderWithoutAFinalBackslash) {
     struct Caso {
         const wchar_t* configurata;
@@ -43,10 +55,7 @@ TEST_F(Percorsi, GivesTheConfiguredFolderWithoutAFinalBackslash) {
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.attesa);
         ASSERT_EQ(brio.ScriviWide(c.configurata), ERROR_SUCCESS);
-        const CartellaComponente r = componente.ChiediCartella();
-        EXPECT_EQ(r.stato, StatoCartella::Disponibile) << r.dettaglio;
-        EXPECT_EQ(r.cartella, c.attesa);
-        EXPECT_EQ(componente.CartellaBase(), c.attesa);
+        EXPECT_EQ(test::Valore(componente.ChiediCartella()), c.attesa);
     }
 }
 
@@ -66,31 +75,28 @@ TEST_F(Percorsi, TreatsUnusableAnswersAsUnavailable) {
     for (const Caso& c : casi) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.configurata)));
         ASSERT_EQ(brio.ScriviWide(c.configurata), ERROR_SUCCESS);
-        const CartellaComponente r = componente.ChiediCartella();
-        EXPECT_EQ(r.stato, c.stato);
-        EXPECT_EQ(r.cartella, "");
-        EXPECT_EQ(componente.CartellaBase(), "");
+        const Risultato<std::string> r = componente.ChiediCartella();
+        EXPECT_TRUE(FallitaPer(r, c.stato)) << Testo(r);
     }
 }
 
 TEST_F(Percorsi, ReportsTheComponentsErrorWhenItDoesNotKnowTheKey) {
     brio.Elimina();
     ComponentePercorsi componente;
-    const CartellaComponente r = componente.ChiediCartella();
-    EXPECT_EQ(r.stato, StatoCartella::ErrorePercorso);
-    EXPECT_NE(r.dettaglio.find("Chiave applicazione sconosciuta: Brio"), std::string::npos)
-        << r.dettaglio;
-    EXPECT_EQ(componente.CartellaBase(), "");
+    const Risultato<std::string> r = componente.ChiediCartella();
+    EXPECT_TRUE(FallitaPer(r, StatoCartella::ErrorePercorso)) << Testo(r);
+    EXPECT_NE(Testo(r).find("Chiave applicazione sconosciuta: Brio"), std::string::npos)
+        << Testo(r);
 }
 
 TEST_F(Percorsi, AsksAnewAtEveryRequestWithTheSameInstance) {
     ComponentePercorsi componente;
     ASSERT_EQ(brio.ScriviWide(L"C:\\Primo"), ERROR_SUCCESS);
-    EXPECT_EQ(componente.CartellaBase(), "C:\\Primo");
+    EXPECT_EQ(test::Valore(componente.ChiediCartella()), "C:\\Primo");
     brio.Elimina();
-    EXPECT_EQ(componente.CartellaBase(), "");
+    EXPECT_TRUE(FallitaPer(componente.ChiediCartella(), StatoCartella::ErrorePercorso));
     ASSERT_EQ(brio.ScriviWide(L"C:\\Secondo"), ERROR_SUCCESS);
-    EXPECT_EQ(componente.CartellaBase(), "C:\\Secondo");
+    EXPECT_EQ(test::Valore(componente.ChiediCartella()), "C:\\Secondo");
 }
 
 // A component registered only for programs of the other width, and the build that would load it.
@@ -105,22 +111,21 @@ constexpr char kUsaAltraBuild[] = "usa i programmi della cartella win64";
 TEST_F(ConCom, AComponentOnlyForProgramsOfTheOtherWidthNamesTheBuildToUse) {
     test::ClasseProvvisoria classe;
     ASSERT_TRUE(classe.Registra(kVistaAltraLarghezza));
-    const CartellaComponente r = ComponentePercorsi(classe.ProgId()).ChiediCartella();
-    EXPECT_EQ(r.stato, StatoCartella::AltraArchitettura);
-    EXPECT_NE(r.dettaglio.find(kUsaAltraBuild), std::string::npos) << r.dettaglio;
+    const Risultato<std::string> r = ComponentePercorsi(classe.ProgId()).ChiediCartella();
+    EXPECT_TRUE(FallitaPer(r, StatoCartella::AltraArchitettura)) << Testo(r);
+    EXPECT_NE(Testo(r).find(kUsaAltraBuild), std::string::npos) << Testo(r);
 
     // Registered for this program's width too, it failed for another reason.
     ASSERT_TRUE(classe.Registra(0));
-    EXPECT_EQ(ComponentePercorsi(classe.ProgId()).ChiediCartella().stato,
-              StatoCartella::ComponenteAssente);
+    EXPECT_TRUE(FallitaPer(ComponentePercorsi(classe.ProgId()).ChiediCartella(),
+                           StatoCartella::ComponenteAssente));
 }
 
 TEST_F(ConCom, ComponentNotRegisteredIsUnavailable) {
     ComponentePercorsi componente(kProgIdAssente);
-    const CartellaComponente r = componente.ChiediCartella();
-    EXPECT_EQ(r.stato, StatoCartella::ComponenteAssente);
-    EXPECT_NE(r.dettaglio.find("CLSIDFromProgID"), std::string::npos) << r.dettaglio;
-    EXPECT_EQ(componente.CartellaBase(), "");
+    const Risultato<std::string> r = componente.ChiediCartella();
+    EXPECT_TRUE(FallitaPer(r, StatoCartella::ComponenteAssente)) << Testo(r);
+    EXPECT_NE(Testo(r).find("CLSIDFromProgID"), std::string::npos) << Testo(r);
 }
 
 // A ProgID made for the test that leads to the stand-in's class, removed at the end.
@@ -152,9 +157,9 @@ TEST_F(Percorsi, FindsAComponentRegisteredAfterAFailedRequest) {
     ASSERT_EQ(brio.ScriviWide(L"C:\\Pacchetto"), ERROR_SUCCESS);
 
     ComponentePercorsi componente(progId);
-    EXPECT_EQ(componente.ChiediCartella().stato, StatoCartella::ComponenteAssente);
+    EXPECT_TRUE(FallitaPer(componente.ChiediCartella(), StatoCartella::ComponenteAssente));
     ASSERT_TRUE(registrazione.Registra());
-    EXPECT_EQ(componente.CartellaBase(), "C:\\Pacchetto");
+    EXPECT_EQ(test::Valore(componente.ChiediCartella()), "C:\\Pacchetto");
 }
 
 // ---------------------------------------------------------------------------------------------

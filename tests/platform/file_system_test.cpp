@@ -16,6 +16,7 @@
 #include "tests/support/ditta_di_prova.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/processo.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -32,7 +33,7 @@ class Salvataggio : public testing::Test {
     fs::path Parametri(const std::string& area = "") const {
         return (area.empty() ? base.Percorso() : base.Percorso() / area) / "BRIO_PARAMS.txt";
     }
-    RisultatoSalvataggio Salva() {
+    RisultatoModifica Salva() {
         return SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, base.Testo());
     }
 };
@@ -47,15 +48,13 @@ TEST_F(Salvataggio, ReadsAndReplacesTheFilesOfAFolderNamedInWindows1252) {
     test::ScriviTesto(cartella / "BRIO_PARAMS.txt", vecchio);
     const std::string testo = base.Testo() + "/Societ\xE0";
 
-    std::vector<std::string> codici;
-    ASSERT_TRUE(LeggiDitte(FileSystemDiSistema(), testo, codici));
-    EXPECT_EQ(codici, (std::vector<std::string>{"002", "001"}));
-    RisultatoRicerca ditta;
-    ASSERT_TRUE(CercaDitta(FileSystemDiSistema(), testo, "002", ditta));
-    EXPECT_EQ(ditta.descrizione, lunga);
+    EXPECT_EQ(test::Valore(LeggiDitte(FileSystemDiSistema(), testo)),
+              (std::vector<std::string>{"002", "001"}));
+    EXPECT_EQ(test::Valore(CercaDitta(FileSystemDiSistema(), testo, "002")).descrizione, lunga);
 
-    const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, testo);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    const RisultatoModifica r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, testo);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->Completo());
     const std::string atteso = lunga + ";p;x;x;x;002;m;\r\n" + kRecord001 + "\r\n";
     for (const fs::path& p : {cartella, cartella / "SCHEDULATORE", cartella / "COMMERCIALE"})
         EXPECT_EQ(test::LeggiTesto(p / "BRIO_PARAMS.txt"), atteso) << p;
@@ -67,20 +66,23 @@ TEST_F(Salvataggio, ReadsAndReplacesTheFilesOfAFolderNamedInWindows1252) {
 TEST_F(Salvataggio, AParametersFileThatIsNoRegularFileFailsAtOnceNamingIt) {
     base.Crea("CONTABILITA");
     fs::create_directory(Parametri());
-    std::vector<std::string> codici;
-    Esito e = LeggiDitte(FileSystemDiSistema(), base.Testo(), codici);
-    EXPECT_EQ(e.errore.rfind(Parametri().string() + ": ", 0), 0u) << e.errore;
-    EXPECT_EQ(Salva().esito, EsitoSalvataggio::NonSalvato);
+    const std::string illeggibile =
+        "Il file dei parametri non si pu\xF2 leggere: " + Parametri().string() + ": ";
+    Risultato<std::vector<std::string>> codici = LeggiDitte(FileSystemDiSistema(), base.Testo());
+    ASSERT_FALSE(codici);
+    EXPECT_EQ(codici.Errore().testo.rfind(illeggibile, 0), 0u) << codici.Errore().testo;
+    EXPECT_FALSE(Salva());
 #ifndef _WIN32
     // A FIFO would wait for a writer for ever.
     fs::remove(Parametri());
     ASSERT_EQ(::mkfifo(Parametri().c_str(), 0600), 0);
-    e = LeggiDitte(FileSystemDiSistema(), base.Testo(), codici);
-    EXPECT_NE(e.errore.find("non \xE8 un file regolare"), std::string::npos) << e.errore;
-    const RisultatoSalvataggio r = Salva();
-    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].percorso, Parametri().string());
+    codici = LeggiDitte(FileSystemDiSistema(), base.Testo());
+    ASSERT_FALSE(codici);
+    EXPECT_EQ(codici.Errore().testo, illeggibile + "non \xE8 un file regolare");
+    const RisultatoModifica r = Salva();
+    ASSERT_FALSE(r);
+    ASSERT_EQ(r.Errore().percorsi.size(), 1u);
+    EXPECT_EQ(r.Errore().percorsi[0].percorso, Parametri().string());
 #endif
 }
 
@@ -102,11 +104,12 @@ TEST_F(Salvataggio, NamesTakenByLinksOrFoldersAreClearedNeverFollowed) {
     fs::create_symlink(lontano, Parametri("COMMERCIALE"));
     fs::create_directory(base.Percorso() / "SCHEDULATORE" / "BRIO_PARAMS.new");
 
-    const RisultatoSalvataggio r = Salva();
-    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].percorso, Parametri("SCHEDULATORE").string());
-    EXPECT_NE(r.errori[0].motivo.find("cartella"), std::string::npos) << r.errori[0].motivo;
+    const RisultatoModifica r = Salva();
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->nonAggiornati.size(), 1u);
+    EXPECT_EQ(r->nonAggiornati[0].percorso, Parametri("SCHEDULATORE").string());
+    EXPECT_NE(r->nonAggiornati[0].motivo.find("cartella"), std::string::npos)
+        << r->nonAggiornati[0].motivo;
     const std::string atteso = vecchio + kRecord001 + "\r\n";
     for (const char* a : {"", "CONTABILITA", "COMMERCIALE"}) {
         EXPECT_EQ(test::LeggiTesto(Parametri(a)), atteso) << a;
@@ -136,12 +139,13 @@ TEST_F(Salvataggio, AReplacementKeepsModeAndOwnerAndAReadOnlyCopyIsNotReplaced) 
 
     // Whatever this process's umask, every user of the package can take its lock.
     const mode_t maschera = ::umask(077);
-    const RisultatoSalvataggio r = Salva();
+    const RisultatoModifica r = Salva();
     ::umask(maschera);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].percorso, Parametri("COMMERCIALE").string());
-    EXPECT_NE(r.errori[0].motivo.find("sola lettura"), std::string::npos) << r.errori[0].motivo;
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->nonAggiornati.size(), 1u);
+    EXPECT_EQ(r->nonAggiornati[0].percorso, Parametri("COMMERCIALE").string());
+    EXPECT_NE(r->nonAggiornati[0].motivo.find("sola lettura"), std::string::npos)
+        << r->nonAggiornati[0].motivo;
     EXPECT_EQ(test::LeggiTesto(Parametri("COMMERCIALE")), vecchio);
     const auto stato = [](const std::filesystem::path& p) {
         struct stat st {};
@@ -166,10 +170,9 @@ constexpr char kSegnale[] = "bloccato";
 TEST(BloccoPacchetto, DISABLED_TieneIlBloccoFinchENonVieneUcciso) {
     const char* base = std::getenv(kVariabile);
     ASSERT_NE(base, nullptr);
-    std::unique_ptr<Blocco> blocco;
-    bool occupato = false;
-    ASSERT_TRUE(FileSystemDiSistema().Blocca(std::string(base) + "/" + std::string(kNomeFileBlocco),
-                                             std::chrono::seconds(0), blocco, occupato));
+    const Risultato<std::unique_ptr<Blocco>> blocco = FileSystemDiSistema().Blocca(
+        std::string(base) + "/" + std::string(kNomeFileBlocco), std::chrono::seconds(0));
+    ASSERT_TRUE(blocco);
     test::ScriviTesto(fs::path(base).parent_path() / kSegnale, "");
     std::this_thread::sleep_for(std::chrono::minutes(2));
 }
@@ -195,13 +198,16 @@ TEST(BloccoPacchetto, ASaveGivesUpOnAHeldPackageAndAKilledHolderBlocksNothing) {
     ASSERT_TRUE(fs::exists(cartella.Percorso() / kSegnale)) << detentore.Attendi().uscita;
 
     const auto inizio = std::chrono::steady_clock::now();
-    RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"},
-                                        base.string(), std::chrono::milliseconds(600));
+    RisultatoModifica r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, base.string(),
+                                     std::chrono::milliseconds(600));
     EXPECT_GE(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(500));
-    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].motivo.rfind("Un altro salvataggio \xE8 in corso", 0), 0u)
-        << r.errori[0].motivo;
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.Errore().tipo, TipoErrore::Occupato);
+    EXPECT_EQ(r.Errore().testo.rfind("Salvataggio non riuscito.\r\nUn altro salvataggio \xE8 in "
+                                     "corso",
+                                     0),
+              0u)
+        << r.Errore().testo;
     EXPECT_EQ(test::LeggiTesto(base / "BRIO_PARAMS.txt"), vecchio);
     EXPECT_FALSE(fs::exists(base / "CONTABILITA" / "BRIO_PARAMS.txt"));
     EXPECT_FALSE(fs::exists(base / "BRIO_PARAMS.dep"));
@@ -210,7 +216,7 @@ TEST(BloccoPacchetto, ASaveGivesUpOnAHeldPackageAndAKilledHolderBlocksNothing) {
     (void)detentore.Attendi();
     r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, base.string(),
                    std::chrono::seconds(10));
-    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    EXPECT_TRUE(r);
     EXPECT_EQ(test::LeggiTesto(base / "CONTABILITA" / "BRIO_PARAMS.txt"), kRecord001 + "\r\n");
 }
 

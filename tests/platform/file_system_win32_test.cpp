@@ -10,6 +10,7 @@
 #include "platform/handles_win32.h"
 #include "store/salvataggio.h"
 #include "tests/support/cartella_temporanea.h"
+#include "tests/support/ditta_di_prova.h"
 
 namespace velmar {
 namespace {
@@ -44,7 +45,7 @@ TEST_F(SostituzioneWin32, WaitsForATargetHeldOpenForAMoment) {
     });
     const Esito e = SostituisciFile(nuovo.wstring(), bersaglio.wstring(), 40, 25);
     chiudi.join();
-    EXPECT_TRUE(e) << e.errore;
+    EXPECT_TRUE(e);
     EXPECT_EQ(test::LeggiTesto(bersaglio), "nuovo\r\n");
     EXPECT_FALSE(std::filesystem::exists(nuovo));
 }
@@ -53,8 +54,8 @@ TEST_F(SostituzioneWin32, GivesUpOnATargetHeldOpenAndLeavesItWhole) {
     unique_hfile aperto = TieniAperto(bersaglio);
     ASSERT_TRUE(aperto);
     const Esito e = SostituisciFile(nuovo.wstring(), bersaglio.wstring(), 3, 10);
-    EXPECT_FALSE(e);
-    EXPECT_NE(e.errore.find('('), std::string::npos) << e.errore;
+    ASSERT_FALSE(e);
+    EXPECT_NE(e.Errore().testo.find('('), std::string::npos) << e.Errore().testo;
     aperto.reset();
     EXPECT_EQ(test::LeggiTesto(bersaglio), "vecchio\r\n");
     EXPECT_EQ(test::LeggiTesto(nuovo), "nuovo\r\n");
@@ -70,16 +71,15 @@ TEST(SalvataggioWin32, ALockedAreaCopyIsReportedAndTheOthersAreUpdated) {
     unique_hfile aperto = TieniAperto(bloccato);
     ASSERT_TRUE(aperto);
 
-    const DatiDitta s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
-    const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), s, {"C:\\Cat"}, base.Testo());
+    const RisultatoModifica r =
+        SalvaDitta(FileSystemDiSistema(), test::kDitta001, {"C:\\Cat"}, base.Testo());
     aperto.reset();
 
-    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].percorso, bloccato.string());
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->nonAggiornati.size(), 1u);
+    EXPECT_EQ(r->nonAggiornati[0].percorso, bloccato.string());
     EXPECT_EQ(test::LeggiTesto(bloccato), "vecchio\r\n");
-    const std::string nuovo =
-        "vecchio\r\nD;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;M;\r\n";
+    const std::string nuovo = "vecchio\r\n" + test::kRecord001 + "\r\n";
     EXPECT_EQ(test::LeggiTesto(base.Percorso() / "BRIO_PARAMS.txt"), nuovo);
     EXPECT_EQ(test::LeggiTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt"), nuovo);
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.new"));
@@ -99,15 +99,15 @@ TEST(SalvataggioWin32, KeepsAttributesRefusesReadOnlyCopiesAndReplacesLeftovers)
     test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.dep", "avanzo\r\n");
     test::ScriviTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new", "avanzo\r\n");
 
-    const DatiDitta s{"001", "D", "M", "db2admin", "db2admin", "db2admin"};
-    const RisultatoSalvataggio r = SalvaDitta(FileSystemDiSistema(), s, {"C:\\Cat"}, base.Testo());
-    EXPECT_EQ(r.esito, EsitoSalvataggio::SalvatoInParte);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].percorso, solaLettura.string());
-    EXPECT_NE(r.errori[0].motivo.find("sola lettura"), std::string::npos) << r.errori[0].motivo;
+    const RisultatoModifica r =
+        SalvaDitta(FileSystemDiSistema(), test::kDitta001, {"C:\\Cat"}, base.Testo());
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->nonAggiornati.size(), 1u);
+    EXPECT_EQ(r->nonAggiornati[0].percorso, solaLettura.string());
+    EXPECT_NE(r->nonAggiornati[0].motivo.find("sola lettura"), std::string::npos)
+        << r->nonAggiornati[0].motivo;
     EXPECT_EQ(test::LeggiTesto(solaLettura), "vecchio\r\n");
-    const std::string nuovo =
-        "vecchio\r\nD;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;M;\r\n";
+    const std::string nuovo = "vecchio\r\n" + test::kRecord001 + "\r\n";
     EXPECT_EQ(test::LeggiTesto(nascosto), nuovo);
     EXPECT_NE(::GetFileAttributesW(nascosto.wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.dep"));

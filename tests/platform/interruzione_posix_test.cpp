@@ -64,7 +64,7 @@ TEST(Interruzione, KilledSavesLeaveEveryFileOldOrNew) {
         ASSERT_GE(figlio, 0);
         if (figlio == 0) {
             const auto r = SalvaDitta(FileSystemDiSistema(), stato, {"C:\\Cat"}, base.Testo());
-            _exit(r.esito == EsitoSalvataggio::Salvato ? 0 : 1);
+            _exit(r && r->Completo() ? 0 : 1);
         }
         // Most saves take a few milliseconds; the delay covers their whole span and beyond.
         const auto dimensione = prima[0].size();

@@ -10,6 +10,15 @@ VoceUtente V(const char* s) {
 }
 const VoceUtente kNonRappresentabile{std::nullopt};
 
+// The message of the first failing check, or "" when the entries can be saved.
+std::string Messaggio(const VociUtente& voci) {
+    const Esito e = ValidaVoci(voci);
+    if (e)
+        return "";
+    EXPECT_EQ(e.Errore().tipo, TipoErrore::VoceNonValida);
+    return e.Errore().testo;
+}
+
 TEST(ValidaVoci, ReportsOnlyTheFirstMissingEntryInOrder) {
     struct Caso {
         VociUtente voci;
@@ -25,20 +34,20 @@ TEST(ValidaVoci, ReportsOnlyTheFirstMissingEntryInOrder) {
         {{V(""), V("d;"), V("m"), TipoServer::NT}, kMsgCodiceMancante},
     };
     for (const auto& c : casi)
-        EXPECT_EQ(ValidaVoci(c.voci).messaggio, c.messaggio);
+        EXPECT_EQ(Messaggio(c.voci), c.messaggio);
 }
 
-TEST(ValidaVoci, CopiesEntriesUntrimmedAndTheServerWordThreeTimes) {
-    const EsitoValidazione e = ValidaVoci({V(" 001 "), V("Ditta "), V("10.0.0.5"), TipoServer::NT});
-    ASSERT_TRUE(e.Valido());
-    EXPECT_EQ(e.stato.CodiceDitta, " 001 ");
-    EXPECT_EQ(e.stato.DescrizioneDitta, "Ditta ");
-    EXPECT_EQ(e.stato.Macchina, "10.0.0.5");
-    EXPECT_EQ(e.stato.ParametroServer1, "db2admin");
-    EXPECT_EQ(e.stato.ParametroServer2, "db2admin");
-    EXPECT_EQ(e.stato.ParametroServer3, "db2admin");
-    EXPECT_EQ(ValidaVoci({V("1"), V("d"), V("m"), TipoServer::Linux}).stato.ParametroServer3,
-              "db2inst1");
+TEST(CopiaVoci, CopiesEntriesUntrimmedAndTheServerWordThreeTimes) {
+    const DatiDitta d = CopiaVoci({V(" 001 "), V("Ditta "), V("10.0.0.5"), TipoServer::NT});
+    EXPECT_EQ(d.CodiceDitta, " 001 ");
+    EXPECT_EQ(d.DescrizioneDitta, "Ditta ");
+    EXPECT_EQ(d.Macchina, "10.0.0.5");
+    EXPECT_EQ(d.ParametroServer1, "db2admin");
+    EXPECT_EQ(d.ParametroServer2, "db2admin");
+    EXPECT_EQ(d.ParametroServer3, "db2admin");
+    EXPECT_EQ(CopiaVoci({V("1"), V("d"), V("m"), TipoServer::Linux}).ParametroServer3, "db2inst1");
+    EXPECT_EQ(CopiaVoci({kNonRappresentabile, V("d"), V("m"), TipoServer::Nessuno}).CodiceDitta,
+              "");
 }
 
 TEST(ValidaVoci, RejectsEntriesThatCannotBeStoredAfterTheMissingOnes) {
@@ -62,26 +71,7 @@ TEST(ValidaVoci, RejectsEntriesThatCannotBeStoredAfterTheMissingOnes) {
         {{V("1"), V("Caff\xE8 \x80"), V("m"), TipoServer::NT}, ""},
     };
     for (const auto& c : casi)
-        EXPECT_EQ(ValidaVoci(c.voci).messaggio, c.messaggio);
-}
-
-TEST(MessaggioSalvataggio, NamesEveryPathNotUpdatedAndWhy) {
-    RisultatoSalvataggio ok;
-    ok.esito = EsitoSalvataggio::Salvato;
-    EXPECT_EQ(MessaggioSalvataggio(ok), "Setup terminato");
-
-    RisultatoSalvataggio parte;
-    parte.esito = EsitoSalvataggio::SalvatoInParte;
-    parte.errori = {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "sostituzione: Accesso negato"},
-                    {"C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt", "scrittura: Disco pieno"}};
-    EXPECT_EQ(MessaggioSalvataggio(parte),
-              "Salvataggio non riuscito.\r\n"
-              "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: sostituzione: Accesso negato\r\n"
-              "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt: scrittura: Disco pieno");
-
-    ok.avvisi = {{"C:\\P\\BRIO_PARAMS.dep", "eliminazione: Accesso negato"}};
-    EXPECT_EQ(MessaggioSalvataggio(ok).rfind("Setup terminato\r\n\r\n", 0), 0u);
-    EXPECT_NE(MessaggioSalvataggio(ok).find("C:\\P\\BRIO_PARAMS.dep"), std::string::npos);
+        EXPECT_EQ(Messaggio(c.voci), c.messaggio);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/file_system_memoria.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -60,45 +61,51 @@ TEST(CercaDitta, MatchesExactlyWithoutTrimmingOrFolding) {
         "corta;1;2;3;4\r\n"
         "Due\nrighe;p;x;x;db2admin;005;m;\r\n";
     for (std::size_t capacita : kCapacita) {
-        EXPECT_EQ(CercaInTesto(testo, "ab", capacita), RisultatoRicerca{});
-        EXPECT_EQ(CercaInTesto(testo, "AB", capacita).server, TipoServer::Linux);
+        EXPECT_EQ(CercaInTesto(testo, "ab", capacita), std::nullopt);
+        EXPECT_EQ(CercaInTesto(testo, "AB", capacita).value().server, TipoServer::Linux);
         EXPECT_EQ(CercaInTesto(testo, "", capacita),
                   (RisultatoRicerca{"Vuota", "m2", TipoServer::Linux}));
         EXPECT_EQ(CercaInTesto(testo, " ", capacita),
                   (RisultatoRicerca{"Spazio", "m3", TipoServer::NT}));
-        EXPECT_EQ(CercaInTesto(testo, "006", capacita).server, TipoServer::Linux);
-        EXPECT_EQ(CercaInTesto(testo, "0", capacita), RisultatoRicerca{});
-        EXPECT_EQ(CercaInTesto(testo, "4", capacita), RisultatoRicerca{});
-        EXPECT_EQ(CercaInTesto(testo, "005", capacita).descrizione, "Due\nrighe");
+        EXPECT_EQ(CercaInTesto(testo, "006", capacita).value().server, TipoServer::Linux);
+        EXPECT_EQ(CercaInTesto(testo, "0", capacita), std::nullopt);
+        EXPECT_EQ(CercaInTesto(testo, "4", capacita), std::nullopt);
+        EXPECT_EQ(CercaInTesto(testo, "005", capacita).value().descrizione, "Due\nrighe");
     }
 }
 
 // The package's file: a missing one has no lines, one that cannot be read or an unavailable
-// folder is a failure that names the file.
+// folder is a failure of its kind that names the file.
 TEST(LetturaDelPacchetto, AMissingFileHasNoLinesAndAnUnreadableOneFails) {
     test::FileSystemMemoria fs;
     fs.cartelle.insert("C:\\P");
-    std::vector<std::string> codici{"vecchio"};
-    RisultatoRicerca ditta{"x", "x", TipoServer::NT};
-    EXPECT_TRUE(LeggiDitte(fs, "C:\\P", codici));
-    EXPECT_EQ(codici, V{});
-    EXPECT_TRUE(CercaDitta(fs, "C:\\P", "", ditta));
-    EXPECT_EQ(ditta, RisultatoRicerca{});
+    EXPECT_EQ(test::Valore(LeggiDitte(fs, "C:\\P")), V{});
+    Risultato<RisultatoRicerca> ditta = CercaDitta(fs, "C:\\P", "");
+    ASSERT_FALSE(ditta);
+    EXPECT_EQ(ditta.Errore().tipo, TipoErrore::DittaNonTrovata);
+    EXPECT_EQ(ditta.Errore().testo, "Codice Ditta non trovato: ''");
 
     fs.file["C:\\P\\BRIO_PARAMS.txt"] = "A;p;db2admin;db2admin;db2admin;001;m;\r\n";
-    EXPECT_TRUE(LeggiDitte(fs, "C:\\P", codici));
-    EXPECT_EQ(codici, V{"001"});
+    EXPECT_EQ(test::Valore(LeggiDitte(fs, "C:\\P")), V{"001"});
     for (const char* base : {"", "relativa"}) {
-        EXPECT_FALSE(LeggiDitte(fs, base, codici)) << base;
-        EXPECT_EQ(codici, V{});
-        EXPECT_FALSE(CercaDitta(fs, base, "001", ditta)) << base;
+        SCOPED_TRACE(base);
+        const Risultato<V> codici = LeggiDitte(fs, base);
+        ASSERT_FALSE(codici);
+        EXPECT_EQ(codici.Errore().tipo, TipoErrore::CartellaNonDisponibile);
+        ditta = CercaDitta(fs, base, "001");
+        ASSERT_FALSE(ditta);
+        EXPECT_EQ(ditta.Errore().tipo, TipoErrore::CartellaNonDisponibile);
     }
     fs.illeggibili.insert("C:\\P\\BRIO_PARAMS.txt");
-    const Esito e = LeggiDitte(fs, "C:\\P", codici);
-    EXPECT_EQ(e.errore, "C:\\P\\BRIO_PARAMS.txt: errore simulato");
-    EXPECT_EQ(codici, V{});
-    EXPECT_FALSE(CercaDitta(fs, "C:\\P", "001", ditta));
-    EXPECT_EQ(ditta, RisultatoRicerca{});
+    const Risultato<V> codici = LeggiDitte(fs, "C:\\P");
+    ASSERT_FALSE(codici);
+    EXPECT_EQ(codici.Errore().tipo, TipoErrore::Illeggibile);
+    EXPECT_EQ(
+        codici.Errore().testo,
+        "Il file dei parametri non si pu\xF2 leggere: C:\\P\\BRIO_PARAMS.txt: errore simulato");
+    ditta = CercaDitta(fs, "C:\\P", "001");
+    ASSERT_FALSE(ditta);
+    EXPECT_EQ(ditta.Errore().tipo, TipoErrore::Illeggibile);
 }
 
 }  // namespace

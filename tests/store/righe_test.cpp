@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/lettura_a_pezzi.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -28,7 +29,7 @@ V Righe(std::string_view testo, std::size_t capacita = kBufferLettura,
         EXPECT_EQ(riga.Lunghezza(), t.size());
         righe.push_back(t);
     }
-    EXPECT_TRUE(lettore.Errore());
+    EXPECT_TRUE(lettore.EsitoLettura());
     return righe;
 }
 
@@ -101,18 +102,12 @@ TEST(Righe, FieldsOfALineLongerThanTheBufferAreReadBack) {
     ASSERT_EQ(campi.numero, 8u);
     const CampiRiga attesi = TagliaCampi(riga);
     for (std::size_t i = 0; i < campi.numero; ++i) {
-        std::string campo;
-        EXPECT_TRUE(letta.Campo(campi, i, campo));
+        const std::string campo = test::Valore(letta.Campo(campi, i));
         EXPECT_EQ(campo, attesi.Campo(riga, i)) << i;
-        bool uguale = false;
-        EXPECT_TRUE(letta.CampoUguale(campi, i, campo, uguale));
-        EXPECT_TRUE(uguale) << i;
-        EXPECT_TRUE(letta.CampoUguale(campi, i, campo + "x", uguale));
-        EXPECT_FALSE(uguale) << i;
+        EXPECT_TRUE(test::Valore(letta.CampoUguale(campi, i, campo))) << i;
+        EXPECT_FALSE(test::Valore(letta.CampoUguale(campi, i, campo + "x"))) << i;
     }
-    bool uguale = true;
-    EXPECT_TRUE(letta.CampoUguale(campi, 5, "0002", uguale));
-    EXPECT_FALSE(uguale);
+    EXPECT_FALSE(test::Valore(letta.CampoUguale(campi, 5, "0002")));
     EXPECT_EQ(letta.Campi(6).numero, 6u);
     EXPECT_FALSE(lettore.Prossima(letta));
 }

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "store/ditte.h"
 #include "store/record.h"
 #include "tests/support/ditta_di_prova.h"
 #include "tests/support/file_system_memoria.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -55,6 +59,7 @@ class Salvataggio : public testing::Test {
                                                "C:\\Pacchetto\\COMMERCIALE\\BRIO_PARAMS.txt",
                                                "C:\\Pacchetto\\SCHEDULATORE\\BRIO_PARAMS.txt"};
     const std::string lavoro = "C:\\Pacchetto\\BRIO_PARAMS.dep";
+    const std::string blocco = "C:\\Pacchetto\\BRIO_PARAMS.lck";
 
     test::FileSystemMemoria Pacchetto(const std::string& vecchio) {
         test::FileSystemMemoria fs;
@@ -64,9 +69,20 @@ class Salvataggio : public testing::Test {
             fs.file[b] = vecchio;
         return fs;
     }
-    static RisultatoSalvataggio Salva(test::FileSystemMemoria& fs,
-                                      const DatiDitta& dati = kDitta001) {
+    static RisultatoModifica Salva(test::FileSystemMemoria& fs, const DatiDitta& dati = kDitta001) {
         return SalvaDitta(fs, dati, {"C:\\Cat"}, kBase);
+    }
+    // The kind of a change's failure, or nothing when it went through.
+    static std::optional<TipoErrore> Fallimento(const RisultatoModifica& r) {
+        if (r)
+            return std::nullopt;
+        return r.Errore().tipo;
+    }
+    // The files but the lock, which every change makes.
+    std::map<std::string, std::string> File(const test::FileSystemMemoria& fs) const {
+        auto f = fs.file;
+        f.erase(blocco);
+        return f;
     }
 };
 
@@ -76,12 +92,13 @@ TEST_F(Salvataggio, ReplacesTheLineInPlaceInTheBaseAndInEveryExistingAreaOnly) {
     fs.file.erase(bersagli[3]);  // an area folder without a copy gets one
     fs.cartelle.erase("C:\\Pacchetto\\CONTABILITA");
     fs.file.erase(bersagli[1]);
-    const RisultatoSalvataggio r = Salva(fs);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
-    EXPECT_TRUE(r.errori.empty());
+    const RisultatoModifica r = Salva(fs);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->Completo());
+    EXPECT_EQ(r->messaggio, "Setup terminato");
     const std::string atteso = "A;p;x;x;x;002;m;\r\n" + kRecord001 + "\r\n";
-    EXPECT_EQ(r.aggiornati, (std::vector<std::string>{bersagli[0], bersagli[2], bersagli[3]}));
-    for (const auto& b : r.aggiornati)
+    EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[0], bersagli[2], bersagli[3]}));
+    for (const auto& b : r->aggiornati)
         EXPECT_EQ(fs.file[b], atteso) << b;
     EXPECT_EQ(fs.file.count(bersagli[1]), 0u) << "no area is created";
     EXPECT_EQ(fs.file.count(lavoro), 0u);
@@ -91,43 +108,48 @@ TEST_F(Salvataggio, ReplacesTheLineInPlaceInTheBaseAndInEveryExistingAreaOnly) {
 TEST_F(Salvataggio, StopsWithoutAreasLeavingTheWorkFileAsItWasOrEmpty) {
     auto fs = Pacchetto("A;p;x;x;x;001;m;\r\n");
     fs.cartelle = {kBase};
-    EXPECT_EQ(Salva(fs).esito, EsitoSalvataggio::NessunaArea);
+    RisultatoModifica r = Salva(fs);
+    ASSERT_EQ(Fallimento(r), TipoErrore::NessunaArea);
+    EXPECT_EQ(r.Errore().testo, kMsgNessunaArea);
     EXPECT_EQ(fs.file[bersagli[0]], "A;p;x;x;x;001;m;\r\n");
     EXPECT_EQ(fs.file.at(lavoro), "");
     // A leftover work file is left as it was by the stop...
     fs.file[lavoro] = "avanzo\r\n";
-    EXPECT_EQ(Salva(fs).esito, EsitoSalvataggio::NessunaArea);
+    EXPECT_EQ(Fallimento(Salva(fs)), TipoErrore::NessunaArea);
     EXPECT_EQ(fs.file[lavoro], "avanzo\r\n");
     // ...and made afresh, not appended to, by a save that goes ahead.
     fs.cartelle.insert("C:\\Pacchetto\\SCHEDULATORE");
-    EXPECT_EQ(Salva(fs).esito, EsitoSalvataggio::Salvato);
+    EXPECT_EQ(Fallimento(Salva(fs)), std::nullopt);
     EXPECT_EQ(fs.file[bersagli[3]], kRecord001 + "\r\n");
 }
 
 TEST_F(Salvataggio, KeepsBlankLinesAndBytesAndASavedCompanyReadsBack) {
     auto fs = Pacchetto("\r\nCaff\xE8;p;x;x;x;002;m\n2;\r\n\r\ncorta\r");
     const DatiDitta d{"  ", "Societ\xE0 \x80", "host", "db2inst1", "db2inst1", "db2inst1"};
-    ASSERT_EQ(Salva(fs, d).esito, EsitoSalvataggio::Salvato);
+    ASSERT_TRUE(Salva(fs, d));
     EXPECT_EQ(fs.file[bersagli[0]].substr(0, 35),
               "\r\nCaff\xE8;p;x;x;x;002;m\n2;\r\n\r\ncorta\r\n");
-    RisultatoRicerca ditta;
-    ASSERT_TRUE(CercaDitta(fs, kBase, "  ", ditta));
-    EXPECT_EQ(ditta, (RisultatoRicerca{"Societ\xE0 \x80", "host", TipoServer::Linux}));
-    std::vector<std::string> codici;
-    ASSERT_TRUE(LeggiDitte(fs, kBase, codici));
-    EXPECT_EQ(codici, (std::vector<std::string>{"002", "  "}));
+    EXPECT_EQ(test::Valore(CercaDitta(fs, kBase, "  ")),
+              (RisultatoRicerca{"Societ\xE0 \x80", "host", TipoServer::Linux}));
+    EXPECT_EQ(test::Valore(LeggiDitte(fs, kBase)), (std::vector<std::string>{"002", "  "}));
 }
 
 TEST_F(Salvataggio, WritesNothingWithoutAnAbsoluteBaseFolder) {
     auto fs = Pacchetto("vecchio\r\n");
     const auto prima = fs.file;
     for (const std::string cartella : {"", "relativa"}) {
-        const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, cartella);
-        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-        ASSERT_EQ(r.errori.size(), 1u);
-        EXPECT_FALSE(r.errori[0].motivo.empty());
+        const RisultatoModifica r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, cartella);
+        ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
+        ASSERT_EQ(r.Errore().percorsi.size(), 1u);
+        EXPECT_FALSE(r.Errore().percorsi[0].motivo.empty());
     }
     EXPECT_EQ(fs.file, prima);
+    // Nor when the package's folder could not be obtained at all.
+    const Errore e = CartellaNonDisponibile("il componente non ha dato la cartella");
+    EXPECT_EQ(e.tipo, TipoErrore::NonSalvato);
+    EXPECT_EQ(e.testo,
+              "Salvataggio non riuscito.\r\ncartella del pacchetto non disponibile: il "
+              "componente non ha dato la cartella");
 }
 
 TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
@@ -141,14 +163,14 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
 
     // Count the operations of a save that does not fail.
     auto pulito = Pacchetto(vecchio);
-    ASSERT_EQ(SalvaDitta(pulito, kDitta001, {"C:\\Cat"}, kBase).esito, EsitoSalvataggio::Salvato);
+    ASSERT_TRUE(SalvaDitta(pulito, kDitta001, {"C:\\Cat"}, kBase));
     const long totale = pulito.operazioni;
     ASSERT_GT(totale, 20);
 
     for (long guasto = 0; guasto < totale; ++guasto) {
         auto fs = Pacchetto(vecchio);
         fs.fallisci = guasto;
-        const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
+        const RisultatoModifica r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
         const std::string operazione = pulito.registro[static_cast<std::size_t>(guasto)];
         SCOPED_TRACE(operazione);
 
@@ -157,43 +179,41 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
             EXPECT_TRUE(dati == vecchio || dati == nuovo) << b;
         }
         const bool baseNuova = fs.file[bersagli[0]] == nuovo;
-        switch (r.esito) {
-            case EsitoSalvataggio::Salvato:
-                // Only the removal of a temporary file may fail without consequence.
-                EXPECT_EQ(operazione.rfind("Elimina", 0), 0u);
-                for (const auto& b : bersagli)
-                    EXPECT_EQ(fs.file[b], nuovo) << b;
-                break;
-            case EsitoSalvataggio::SalvatoInParte:
-                EXPECT_TRUE(baseNuova);
-                ASSERT_EQ(r.errori.size(), 1u);
-                EXPECT_EQ(fs.file[r.errori[0].percorso], vecchio);
-                EXPECT_EQ(r.aggiornati.size(), 3u);
-                break;
-            case EsitoSalvataggio::NonSalvato:
-                for (const auto& b : bersagli)
-                    EXPECT_EQ(fs.file[b], vecchio) << b;
-                ASSERT_FALSE(r.errori.empty());
-                EXPECT_FALSE(r.errori[0].percorso.empty());
-                EXPECT_NE(r.errori[0].motivo.find("errore simulato"), std::string::npos);
-                // The base folder's file goes first: while it is not replaced, no area is touched.
-                for (const auto& op : fs.registro)
-                    EXPECT_EQ(op.find("CONTABILITA\\BRIO_PARAMS.new"), std::string::npos) << op;
-                if (operazione == "Sostituisci C:\\Pacchetto\\BRIO_PARAMS.txt") {
-                    ASSERT_EQ(r.errori.size(), 1u);
-                    EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
-                }
-                break;
-            case EsitoSalvataggio::NessunaArea:
-            case EsitoSalvataggio::DittaNonTrovata:
-            case EsitoSalvataggio::InOrdine:
-                ADD_FAILURE() << "areas exist, and a save finds every code";
-                break;
+        if (r && r->Completo()) {
+            // Only the removal of a temporary file may fail without consequence.
+            EXPECT_EQ(operazione.rfind("Elimina", 0), 0u);
+            for (const auto& b : bersagli)
+                EXPECT_EQ(fs.file[b], nuovo) << b;
+        } else if (r) {
+            EXPECT_TRUE(baseNuova);
+            ASSERT_EQ(r->nonAggiornati.size(), 1u);
+            const PercorsoNonAggiornato& p = r->nonAggiornati[0];
+            EXPECT_EQ(fs.file[p.percorso], vecchio);
+            EXPECT_EQ(r->aggiornati.size(), 3u);
+            EXPECT_EQ(r->messaggio, "Salvataggio non riuscito.\r\n" + p.percorso + ": " + p.motivo);
+        } else {
+            ASSERT_EQ(r.Errore().tipo, TipoErrore::NonSalvato) << "areas exist";
+            for (const auto& b : bersagli)
+                EXPECT_EQ(fs.file[b], vecchio) << b;
+            const std::vector<PercorsoNonAggiornato>& percorsi = r.Errore().percorsi;
+            ASSERT_EQ(percorsi.size(), 1u);
+            EXPECT_FALSE(percorsi[0].percorso.empty());
+            EXPECT_NE(percorsi[0].motivo.find("errore simulato"), std::string::npos);
+            EXPECT_EQ(r.Errore().testo, "Salvataggio non riuscito.\r\n" + percorsi[0].percorso +
+                                            ": " + percorsi[0].motivo);
+            // The base folder's file goes first: while it is not replaced, no area is touched.
+            for (const auto& op : fs.registro)
+                EXPECT_EQ(op.find("CONTABILITA\\BRIO_PARAMS.new"), std::string::npos) << op;
+            if (operazione == "Sostituisci C:\\Pacchetto\\BRIO_PARAMS.txt") {
+                EXPECT_EQ(percorsi[0].percorso, bersagli[0]);
+            }
         }
         if (operazione.rfind("Elimina C:\\Pacchetto\\BRIO_PARAMS.dep", 0) == 0) {
-            EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
-            ASSERT_EQ(r.avvisi.size(), 1u);
-            EXPECT_EQ(r.avvisi[0].percorso, "C:\\Pacchetto\\BRIO_PARAMS.dep");
+            ASSERT_TRUE(r);
+            ASSERT_EQ(r->avvisi.size(), 1u);
+            EXPECT_EQ(r->avvisi[0].percorso, lavoro);
+            EXPECT_EQ(r->messaggio, "Setup terminato\r\n\r\nFile non eliminato: " + lavoro +
+                                        ": eliminazione: errore simulato");
         }
     }
 }
@@ -201,13 +221,13 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
 TEST_F(Salvataggio, AnUnreadableParametersFileIsNotAMissingOne) {
     auto fs = Pacchetto("A;p;x;x;x;002;m;\r\n");
     fs.illeggibili.insert(bersagli[0]);
-    const RisultatoSalvataggio r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
+    const RisultatoModifica r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, kBase);
+    ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
+    ASSERT_EQ(r.Errore().percorsi.size(), 1u);
+    EXPECT_EQ(r.Errore().percorsi[0].percorso, bersagli[0]);
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], "A;p;x;x;x;002;m;\r\n");
-    EXPECT_EQ(fs.file.count("C:\\Pacchetto\\BRIO_PARAMS.dep"), 0u);
+    EXPECT_EQ(fs.file.count(lavoro), 0u);
 }
 
 TEST_F(Salvataggio, RefusalsWriteNothingAndSayWhy) {
@@ -216,19 +236,20 @@ TEST_F(Salvataggio, RefusalsWriteNothingAndSayWhy) {
         std::string catalogo;
         bool rappresentabile;
         Stato pacchetto;
+        TipoErrore tipo;
         std::string percorso;
         std::string motivo;  // how it starts
     };
     const Caso casi[] = {
-        {"C:\\a;b", true, Stato::Normale, "",
+        {"C:\\a;b", true, Stato::Normale, TipoErrore::NonSalvato, "",
          "La cartella del catalogo 'C:\\a;b' contiene caratteri non ammessi (';' o un a capo)"},
-        {"C:\\a\r\nB;c;x;x;x;002;m", true, Stato::Normale, "",
+        {"C:\\a\r\nB;c;x;x;x;002;m", true, Stato::Normale, TipoErrore::NonSalvato, "",
          "La cartella del catalogo 'C:\\a\\x0D\\x0AB;c;x;x;x;002;m' contiene caratteri non"},
-        {"C:\\?d?", false, Stato::Normale, "",
+        {"C:\\?d?", false, Stato::Normale, TipoErrore::NonSalvato, "",
          "La cartella del catalogo 'C:\\?d?' contiene caratteri che Windows-1252 non ha"},
-        {"C:\\Cat", true, Stato::Occupato, "",
+        {"C:\\Cat", true, Stato::Occupato, TipoErrore::Occupato, "",
          "Un altro salvataggio \xE8 in corso nella cartella C:\\Pacchetto: dopo 30 secondi"},
-        {"C:\\Cat", true, Stato::SoloCopieNelleAree, bersagli[0],
+        {"C:\\Cat", true, Stato::SoloCopieNelleAree, TipoErrore::NonSalvato, bersagli[0],
          "il file manca, ma ne esistono copie nelle aree: " + bersagli[1] + ", " + bersagli[3] +
              ". Non \xE8 stato scritto nulla"},
     };
@@ -236,20 +257,20 @@ TEST_F(Salvataggio, RefusalsWriteNothingAndSayWhy) {
         SCOPED_TRACE(c.motivo);
         auto fs = Pacchetto("vecchio\r\n");
         if (c.pacchetto == Stato::Occupato)
-            fs.bloccati.insert("C:\\Pacchetto\\BRIO_PARAMS.lck");
+            fs.bloccati.insert(blocco);
         if (c.pacchetto == Stato::SoloCopieNelleAree) {
             fs.file.erase(bersagli[0]);
             fs.file.erase(bersagli[2]);
         }
         const auto prima = fs.file;
-        const RisultatoSalvataggio r =
+        const RisultatoModifica r =
             SalvaDitta(fs, kDitta001, {c.catalogo, c.rappresentabile}, kBase);
-        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-        ASSERT_EQ(r.errori.size(), 1u);
-        EXPECT_EQ(r.errori[0].percorso, c.percorso);
-        EXPECT_EQ(r.errori[0].motivo.rfind(c.motivo, 0), 0u) << r.errori[0].motivo;
-        fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
-        EXPECT_EQ(fs.file, prima);
+        ASSERT_EQ(Fallimento(r), c.tipo);
+        ASSERT_EQ(r.Errore().percorsi.size(), 1u);
+        EXPECT_EQ(r.Errore().percorsi[0].percorso, c.percorso);
+        EXPECT_EQ(r.Errore().percorsi[0].motivo.rfind(c.motivo, 0), 0u)
+            << r.Errore().percorsi[0].motivo;
+        EXPECT_EQ(File(fs), prima);
     }
 }
 
@@ -283,20 +304,17 @@ TEST_F(Salvataggio, AChangeOfALineWithALoneLfWritesNothingAndNamesTheLine) {
         const auto prima = fs.file;
         DatiDitta dati = kDitta001;
         dati.CodiceDitta = c.codice;
-        const RisultatoSalvataggio r =
-            c.elimina ? EliminaDitta(fs, c.codice, kBase) : Salva(fs, dati);
-        EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-        ASSERT_EQ(r.errori.size(), 1u);
-        EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
-        EXPECT_EQ(r.errori[0].motivo, c.motivo);
-        fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
-        EXPECT_EQ(fs.file, prima) << "not even the work file is left";
+        const RisultatoModifica r = c.elimina ? EliminaDitta(fs, c.codice, kBase) : Salva(fs, dati);
+        ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
+        EXPECT_EQ(r.Errore().percorsi,
+                  (std::vector<PercorsoNonAggiornato>{{bersagli[0], c.motivo}}));
+        EXPECT_EQ(File(fs), prima) << "not even the work file is left";
     }
     // A new code drops nothing: it is appended.
     auto fs = Pacchetto(unix);
     DatiDitta nuova = kDitta001;
     nuova.CodiceDitta = "004";
-    ASSERT_EQ(Salva(fs, nuova).esito, EsitoSalvataggio::Salvato);
+    ASSERT_TRUE(Salva(fs, nuova));
     EXPECT_EQ(fs.file[bersagli[3]], unix + "\r\n" + ComponiRecord(nuova, "C:\\Cat") + "\r\n");
 }
 
@@ -307,35 +325,38 @@ TEST_F(Salvataggio, ABaseFileWithoutCompaniesChangesNothingWhileAreaCopiesHoldSo
         fs.file[bersagli[0]] = vuoto;
         fs.file[bersagli[2]] = "";
         const auto prima = fs.file;
-        const RisultatoSalvataggio risultati[] = {Salva(fs), EliminaDitta(fs, "002", kBase),
-                                                  DistribuisciFile(fs, kBase),
-                                                  RiparaFile(fs, kBase)};
-        for (const RisultatoSalvataggio& r : risultati) {
-            EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-            ASSERT_EQ(r.errori.size(), 1u);
-            EXPECT_EQ(r.errori[0].percorso, bersagli[0]);
-            EXPECT_EQ(r.errori[0].motivo,
-                      "il file non ha nessuna ditta, ma le copie nelle aree ne hanno: " +
-                          bersagli[1] + ", " + bersagli[3] +
-                          ". Non \xE8 stato scritto nulla: rimetti una delle copie al suo posto e "
-                          "riprova");
+        const RisultatoModifica risultati[] = {Salva(fs), EliminaDitta(fs, "002", kBase),
+                                               DistribuisciFile(fs, kBase), RiparaFile(fs, kBase)};
+        for (const RisultatoModifica& r : risultati) {
+            ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
+            EXPECT_EQ(r.Errore().percorsi,
+                      (std::vector<PercorsoNonAggiornato>{
+                          {bersagli[0],
+                           "il file non ha nessuna ditta, ma le copie nelle aree ne "
+                           "hanno: " +
+                               bersagli[1] + ", " + bersagli[3] +
+                               ". Non \xE8 stato scritto nulla: rimetti una delle "
+                               "copie al suo posto e riprova"}}));
         }
-        fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
-        EXPECT_EQ(fs.file, prima);
+        EXPECT_EQ(File(fs), prima);
     }
     // Copies without companies either: a first company is saved.
     auto fs = Pacchetto("");
-    ASSERT_EQ(Salva(fs).esito, EsitoSalvataggio::Salvato);
+    ASSERT_TRUE(Salva(fs));
     EXPECT_EQ(fs.file[bersagli[2]], kRecord001 + "\r\n");
 }
 
 TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
     auto fs = Pacchetto("vecchia copia\r\n");
     fs.file[bersagli[0]] = "Caff\xC3\xA8;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n";
-    RisultatoSalvataggio r = RiparaFile(fs, kBase);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
-    EXPECT_EQ(r.riparazione, (Riparazione{2, false, true}));
-    EXPECT_EQ(r.aggiornati, bersagli);
+    RisultatoModifica r = RiparaFile(fs, kBase);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->riparazione, (Riparazione{2, false, true}));
+    EXPECT_EQ(r->aggiornati, bersagli);
+    EXPECT_EQ(r->messaggio,
+              "Riparato BRIO_PARAMS.txt: 2 fini riga corrette in CR LF; testo convertito da UTF-8 "
+              "a Windows-1252\r\nFile aggiornati:\r\n" +
+                  bersagli[0] + "\r\n" + bersagli[1] + "\r\n" + bersagli[2] + "\r\n" + bersagli[3]);
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], "Caff\xE8;p;x;x;x;001;m;\r\nB;p;x;x;x;002;m;\r\n") << b;
     EXPECT_EQ(fs.file.count(lavoro), 0u);
@@ -344,26 +365,29 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
     fs.file[bersagli[2]] = "altra copia\r\n";
     auto prima = fs.file;
     r = RiparaFile(fs, kBase);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::InOrdine);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->nienteDaRiparare);
+    EXPECT_EQ(r->messaggio, "Nessuna riparazione necessaria");
     EXPECT_EQ(fs.file, prima);
     fs.file[bersagli[0]] = "\xC5\x81;p;x;x;x;001;m;\n";
     prima = fs.file;
     r = RiparaFile(fs, kBase);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::NonSalvato);
-    ASSERT_EQ(r.errori.size(), 1u);
-    EXPECT_EQ(r.errori[0].motivo,
-              "il testo sembra UTF-8, ma non si pu\xF2 convertire in Windows-1252: alla riga 1 il "
-              "carattere U+0141 non esiste in Windows-1252. Non \xE8 stato scritto nulla: "
-              "correggi il file a mano");
-    EXPECT_EQ(r.riparazione, Riparazione{});
+    ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
+    EXPECT_EQ(r.Errore().percorsi,
+              (std::vector<PercorsoNonAggiornato>{
+                  {bersagli[0],
+                   "il testo sembra UTF-8, ma non si pu\xF2 convertire in Windows-1252: alla riga "
+                   "1 il carattere U+0141 non esiste in Windows-1252. Non \xE8 stato scritto "
+                   "nulla: correggi il file a mano"}}));
     EXPECT_EQ(fs.file, prima);
 }
 
 TEST_F(Salvataggio, ARemovalTakesEveryLineOfTheCodeOutOfEveryFile) {
     const std::string testo = "A;p;x;x;x;002;m;\r\nB;p;x;x;x;001;m;\r\nbreve\rC;p;x;x;x;002";
     auto fs = Pacchetto(testo);
-    RisultatoSalvataggio r = EliminaDitta(fs, "002", kBase);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
+    RisultatoModifica r = EliminaDitta(fs, "002", kBase);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->messaggio, "Ditta '002' eliminata");
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], "B;p;x;x;x;001;m;\r\nbreve\r\n") << b;
 
@@ -371,11 +395,11 @@ TEST_F(Salvataggio, ARemovalTakesEveryLineOfTheCodeOutOfEveryFile) {
     fs = Pacchetto(testo);
     const auto prima = fs.file;
     r = EliminaDitta(fs, "02", kBase);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::DittaNonTrovata);
-    fs.file.erase("C:\\Pacchetto\\BRIO_PARAMS.lck");
-    EXPECT_EQ(fs.file, prima);
+    ASSERT_EQ(Fallimento(r), TipoErrore::DittaNonTrovata);
+    EXPECT_EQ(r.Errore().testo, "Codice Ditta non trovato: '02'");
+    EXPECT_EQ(File(fs), prima);
     fs.cartelle = {kBase};
-    EXPECT_EQ(EliminaDitta(fs, "001", kBase).esito, EsitoSalvataggio::NessunaArea);
+    EXPECT_EQ(Fallimento(EliminaDitta(fs, "001", kBase)), TipoErrore::NessunaArea);
     EXPECT_EQ(fs.file[bersagli[0]], testo);
 }
 
@@ -384,9 +408,11 @@ TEST_F(Salvataggio, ADistributionCopiesTheBaseFileByteForByteAndLeavesItAlone) {
     auto fs = Pacchetto(testo);
     fs.file[bersagli[2]] = "vecchia copia\r\n";
     fs.file.erase(bersagli[3]);
-    const RisultatoSalvataggio r = DistribuisciFile(fs, kBase);
-    EXPECT_EQ(r.esito, EsitoSalvataggio::Salvato);
-    EXPECT_EQ(r.aggiornati, (std::vector<std::string>{bersagli[1], bersagli[2], bersagli[3]}));
+    const RisultatoModifica r = DistribuisciFile(fs, kBase);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[1], bersagli[2], bersagli[3]}));
+    EXPECT_EQ(r->messaggio,
+              "Copie aggiornate:\r\n" + bersagli[1] + "\r\n" + bersagli[2] + "\r\n" + bersagli[3]);
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], testo) << b;
     // Nothing is written in the base folder, not even a work file.
@@ -397,9 +423,9 @@ TEST_F(Salvataggio, ADistributionCopiesTheBaseFileByteForByteAndLeavesItAlone) {
     }
 
     fs.file.erase(bersagli[0]);
-    EXPECT_EQ(DistribuisciFile(fs, kBase).esito, EsitoSalvataggio::NonSalvato);
+    EXPECT_EQ(Fallimento(DistribuisciFile(fs, kBase)), TipoErrore::NonSalvato);
     fs.cartelle = {kBase};
-    EXPECT_EQ(DistribuisciFile(fs, kBase).esito, EsitoSalvataggio::NessunaArea);
+    EXPECT_EQ(Fallimento(DistribuisciFile(fs, kBase)), TipoErrore::NessunaArea);
 }
 
 }  // namespace

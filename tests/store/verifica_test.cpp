@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/file_system_memoria.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -29,9 +30,7 @@ test::FileSystemMemoria Pacchetto(const std::string& testo) {
 TEST(VerificaPacchetto, AWholePackageHasNoProblems) {
     auto fs = Pacchetto(Riga("001") + Riga("002"));
     fs.file["C:\\P\\BRIO_PARAMS.lck"] = "";
-    std::vector<Problema> problemi{Problema{}};
-    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
-    EXPECT_TRUE(problemi.empty());
+    EXPECT_TRUE(test::Valore(VerificaPacchetto(fs, kBase)).empty());
 }
 
 TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
@@ -53,8 +52,7 @@ TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
     fs.file.erase("C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt");
     fs.file["C:\\P\\SCHEDULATORE"] = "";
 
-    std::vector<Problema> problemi;
-    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    const std::vector<Problema> problemi = test::Valore(VerificaPacchetto(fs, kBase));
     struct Atteso {
         TipoProblema tipo;
         std::string file;
@@ -102,8 +100,7 @@ TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
 TEST(VerificaPacchetto, ACopyWithTheSameCompaniesButOtherBytesStillDiffers) {
     auto fs = Pacchetto(Riga("001") + Riga("002"));
     fs.file["C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"] = Riga("002") + Riga("001");
-    std::vector<Problema> problemi;
-    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    const std::vector<Problema> problemi = test::Valore(VerificaPacchetto(fs, kBase));
     ASSERT_EQ(problemi.size(), 1u);
     EXPECT_EQ(problemi[0].tipo, TipoProblema::CopiaDiversa);
     EXPECT_TRUE(problemi[0].mancanti.empty() && problemi[0].inPiu.empty() &&
@@ -113,17 +110,20 @@ TEST(VerificaPacchetto, ACopyWithTheSameCompaniesButOtherBytesStillDiffers) {
 TEST(VerificaPacchetto, AMissingFileIsAProblemAndAnUnreadableOneAFailure) {
     auto fs = Pacchetto("");
     fs.file.erase(kParametri);
-    std::vector<Problema> problemi;
-    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    std::vector<Problema> problemi = test::Valore(VerificaPacchetto(fs, kBase));
     ASSERT_FALSE(problemi.empty());
     EXPECT_EQ(problemi[0].tipo, TipoProblema::FileMancante);
 
     fs.file[kParametri] = Riga("001");
     fs.illeggibili.insert(kParametri);
-    const Esito e = VerificaPacchetto(fs, kBase, problemi);
-    EXPECT_EQ(e.errore, "C:\\P\\BRIO_PARAMS.txt: errore simulato");
+    const Risultato<std::vector<Problema>> r = VerificaPacchetto(fs, kBase);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.Errore().tipo, TipoErrore::Illeggibile);
+    EXPECT_EQ(
+        r.Errore().testo,
+        "Il file dei parametri non si pu\xF2 leggere: C:\\P\\BRIO_PARAMS.txt: errore simulato");
     fs.illeggibili = {"C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"};
-    ASSERT_TRUE(VerificaPacchetto(fs, kBase, problemi));
+    problemi = test::Valore(VerificaPacchetto(fs, kBase));
     ASSERT_EQ(problemi.size(), 3u);  // two copies differ from the new base; one is unreadable
     EXPECT_EQ(problemi[2].tipo, TipoProblema::CopiaIlleggibile);
 }

@@ -8,20 +8,24 @@ namespace {
 
 const char* const kErroreSimulato = "errore simulato";
 
+Errore Simulato() {
+    return Errore(TipoErrore::Sistema, kErroreSimulato);
+}
+
 class LetturaMemoria final : public FileLettura {
   public:
     LetturaMemoria(FileSystemMemoria& fs, std::string percorso, std::string dati, bool rotto)
         : fs_(fs), percorso_(std::move(percorso)), dati_(std::move(dati)), rotto_(rotto) {}
     std::uint64_t Dimensione() const noexcept override { return dati_.size(); }
-    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
-                std::size_t& letti) override {
+    Risultato<std::size_t> Leggi(std::uint64_t posizione, char* buffer,
+                                 std::size_t capacita) override {
         if (fs_.Conta("Leggi " + percorso_) || rotto_)
-            return Esito::Fallito(kErroreSimulato);
+            return Simulato();
         // Small reads, so that lines cross the boundaries of the caller's buffer.
         const std::size_t da = std::min<std::size_t>(posizione, dati_.size());
-        letti = std::min({capacita, dati_.size() - da, std::size_t{7777}});
+        const std::size_t letti = std::min({capacita, dati_.size() - da, std::size_t{7777}});
         std::copy_n(dati_.data() + da, letti, buffer);
-        return Esito::Riuscito();
+        return letti;
     }
 
   private:
@@ -39,15 +43,15 @@ class ScritturaMemoria final : public FileScrittura {
         if (fs_.Conta("Scrivi " + percorso_)) {
             // A failed write may leave part of the data behind, as a full disk does.
             fs_.file[percorso_].append(dati.substr(0, dati.size() / 2));
-            return Esito::Fallito(kErroreSimulato);
+            return Simulato();
         }
         fs_.file[percorso_].append(dati);
-        return Esito::Riuscito();
+        return {};
     }
     Esito Chiudi() override {
         if (fs_.Conta("Chiudi " + percorso_))
-            return Esito::Fallito(kErroreSimulato);
-        return Esito::Riuscito();
+            return Simulato();
+        return {};
     }
 
   private:
@@ -70,18 +74,15 @@ bool FileSystemMemoria::CartellaDelFileEsiste(const std::string& percorso) const
     return cartella.size() == 2 || cartelle.count(cartella) > 0;
 }
 
-Esito FileSystemMemoria::ApriLettura(const std::string& percorso, std::unique_ptr<FileLettura>& f,
-                                     bool& assente) {
+Risultato<std::unique_ptr<FileLettura>> FileSystemMemoria::ApriLettura(
+    const std::string& percorso) {
     if (Conta("ApriLettura " + percorso))
-        return Esito::Fallito(kErroreSimulato);
+        return Simulato();
     auto it = file.find(percorso);
-    if (it == file.end()) {
-        assente = true;
-        return Esito::Fallito("file non trovato");
-    }
-    f = std::make_unique<LetturaMemoria>(*this, percorso, it->second,
-                                         illeggibili.count(percorso) > 0);
-    return Esito::Riuscito();
+    if (it == file.end())
+        return Errore(TipoErrore::Assente, "file non trovato");
+    return std::unique_ptr<FileLettura>(std::make_unique<LetturaMemoria>(
+        *this, percorso, it->second, illeggibili.count(percorso) > 0));
 }
 
 TipoVoce FileSystemMemoria::Tipo(const std::string& percorso) {
@@ -90,43 +91,39 @@ TipoVoce FileSystemMemoria::Tipo(const std::string& percorso) {
     return file.count(percorso) > 0 ? TipoVoce::File : TipoVoce::Assente;
 }
 
-Esito FileSystemMemoria::Blocca(const std::string& percorso, std::chrono::milliseconds,
-                                std::unique_ptr<Blocco>& blocco, bool& occupato) {
-    occupato = false;
+Risultato<std::unique_ptr<Blocco>> FileSystemMemoria::Blocca(const std::string& percorso,
+                                                             std::chrono::milliseconds) {
     if (Conta("Blocca " + percorso))
-        return Esito::Fallito(kErroreSimulato);
+        return Simulato();
     if (!CartellaDelFileEsiste(percorso))
-        return Esito::Fallito("percorso non trovato");
+        return Errore(TipoErrore::Assente, "percorso non trovato");
     file[percorso];
-    if (bloccati.count(percorso) > 0) {
-        occupato = true;
-        return Esito::Fallito("bloccato");
-    }
-    blocco = std::make_unique<Blocco>();
-    return Esito::Riuscito();
+    if (bloccati.count(percorso) > 0)
+        return Errore(TipoErrore::Occupato, "bloccato");
+    return std::make_unique<Blocco>();
 }
 
-Esito FileSystemMemoria::CreaNuovo(const std::string& percorso, std::unique_ptr<FileScrittura>& f) {
+Risultato<std::unique_ptr<FileScrittura>> FileSystemMemoria::CreaNuovo(
+    const std::string& percorso) {
     if (Conta("CreaNuovo " + percorso))
-        return Esito::Fallito(kErroreSimulato);
+        return Simulato();
     if (!CartellaDelFileEsiste(percorso))
-        return Esito::Fallito("percorso non trovato");
+        return Errore(TipoErrore::Assente, "percorso non trovato");
     if (cartelle.count(percorso) > 0)
-        return Esito::Fallito("al suo posto c'\xE8 una cartella");
+        return Errore(TipoErrore::Sistema, "al suo posto c'\xE8 una cartella");
     file[percorso].clear();
-    f = std::make_unique<ScritturaMemoria>(*this, percorso);
-    return Esito::Riuscito();
+    return std::unique_ptr<FileScrittura>(std::make_unique<ScritturaMemoria>(*this, percorso));
 }
 
 Esito FileSystemMemoria::Sostituisci(const std::string& origine, const std::string& destinazione) {
     if (Conta("Sostituisci " + destinazione))
-        return Esito::Fallito(kErroreSimulato);
+        return Simulato();
     auto it = file.find(origine);
     if (it == file.end())
-        return Esito::Fallito("file non trovato");
+        return Errore(TipoErrore::Assente, "file non trovato");
     file[destinazione] = std::move(it->second);
     file.erase(origine);
-    return Esito::Riuscito();
+    return {};
 }
 
 Esito FileSystemMemoria::Copia(const std::string& origine, const std::string& destinazione,
@@ -134,23 +131,23 @@ Esito FileSystemMemoria::Copia(const std::string& origine, const std::string& de
     if (Conta("Copia " + destinazione)) {
         // A copy that fails half way removes what it made.
         file.erase(destinazione);
-        return Esito::Fallito(kErroreSimulato);
+        return Simulato();
     }
     auto it = file.find(origine);
     if (it == file.end())
-        return Esito::Fallito("file non trovato");
+        return Errore(TipoErrore::Assente, "file non trovato");
     if (!CartellaDelFileEsiste(destinazione))
-        return Esito::Fallito("percorso non trovato");
+        return Errore(TipoErrore::Assente, "percorso non trovato");
     file[destinazione] = it->second;
-    return Esito::Riuscito();
+    return {};
 }
 
 Esito FileSystemMemoria::Elimina(const std::string& percorso) {
     if (Conta("Elimina " + percorso))
-        return Esito::Fallito(kErroreSimulato);
+        return Simulato();
     if (file.erase(percorso) == 0)
-        return Esito::Fallito("file non trovato");
-    return Esito::Riuscito();
+        return Errore(TipoErrore::Assente, "file non trovato");
+    return {};
 }
 
 }  // namespace velmar::test

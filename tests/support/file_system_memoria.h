@@ -31,12 +31,11 @@ class FileSystemMemoria final : public FileSystem {
         return p.size() >= 3 && p[1] == ':' && p[2] == '\\';
     }
 
-    Esito ApriLettura(const std::string& percorso, std::unique_ptr<FileLettura>& f,
-                      bool& assente) override;
+    Risultato<std::unique_ptr<FileLettura>> ApriLettura(const std::string& percorso) override;
     TipoVoce Tipo(const std::string& percorso) override;
-    Esito Blocca(const std::string& percorso, std::chrono::milliseconds attesa,
-                 std::unique_ptr<Blocco>& blocco, bool& occupato) override;
-    Esito CreaNuovo(const std::string& percorso, std::unique_ptr<FileScrittura>& f) override;
+    Risultato<std::unique_ptr<Blocco>> Blocca(const std::string& percorso,
+                                              std::chrono::milliseconds attesa) override;
+    Risultato<std::unique_ptr<FileScrittura>> CreaNuovo(const std::string& percorso) override;
     Esito Copia(const std::string& origine, const std::string& destinazione,
                 const std::string& sostituendo) override;
     Esito Sostituisci(const std::string& origine, const std::string& destinazione) override;

@@ -14,12 +14,12 @@ class LetturaAPezzi final : public FileLettura {
   public:
     LetturaAPezzi(std::string_view dati, std::size_t pezzo) : dati_(dati), pezzo_(pezzo) {}
     std::uint64_t Dimensione() const noexcept override { return dati_.size(); }
-    Esito Leggi(std::uint64_t posizione, char* buffer, std::size_t capacita,
-                std::size_t& letti) override {
+    Risultato<std::size_t> Leggi(std::uint64_t posizione, char* buffer,
+                                 std::size_t capacita) override {
         const std::size_t da = std::min<std::size_t>(posizione, dati_.size());
-        letti = std::min({capacita, pezzo_, dati_.size() - da});
+        const std::size_t letti = std::min({capacita, pezzo_, dati_.size() - da});
         std::memcpy(buffer, dati_.data() + da, letti);
-        return Esito::Riuscito();
+        return letti;
     }
 
   private:

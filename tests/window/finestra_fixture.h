@@ -31,27 +31,25 @@ class ArchivioContato final : public ArchivioDitte {
     std::vector<std::string> ricerche;
     int salvataggi = 0;
 
-    Esito LeggiDitte(std::vector<std::string>& codici) override {
+    Risultato<std::vector<std::string>> LeggiDitte() override {
         ++letture;
-        return archivio_.LeggiDitte(codici);
+        return archivio_.LeggiDitte();
     }
-    Esito CercaDitta(std::string_view codice, RisultatoRicerca& ditta) override {
+    Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
         ricerche.emplace_back(codice);
-        return archivio_.CercaDitta(codice, ditta);
+        return archivio_.CercaDitta(codice);
     }
-    RisultatoSalvataggio ScriviFile(const DatiDitta& stato) override {
+    RisultatoModifica ScriviFile(const DatiDitta& stato) override {
         ++salvataggi;
         return archivio_.ScriviFile(stato);
     }
     // Not used by the window.
-    RisultatoSalvataggio Elimina(std::string_view codice) override {
+    RisultatoModifica Elimina(std::string_view codice) override {
         return archivio_.Elimina(codice);
     }
-    RisultatoSalvataggio Distribuisci() override { return archivio_.Distribuisci(); }
-    Esito Verifica(std::vector<Problema>& problemi) override {
-        return archivio_.Verifica(problemi);
-    }
-    RisultatoSalvataggio Ripara() override { return archivio_.Ripara(); }
+    RisultatoModifica Distribuisci() override { return archivio_.Distribuisci(); }
+    Risultato<std::vector<Problema>> Verifica() override { return archivio_.Verifica(); }
+    RisultatoModifica Ripara() override { return archivio_.Ripara(); }
 
   private:
     ArchivioDitte& archivio_;

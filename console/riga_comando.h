@@ -1,0 +1,105 @@
+// The console program's command line: the tables of its commands and options, read in one pass,
+// and the checks of a line against its command.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/stati.h"
+#include "store/conferma.h"
+
+namespace velmar {
+
+// The system the program is built for: it decides whether --base may be left out and what
+// --help says about defaults and the output encoding.
+enum class SistemaConsole { Linux, Windows };
+
+#ifdef _WIN32
+inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Windows;
+#else
+inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
+#endif
+
+inline constexpr std::string_view kNomeProgrammaConsole = "SetupVelmarCmd";
+
+class Esecuzione;
+
+enum class Argomenti { Nessuno, Codice };
+
+// A command: its name, its arguments, what runs it, and its lines in --help.
+struct VoceComando {
+    std::string_view nome;
+    Argomenti argomenti;
+    StatoUscita (*gestore)(Esecuzione&);
+    // After the program's name in the usage; further lines indented under the first.
+    std::string_view uso;
+    // Its description under "Comandi:"; further lines indented under the first.
+    std::string_view aiuto;
+};
+
+// The commands, in the order --help lists them.
+[[nodiscard]] std::span<const VoceComando> Comandi() noexcept;
+
+// A wrong command line: the message for standard error.
+struct ErroreUso {
+    std::string messaggio;
+};
+
+// What an option without a value asks for.
+enum class Segnale { Json, Aiuto, Versione };
+
+// The command line, read but not yet checked against its command.
+struct RigaComando {
+    const VoceComando* comando = nullptr;
+    std::vector<VoceUtente> posizionali;
+    std::optional<VoceUtente> base;
+    std::optional<VoceUtente> catalogo;
+    std::optional<VoceUtente> codice;
+    std::optional<VoceUtente> descrizione;
+    std::optional<VoceUtente> server;
+    std::optional<VoceUtente> macchina;
+    std::optional<std::string_view> opzioneSalva;  // the first "salva" option given
+    bool json = false;
+    // --help or --versione, the first of them given: it wins over everything else on the line.
+    std::optional<Segnale> richiesta;
+    // The first thing wrong with the line.
+    std::optional<ErroreUso> errore;
+};
+
+// An option: its names, the field its value fills (or, taking no value, what it asks for),
+// whether only "salva" takes it, and its lines in --help.
+struct VoceOpzione {
+    std::string_view nome;
+    std::string_view alias;  // another name, or ""
+    std::optional<VoceUtente> RigaComando::*campo;
+    std::optional<Segnale> segnale;
+    bool soloSalva;
+    std::string_view segnaposto;  // what its value is, in --help
+    std::string_view aiuto;       // further lines indented under the first
+    std::string_view aiutoLinux;  // in place of `aiuto` on Linux, when it differs
+};
+
+// The options, in the order --help lists them.
+[[nodiscard]] std::span<const VoceOpzione> Opzioni() noexcept;
+
+// Reads the line once: options (anywhere, "--name value" or "--name=value"), the command and
+// its arguments. After an option that takes a value, the next argument is that value, whatever it
+// spells; after "--" every argument is positional. The first mistake is kept and reading goes
+// on, so that --help, --versione and --json count wherever an option may stand.
+[[nodiscard]] RigaComando LeggiRiga(std::span<const VoceUtente> argomenti);
+
+// What is wrong with a line read without mistakes, for its command, or nothing.
+[[nodiscard]] std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sistema);
+
+// "nt" or "NT" -> NT, "linux" or "Linux" -> Linux (the window's captions), else nothing.
+[[nodiscard]] std::optional<TipoServer> ServerDaTesto(const VoceUtente& v);
+
+// abc -> 'abc', control characters shown as escapes; an entry that failed conversion is
+// "(caratteri non ammessi)".
+[[nodiscard]] std::string TraApici(std::string_view testo);
+[[nodiscard]] std::string Citato(const VoceUtente& v);
+
+}  // namespace velmar
