@@ -79,16 +79,19 @@ std::string TestoAiuto(SistemaConsole sistema) {
     t += windows ? "  Sulla console il testo \xE8 scritto in Unicode; rediretto su file o pipe, in "
                    "UTF-8.\n"
                  : "  Il testo \xE8 in UTF-8.\n";
-    t += "  Con --json ogni chiamata scrive un solo oggetto sullo standard output: elenco\n"
-         "  {\"codici\":[...]}; mostra {\"codice\",\"descrizione\",\"server\",\"macchina\"};\n"
-         "  salva, distribuisci, elimina, ripara {\"esito\",\"stato\",\"messaggio\",\n"
-         "  \"aggiornati\",\"errori\",\"avvisi\"} (ripara anche \"riparazione\":{\"fini_riga\",\n"
-         "  \"bom_tolto\",\"convertito\"}); verifica "
-         "{\"esito\",\"stato\",\"problemi\":[{\"tipo\",\"file\",\n"
-         "  \"riga\" o \"codice\",\"descrizione\"}]}; ogni errore "
-         "{\"esito\",\"stato\",\"messaggio\"}.\n"
-         "\n"
-         "Stato di uscita:\n";
+    t +=
+        "  Con --json ogni chiamata scrive un solo oggetto sullo standard output: elenco\n"
+        "  {\"codici\":[...]}, con --dettagli {\"ditte\":[{\"codice\",\"descrizione\",\"server\",\n"
+        "  \"macchina\",\"catalogo\"}]} (\"macchina\" \xE8 null se la riga ha solo sei campi: nel\n"
+        "  testo la sua riga manca); mostra {\"codice\",\"descrizione\",\"server\",\"macchina\"};\n"
+        "  salva, distribuisci, elimina, ripara {\"esito\",\"stato\",\"messaggio\",\n"
+        "  \"aggiornati\",\"errori\",\"avvisi\"} (ripara anche \"riparazione\":{\"fini_riga\",\n"
+        "  \"bom_tolto\",\"convertito\"}); verifica "
+        "{\"esito\",\"stato\",\"problemi\":[{\"tipo\",\"file\",\n"
+        "  \"riga\" o \"codice\",\"descrizione\"}]}; ogni errore "
+        "{\"esito\",\"stato\",\"messaggio\"}.\n"
+        "\n"
+        "Stato di uscita:\n";
     for (const VoceStato& s : kStati) {
         t += "  " + std::to_string(static_cast<int>(s.stato)) + "  ";
         t += Rientra(s.aiuto, kColonnaStati);

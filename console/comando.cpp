@@ -22,6 +22,8 @@ class Esecuzione {
 
     StatoUscita Elenco();
     StatoUscita Mostra();
+    // "elenco --dettagli".
+    StatoUscita Dettagli();
     StatoUscita Salva();
     StatoUscita Verifica();
     StatoUscita Distribuisci();
@@ -53,9 +55,11 @@ class Esecuzione {
 namespace {
 
 constexpr VoceComando kComandi[] = {
-    {"elenco", Argomenti::Nessuno, [](Esecuzione& e) { return e.Elenco(); }, "elenco [opzioni]",
+    {"elenco", Argomenti::Nessuno, [](Esecuzione& e) { return e.Elenco(); },
+     "elenco [--dettagli] [opzioni]",
      "I codici ditta del file, uno per riga, nell'ordine del file (anche i\n"
-     "ripetuti e quelli vuoti)."},
+     "ripetuti e quelli vuoti). Con --dettagli, di ogni riga di ditta anche\n"
+     "descrizione, server, macchina e catalogo."},
     {"mostra", Argomenti::Codice, [](Esecuzione& e) { return e.Mostra(); },
      "mostra <codice> [opzioni]",
      "La ditta del codice (esatto, maiuscole comprese): Descrizione Ditta,\n"
@@ -181,6 +185,8 @@ StatoUscita Esecuzione::Elenco() {
     StatoUscita stato{};
     if (!CreaArchivio(stato))
         return stato;
+    if (r_.dettagli)
+        return Dettagli();
     const Risultato<std::vector<std::string>> codici = archivio_->LeggiDitte();
     if (!codici)
         return Fallimento(codici.Errore());
@@ -189,6 +195,41 @@ StatoUscita Esecuzione::Elenco() {
     } else {
         for (const std::string_view c : *codici)
             uscita_ << TestoVisibile(c) << '\n';
+    }
+    return StatoUscita::Riuscito;
+}
+
+StatoUscita Esecuzione::Dettagli() {
+    const Risultato<std::vector<VoceDitta>> voci = archivio_->LeggiElenco();
+    if (!voci)
+        return Fallimento(voci.Errore());
+    if (r_.json) {
+        std::vector<OggettoJson> ditte;
+        for (const VoceDitta& v : *voci) {
+            OggettoJson d;
+            d.Testo("codice", v.codice)
+                .Testo("descrizione", v.descrizione)
+                .Testo("server", v.server == TipoServer::NT ? "nt" : "linux");
+            if (v.macchina) {
+                d.Testo("macchina", *v.macchina);
+            } else {
+                d.Nullo("macchina");
+            }
+            ditte.push_back(std::move(d.Testo("catalogo", v.catalogo)));
+        }
+        Scrivi(OggettoJson().Oggetti("ditte", ditte));
+        return StatoUscita::Riuscito;
+    }
+    // A block for each line, a blank line between them; a line of six fields has no machine.
+    for (std::size_t i = 0; i < voci->size(); ++i) {
+        const VoceDitta& v = (*voci)[i];
+        uscita_ << (i ? "\n" : "") << kEtichettaCodice << ": " << TestoVisibile(v.codice) << '\n'
+                << kEtichettaDescrizione << ": " << TestoVisibile(v.descrizione) << '\n'
+                << kEtichettaServer << ": " << (v.server == TipoServer::NT ? "NT" : "Linux")
+                << '\n';
+        if (v.macchina)
+            uscita_ << kEtichettaMacchina << ": " << TestoVisibile(*v.macchina) << '\n';
+        uscita_ << "Catalogo: " << TestoVisibile(v.catalogo) << '\n';
     }
     return StatoUscita::Riuscito;
 }

@@ -64,6 +64,11 @@ OggettoJson& OggettoJson::Booleano(std::string_view chiave, bool valore) {
     return *this;
 }
 
+OggettoJson& OggettoJson::Nullo(std::string_view chiave) {
+    Chiave(chiave).append("null");
+    return *this;
+}
+
 OggettoJson& OggettoJson::Testi(std::string_view chiave, std::span<const std::string> valori) {
     std::string& c = Chiave(chiave);
     c += '[';

@@ -21,6 +21,7 @@ class OggettoJson {
     OggettoJson& Testo(std::string_view chiave, std::string_view valore);
     OggettoJson& Numero(std::string_view chiave, std::uint64_t valore);
     OggettoJson& Booleano(std::string_view chiave, bool valore);
+    OggettoJson& Nullo(std::string_view chiave);
     OggettoJson& Testi(std::string_view chiave, std::span<const std::string> valori);
     OggettoJson& Oggetto(std::string_view chiave, const OggettoJson& valore);
     OggettoJson& Oggetti(std::string_view chiave, std::span<const OggettoJson> valori);

@@ -8,21 +8,25 @@ namespace velmar {
 namespace {
 
 constexpr VoceOpzione kOpzioni[] = {
-    {"--codice", "", &RigaComando::codice, std::nullopt, true, "<testo>", "Codice Ditta (salva)",
+    {"--codice", "", &RigaComando::codice, std::nullopt, "salva", "<testo>", "Codice Ditta (salva)",
      ""},
-    {"--descrizione", "", &RigaComando::descrizione, std::nullopt, true, "<testo>",
+    {"--descrizione", "", &RigaComando::descrizione, std::nullopt, "salva", "<testo>",
      "Descrizione Ditta (salva)", ""},
-    {"--server", "", &RigaComando::server, std::nullopt, true, "nt|linux",
+    {"--server", "", &RigaComando::server, std::nullopt, "salva", "nt|linux",
      "Server DB2: nt scrive db2admin, linux db2inst1 (salva)", ""},
-    {"--macchina", "", &RigaComando::macchina, std::nullopt, true, "<testo>",
+    {"--macchina", "", &RigaComando::macchina, std::nullopt, "salva", "<testo>",
      "IP Macchina Unix (salva)", ""},
-    {"--base", "", &RigaComando::base, std::nullopt, false, "<cartella>",
+    {"--dettagli", "", nullptr, Segnale::Dettagli, "elenco", "",
+     "Ogni riga di ditta con tutti i suoi campi: codice, descrizione,\n"
+     "server, macchina e catalogo (elenco).",
+     ""},
+    {"--base", "", &RigaComando::base, std::nullopt, "", "<cartella>",
      "La cartella del pacchetto, percorso completo.\n"
      "Se manca: quella che il componente PercorsiApplicazioni\n"
      "d\xE0 per \"Brio\", come nella finestra.",
      "La cartella del pacchetto, percorso completo.\n"
      "Obbligatoria su Linux."},
-    {"--catalogo", "", &RigaComando::catalogo, std::nullopt, false, "<cartella>",
+    {"--catalogo", "", &RigaComando::catalogo, std::nullopt, "", "<cartella>",
      "La cartella delle Open Catalog Extensions scritta nel record.\n"
      "Se manca: il valore OpenCatalogDir di BrioQuery nel\n"
      "registro, o se vuoto la cartella predefinita\n"
@@ -30,12 +34,12 @@ constexpr VoceOpzione kOpzioni[] = {
      "La cartella delle Open Catalog Extensions scritta nel record.\n"
      "Se manca: la cartella predefinita\n"
      "C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog Extensions"},
-    {"--json", "", nullptr, Segnale::Json, false, "",
+    {"--json", "", nullptr, Segnale::Json, "", "",
      "Il risultato come un oggetto JSON su una riga, qualunque\n"
      "sia l'esito.",
      ""},
-    {"--help", "-h", nullptr, Segnale::Aiuto, false, "", "Questo aiuto.", ""},
-    {"--versione", "", nullptr, Segnale::Versione, false, "", "La versione del programma.", ""},
+    {"--help", "-h", nullptr, Segnale::Aiuto, "", "", "Questo aiuto.", ""},
+    {"--versione", "", nullptr, Segnale::Versione, "", "", "La versione del programma.", ""},
 };
 
 std::optional<std::string_view> Testo(const VoceUtente& v) {
@@ -110,30 +114,34 @@ RigaComando LeggiRiga(std::span<const VoceUtente> argomenti) {
         if (voce->segnale) {
             if (valore) {
                 sbaglia("L'opzione " + citata + " non vuole un valore");
-            } else if (*voce->segnale == Segnale::Json) {
+                continue;
+            }
+            if (*voce->segnale == Segnale::Json) {
                 r.json = true;
+            } else if (*voce->segnale == Segnale::Dettagli) {
+                r.dettagli = true;
             } else if (!r.richiesta) {
                 r.richiesta = voce->segnale;
             }
-            continue;
-        }
-        VoceUtente v;
-        if (valore) {
-            v.testo = std::string(*valore);
-        } else if (i + 1 < argomenti.size()) {
-            v = argomenti[++i];
         } else {
-            sbaglia("Manca il valore dell'opzione " + citata);
-            continue;
+            VoceUtente v;
+            if (valore) {
+                v.testo = std::string(*valore);
+            } else if (i + 1 < argomenti.size()) {
+                v = argomenti[++i];
+            } else {
+                sbaglia("Manca il valore dell'opzione " + citata);
+                continue;
+            }
+            std::optional<VoceUtente>& dove = r.*(voce->campo);
+            if (dove.has_value()) {
+                sbaglia("L'opzione " + citata + " \xE8 ripetuta");
+                continue;
+            }
+            dove = std::move(v);
         }
-        std::optional<VoceUtente>& dove = r.*(voce->campo);
-        if (dove.has_value()) {
-            sbaglia("L'opzione " + citata + " \xE8 ripetuta");
-            continue;
-        }
-        dove = std::move(v);
-        if (voce->soloSalva && !r.opzioneSalva)
-            r.opzioneSalva = voce->nome;
+        if (!voce->soloComando.empty())
+            r.opzioniDiComando.emplace_back(voce->nome, voce->soloComando);
     }
     return r;
 }
@@ -156,9 +164,11 @@ std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sist
         return ErroreUso{std::move(m)};
     }
     const std::string nome(r.comando->nome);
-    if (r.opzioneSalva && r.comando->nome != "salva") {
-        return ErroreUso{"L'opzione '" + std::string(*r.opzioneSalva) +
-                         "' vale solo con il comando salva"};
+    for (const auto& [opzione, comando] : r.opzioniDiComando) {
+        if (comando != r.comando->nome) {
+            return ErroreUso{"L'opzione '" + std::string(opzione) + "' vale solo con il comando " +
+                             std::string(comando)};
+        }
     }
     const std::size_t attesi = r.comando->argomenti == Argomenti::Codice ? 1 : 0;
     if (r.posizionali.size() > attesi)

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "console/stati.h"
@@ -49,7 +50,7 @@ struct ErroreUso {
 };
 
 // What an option without a value asks for.
-enum class Segnale { Json, Aiuto, Versione };
+enum class Segnale { Json, Aiuto, Versione, Dettagli };
 
 // The command line, read but not yet checked against its command.
 struct RigaComando {
@@ -61,8 +62,10 @@ struct RigaComando {
     std::optional<VoceUtente> descrizione;
     std::optional<VoceUtente> server;
     std::optional<VoceUtente> macchina;
-    std::optional<std::string_view> opzioneSalva;  // the first "salva" option given
+    // The options given that belong to one command, each with that command's name.
+    std::vector<std::pair<std::string_view, std::string_view>> opzioniDiComando;
     bool json = false;
+    bool dettagli = false;
     // --help or --versione, the first of them given: it wins over everything else on the line.
     std::optional<Segnale> richiesta;
     // The first thing wrong with the line.
@@ -70,13 +73,13 @@ struct RigaComando {
 };
 
 // An option: its names, the field its value fills (or, taking no value, what it asks for),
-// whether only "salva" takes it, and its lines in --help.
+// the one command that takes it (or "" for all), and its lines in --help.
 struct VoceOpzione {
     std::string_view nome;
     std::string_view alias;  // another name, or ""
     std::optional<VoceUtente> RigaComando::*campo;
     std::optional<Segnale> segnale;
-    bool soloSalva;
+    std::string_view soloComando;
     std::string_view segnaposto;  // what its value is, in --help
     std::string_view aiuto;       // further lines indented under the first
     std::string_view aiutoLinux;  // in place of `aiuto` on Linux, when it differs

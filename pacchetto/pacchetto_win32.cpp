@@ -36,6 +36,13 @@ Risultato<std::vector<std::string>> ArchivioPacchetto::LeggiDitte() {
     return velmar::LeggiDitte(FileSystemDiSistema(), *base);
 }
 
+Risultato<std::vector<VoceDitta>> ArchivioPacchetto::LeggiElenco() {
+    const Risultato<std::string> base = componente_.ChiediCartella();
+    if (!base)
+        return NonDisponibile(base.Errore());
+    return velmar::LeggiElenco(FileSystemDiSistema(), *base);
+}
+
 Risultato<RisultatoRicerca> ArchivioPacchetto::CercaDitta(std::string_view codice) {
     const Risultato<std::string> base = componente_.ChiediCartella();
     if (!base)
@@ -57,11 +64,18 @@ RisultatoModifica NellaCartella(ComponentePercorsi& componente, Modifica&& modif
 
 }  // namespace
 
-RisultatoModifica ArchivioPacchetto::ScriviFile(const DatiDitta& dati) {
+Salvataggio ArchivioPacchetto::PreparaScrittura(const DatiDitta& dati) {
+    // The component and the registry here, on the thread that made them; the files later.
     const ValoreCatalogo catalogo = CartellaCatalogo(LeggiCartellaCatalogo());
-    return NellaCartella(componente_, [&](const std::string& base) {
-        return SalvaDitta(FileSystemDiSistema(), dati, catalogo, base);
-    });
+    Risultato<std::string> base = componente_.ChiediCartella();
+    if (!base) {
+        return [errore = CartellaNonDisponibile(base.Errore().testo)] {
+            return RisultatoModifica(errore);
+        };
+    }
+    return [dati, catalogo, cartella = *std::move(base)] {
+        return SalvaDitta(FileSystemDiSistema(), dati, catalogo, cartella);
+    };
 }
 
 RisultatoModifica ArchivioPacchetto::Elimina(std::string_view codice) {

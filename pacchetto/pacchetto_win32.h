@@ -24,8 +24,9 @@ class ArchivioPacchetto final : public ArchivioDitte {
     explicit ArchivioPacchetto(std::wstring progId = kProgIdPercorsi) noexcept;
 
     Risultato<std::vector<std::string>> LeggiDitte() override;
+    Risultato<std::vector<VoceDitta>> LeggiElenco() override;
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override;
-    RisultatoModifica ScriviFile(const DatiDitta& dati) override;
+    Salvataggio PreparaScrittura(const DatiDitta& dati) override;
     RisultatoModifica Elimina(std::string_view codice) override;
     RisultatoModifica Distribuisci() override;
     Risultato<std::vector<Problema>> Verifica() override;

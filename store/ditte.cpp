@@ -73,6 +73,38 @@ Risultato<std::vector<std::string>> LeggiCodici(FileLettura& file, std::size_t c
     return codici;
 }
 
+Risultato<std::vector<VoceDitta>> LeggiVoci(FileLettura& file, std::size_t capacita) {
+    std::vector<VoceDitta> voci;
+    LettoreRighe lettore(file, capacita);
+    for (RigaLetta riga; lettore.Prossima(riga);) {
+        const CampiRiga campi = riga.Campi(7);
+        if (campi.numero < 6)
+            continue;
+        VoceDitta v;
+        for (const auto& [indice, campo] :
+             {std::pair{5, &v.codice}, std::pair{0, &v.descrizione}, std::pair{1, &v.catalogo}}) {
+            Risultato<std::string> testo = riga.Campo(campi, static_cast<std::size_t>(indice));
+            if (!testo)
+                return std::move(testo).Errore();
+            *campo = *std::move(testo);
+        }
+        const Risultato<bool> nt = riga.CampoUguale(campi, 4, kParolaNT);
+        if (!nt)
+            return nt.Errore();
+        v.server = *nt ? TipoServer::NT : TipoServer::Linux;
+        if (campi.numero == 7) {
+            Risultato<std::string> macchina = riga.Campo(campi, 6);
+            if (!macchina)
+                return std::move(macchina).Errore();
+            v.macchina = *std::move(macchina);
+        }
+        voci.push_back(std::move(v));
+    }
+    if (!lettore.EsitoLettura())
+        return lettore.EsitoLettura().Errore();
+    return voci;
+}
+
 Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codice,
                                         std::size_t capacita) {
     std::optional<RisultatoRicerca> ditta;
@@ -155,6 +187,17 @@ Risultato<RisultatoRicerca> CercaDitta(FileSystem& fs, std::string_view cartella
     return LeggiParametri<RisultatoRicerca>(
         fs, cartellaBase, DittaNonTrovata(codice),
         [&](FileLettura& file) { return CercaCodice(file, codice); });
+}
+
+Risultato<std::vector<VoceDitta>> LeggiElenco(FileSystem& fs, std::string_view cartellaBase) {
+    return LeggiParametri<std::vector<VoceDitta>>(
+        fs, cartellaBase, std::vector<VoceDitta>(),
+        [&](FileLettura& file) { return LeggiVoci(file); });
+}
+
+std::vector<VoceDitta> VociDaTesto(std::string_view testo, std::size_t capacita) {
+    LetturaDaTesto file(testo);
+    return *LeggiVoci(file, capacita);
 }
 
 std::vector<std::string> CodiciDaTesto(std::string_view testo, std::size_t capacita) {

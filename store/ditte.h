@@ -23,6 +23,17 @@ struct RisultatoRicerca {
     bool operator==(const RisultatoRicerca&) const = default;
 };
 
+// One company line as a listing gives it.
+struct VoceDitta {
+    std::string codice;                       // field 5
+    std::string descrizione;                  // field 0
+    TipoServer server = TipoServer::Nessuno;  // as the lookup reads field 4: NT or Linux
+    std::optional<std::string> macchina;      // field 6; none on a line of six fields
+    std::string catalogo;                     // field 1
+
+    bool operator==(const VoceDitta&) const = default;
+};
+
 // Path of a file directly inside a folder, with the file system's separator.
 [[nodiscard]] std::string PercorsoIn(const FileSystem& fs, std::string_view cartella,
                                      std::string_view nome);
@@ -44,6 +55,10 @@ inline constexpr std::string_view kCartellaNonDisponibile =
 [[nodiscard]] Risultato<std::vector<std::string>> LeggiCodici(
     FileLettura& file, std::size_t capacita = kBufferLettura);
 
+// Every line with at least six fields, in file order, duplicates and empty codes kept.
+[[nodiscard]] Risultato<std::vector<VoceDitta>> LeggiVoci(FileLettura& file,
+                                                          std::size_t capacita = kBufferLettura);
+
 // The company of `codice` (exact, case-sensitive, untrimmed) in `file`: the last line whose
 // field 5 equals the code decides description and server type, the last such line with a field
 // 6 decides the machine (empty when none has one). Fails as DittaNonTrovata when no line carries
@@ -61,10 +76,15 @@ inline constexpr std::string_view kCartellaNonDisponibile =
                                                              std::string_view cartellaBase);
 [[nodiscard]] Risultato<RisultatoRicerca> CercaDitta(FileSystem& fs, std::string_view cartellaBase,
                                                      std::string_view codice);
+// The same for LeggiVoci.
+[[nodiscard]] Risultato<std::vector<VoceDitta>> LeggiElenco(FileSystem& fs,
+                                                            std::string_view cartellaBase);
 
 // The same two over a text at hand; no company when no line carries the code.
 [[nodiscard]] std::vector<std::string> CodiciDaTesto(std::string_view testo,
                                                      std::size_t capacita = kBufferLettura);
+[[nodiscard]] std::vector<VoceDitta> VociDaTesto(std::string_view testo,
+                                                 std::size_t capacita = kBufferLettura);
 [[nodiscard]] std::optional<RisultatoRicerca> CercaInTesto(std::string_view testo,
                                                            std::string_view codice,
                                                            std::size_t capacita = kBufferLettura);

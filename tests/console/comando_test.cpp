@@ -75,10 +75,13 @@ class ArchivioFisso final : public ArchivioDitte {
             throw std::runtime_error("guasto");
         return std::vector<std::string>();
     }
+    Risultato<std::vector<VoceDitta>> LeggiElenco() override { return std::vector<VoceDitta>(); }
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
         return DittaNonTrovata(codice);
     }
-    RisultatoModifica ScriviFile(const DatiDitta&) override { return r_; }
+    Salvataggio PreparaScrittura(const DatiDitta&) override {
+        return [this] { return r_; };
+    }
     RisultatoModifica Elimina(std::string_view) override { return r_; }
     RisultatoModifica Distribuisci() override { return r_; }
     Risultato<std::vector<Problema>> Verifica() override { return std::vector<Problema>(); }
@@ -122,6 +125,7 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         {{"salva", "--codice", "1", "--codice=2"}, "L'opzione '--codice' \xE8 ripetuta"},
         {{"elenco", "--macchina", "m"}, "L'opzione '--macchina' vale solo con il comando salva"},
         {{"elimina", "1", "--server=nt"}, "L'opzione '--server' vale solo con il comando salva"},
+        {{"mostra", "1", "--dettagli"}, "L'opzione '--dettagli' vale solo con il comando elenco"},
         {{"mostra"}, "Il comando mostra vuole il codice della ditta"},
         {{"elimina"}, "Il comando elimina vuole il codice della ditta"},
         {{"mostra", "1", "2"}, "Argomento in pi\xF9: '2'"},
@@ -224,6 +228,24 @@ TEST_F(Console, ListAndShowPrintWhatTheStoreReads) {
               "{\"codice\":\"002\",\"descrizione\":\"A\",\"server\":\"linux\","
               "\"macchina\":\"m\"}\n");
     EXPECT_EQ(errori.str(), "");
+}
+
+// The full listing prints every company line in file order with its fields; a line of six fields
+// has no machine.
+TEST_F(Console, AFullListingGivesEveryCompanyLineWithItsFields) {
+    fs.file[kParametri] =
+        "A;C:\\Cat\\Dwh002.oce;x;x;db2admin;002;m;\r\ncorta\r\nB\x1B;c;x;x;x;001\r\n";
+    EXPECT_EQ(Esegui({"elenco", "--dettagli"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "Codice Ditta: 002\nDescrizione Ditta: A\nServer DB2: NT\nIP Macchina Unix: m\n"
+              "Catalogo: C:\\Cat\\Dwh002.oce\n\n"
+              "Codice Ditta: 001\nDescrizione Ditta: B\\x1B\nServer DB2: Linux\nCatalogo: c\n");
+    EXPECT_EQ(Esegui({"elenco", "--dettagli", "--json"}), StatoUscita::Riuscito);
+    EXPECT_EQ(uscita.str(),
+              "{\"ditte\":[{\"codice\":\"002\",\"descrizione\":\"A\",\"server\":\"nt\","
+              "\"macchina\":\"m\",\"catalogo\":\"C:\\\\Cat\\\\Dwh002.oce\"},{\"codice\":\"001\","
+              "\"descrizione\":\"B\\u001b\",\"server\":\"linux\",\"macchina\":null,"
+              "\"catalogo\":\"c\"}]}\n");
 }
 
 TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato) {

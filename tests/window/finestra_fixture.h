@@ -35,13 +35,17 @@ class ArchivioContato final : public ArchivioDitte {
         ++letture;
         return archivio_.LeggiDitte();
     }
+    Risultato<std::vector<VoceDitta>> LeggiElenco() override {
+        ++letture;
+        return archivio_.LeggiElenco();
+    }
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
         ricerche.emplace_back(codice);
         return archivio_.CercaDitta(codice);
     }
-    RisultatoModifica ScriviFile(const DatiDitta& stato) override {
+    Salvataggio PreparaScrittura(const DatiDitta& stato) override {
         ++salvataggi;
-        return archivio_.ScriviFile(stato);
+        return archivio_.PreparaScrittura(stato);
     }
     // Not used by the window.
     RisultatoModifica Elimina(std::string_view codice) override {
