@@ -198,12 +198,16 @@ TEST_F(Console, AValueThatSpellsAnOptionIsAValue) {
             "salva", "--codice",   "1", "--descrizione", std::move(descrizione), "--server",
             "nt",    "--macchina", "m", "--catalogo",    std::move(catalogo)};
     };
+    const auto record = [](std::string descrizione, std::string_view catalogo) {
+        const DatiDitta d{"1", std::move(descrizione), "m", "db2admin", "db2admin", "db2admin"};
+        return ComponiRecord(d, catalogo) + "\r\n";
+    };
     EXPECT_EQ(Esegui(salva("-h", "--versione")), StatoUscita::Riuscito);
     EXPECT_EQ(uscita.str(), "Setup terminato\n");
-    EXPECT_EQ(fs.file[kParametri], "-h;--versione\\Dwh1.oce;db2admin;db2admin;db2admin;1;m;\r\n");
+    EXPECT_EQ(fs.file[kParametri], record("-h", "--versione"));
     EXPECT_EQ(Esegui(salva("--json", "--help")), StatoUscita::Riuscito);
     EXPECT_EQ(uscita.str(), "Setup terminato\n") << "--json as a value asks for no JSON";
-    EXPECT_EQ(fs.file[kParametri], "--json;--help\\Dwh1.oce;db2admin;db2admin;db2admin;1;m;\r\n");
+    EXPECT_EQ(fs.file[kParametri], record("--json", "--help"));
 }
 
 // The list and the lookup print what the store reads (its rules are the store's); plain text
@@ -261,9 +265,9 @@ TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato
                       "linux", "--macchina", "10.0.0.9", "--catalogo", "D:\\OCE\\"}),
               StatoUscita::Riuscito);
     EXPECT_EQ(uscita.str(), "Setup terminato\n");
+    const DatiDitta dati{" 001", "Caff\xE8 \x80", "10.0.0.9", "db2inst1", "db2inst1", "db2inst1"};
     const std::string atteso =
-        "Due;c;db2admin;db2admin;db2admin;002;m;\r\n"
-        "Caff\xE8 \x80;D:\\OCE\\\\Dwh 001.oce;db2inst1;db2inst1;db2inst1; 001;10.0.0.9;\r\n";
+        "Due;c;db2admin;db2admin;db2admin;002;m;\r\n" + ComponiRecord(dati, "D:\\OCE\\") + "\r\n";
     for (const char* p :
          {kParametri, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt",
           "C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"}) {

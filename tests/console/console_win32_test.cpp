@@ -185,23 +185,20 @@ TEST_F(ConsolePacchetto, WithoutBaseTheComponentGivesTheFolderAndTheRegistryTheC
 
     const std::vector<std::string> salva = {
         "salva", "--codice", "001", "--descrizione", "B", "--server", "linux", "--macchina", "m"};
+    // The record of those entries with the catalog folder the console must use.
+    const DatiDitta dati{"001", "B", "m", "db2inst1", "db2inst1", "db2inst1"};
     struct Caso {
         const char* registro;  // nullptr: no value
         std::vector<std::string> altri;
-        std::string riga;
+        std::string catalogo;
     };
     const Caso casi[] = {
-        {"E:\\Cataloghi", {}, "B;E:\\Cataloghi\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;m;"},
-        {nullptr,
-         {},
-         "B;C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog "
-         "Extensions\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;m;"},
-        {"E:\\Cataloghi",
-         {"--catalogo", "F:\\Oce"},
-         "B;F:\\Oce\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;m;"},
+        {"E:\\Cataloghi", {}, "E:\\Cataloghi"},
+        {nullptr, {}, std::string(kCartellaCatalogoPredefinita)},
+        {"E:\\Cataloghi", {"--catalogo", "F:\\Oce"}, "F:\\Oce"},
     };
     for (const Caso& c : casi) {
-        SCOPED_TRACE(c.riga);
+        SCOPED_TRACE(c.catalogo);
         if (c.registro) {
             ASSERT_EQ(catalogo.Scrivi(REG_SZ, c.registro), ERROR_SUCCESS);
         } else {
@@ -212,7 +209,7 @@ TEST_F(ConsolePacchetto, WithoutBaseTheComponentGivesTheFolderAndTheRegistryTheC
         const test::EsitoProgramma e = Esegui(argomenti);
         EXPECT_EQ(e.stato, 0) << e.errori;
         EXPECT_EQ(e.uscita, "Setup terminato\n");
-        EXPECT_EQ(RigaDi001(), c.riga);
+        EXPECT_EQ(RigaDi001(), ComponiRecord(dati, c.catalogo));
     }
 }
 
