@@ -17,6 +17,7 @@
 
 namespace {
 
+using velmar::com_ptr;
 using velmar::unique_bstr;
 using velmar::unique_hkey;
 using velmar::unique_variant;
@@ -204,12 +205,12 @@ class Fabbrica final : public IClassFactory {
         *oggetto = nullptr;
         if (esterno != nullptr)
             return CLASS_E_NOAGGREGATION;
-        auto* p = new (std::nothrow) Percorsi();
-        if (p == nullptr)
+        // The new object's first reference is this owner's, dropped once the caller has its own.
+        com_ptr<Percorsi> proprio;
+        proprio.reset(new (std::nothrow) Percorsi());
+        if (!proprio)
             return E_OUTOFMEMORY;
-        const HRESULT hr = p->QueryInterface(iid, oggetto);
-        p->Release();
-        return hr;
+        return proprio->QueryInterface(iid, oggetto);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL blocca) noexcept override {
         if (blocca) {
