@@ -441,8 +441,14 @@ Risultato<std::unique_ptr<FileLettura>> ParametriOVuoto(Modifica& m) {
     return letto;
 }
 
-// The parameters file for a change that needs one: a missing file stops it.
-Risultato<std::unique_ptr<FileLettura>> ParametriEsistenti(Modifica& m, std::string_view manca) {
+// The start of an upkeep change that works on the base folder's file as it is: the lock, the
+// areas, then the file, whose absence stops it (`manca` says why it needs one).
+Risultato<std::unique_ptr<FileLettura>> IniziaSulFile(Modifica& m, std::chrono::milliseconds attesa,
+                                                      std::string_view manca) {
+    if (Esito e = m.Inizia(attesa); !e)
+        return std::move(e).Errore();
+    if (Esito e = m.TrovaAree(); !e)
+        return std::move(e).Errore();
     Risultato<std::unique_ptr<FileLettura>> letto = m.ApriParametri();
     if (!letto && letto.Errore().tipo == TipoErrore::Assente)
         return Fermata(m.Parametri(), "il file manca: " + std::string(manca));
@@ -519,12 +525,8 @@ RisultatoModifica EliminaDitta(FileSystem& fs, std::string_view codice,
 RisultatoModifica DistribuisciFile(FileSystem& fs, std::string_view cartellaBase,
                                    std::chrono::milliseconds attesa) {
     Modifica m(fs, cartellaBase);
-    if (Esito e = m.Inizia(attesa); !e)
-        return std::move(e).Errore();
-    if (Esito e = m.TrovaAree(); !e)
-        return std::move(e).Errore();
     if (Risultato<std::unique_ptr<FileLettura>> letto =
-            ParametriEsistenti(m, "non c'\xE8 nulla da copiare");
+            IniziaSulFile(m, attesa, "non c'\xE8 nulla da copiare");
         !letto) {
         return std::move(letto).Errore();
     }
@@ -536,12 +538,8 @@ RisultatoModifica DistribuisciFile(FileSystem& fs, std::string_view cartellaBase
 RisultatoModifica RiparaFile(FileSystem& fs, std::string_view cartellaBase,
                              std::chrono::milliseconds attesa) {
     Modifica m(fs, cartellaBase);
-    if (Esito e = m.Inizia(attesa); !e)
-        return std::move(e).Errore();
-    if (Esito e = m.TrovaAree(); !e)
-        return std::move(e).Errore();
     Risultato<std::unique_ptr<FileLettura>> letto =
-        ParametriEsistenti(m, "non c'\xE8 nulla da riparare");
+        IniziaSulFile(m, attesa, "non c'\xE8 nulla da riparare");
     if (!letto)
         return std::move(letto).Errore();
     if (Esito e = m.Ripara(*std::move(letto)); !e)

@@ -155,13 +155,9 @@ TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
         ASSERT_FALSE(ditta);
         EXPECT_EQ(ditta.Errore().tipo, TipoErrore::CartellaNonDisponibile);
         const RisultatoModifica r = archivio.ScriviFile(kDitta001);
-        ASSERT_FALSE(r);
-        EXPECT_EQ(r.Errore().tipo, TipoErrore::NonSalvato);
-        EXPECT_EQ(r.Errore().testo.rfind("Salvataggio non riuscito.\r\ncartella del pacchetto non "
-                                         "disponibile: il componente",
-                                         0),
-                  0u)
-            << r.Errore().testo;
+        ASSERT_TRUE(test::FallitoCome(
+            r, TipoErrore::NonSalvato,
+            "Salvataggio non riuscito.\r\ncartella del pacchetto non disponibile: il componente"));
         EXPECT_NE(r.Errore().testo.find(c.motivo), std::string::npos) << r.Errore().testo;
     }
     EXPECT_EQ(CatalogoSalvato(base.Percorso()), "C:\\Cat\\Dwh001.oce");
