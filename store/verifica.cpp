@@ -202,10 +202,6 @@ Problema Differenze(const Contenuto& base, const Contenuto& copia, const std::st
     return p;
 }
 
-}  // namespace
-
-namespace {
-
 struct VoceProblema {
     TipoProblema tipo;
     std::string_view nome;
