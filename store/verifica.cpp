@@ -49,6 +49,44 @@ std::string Elenco(const std::vector<std::string>& codici) {
     return r;
 }
 
+std::string DescrizioneLf(std::uint64_t nascoste) {
+    if (nascoste == 0)
+        return "la riga contiene un LF senza CR";
+    return "la riga contiene un LF senza CR (fine riga Unix): dopo il LF stanno " +
+           std::to_string(nascoste) + (nascoste == 1 ? " record di ditta" : " record di ditte") +
+           " che nessun programma elenca";
+}
+
+std::string DescrizioneUtf8(const FormaFile& f) {
+    if (f.caratteriUtf8 == 0 && !f.NonConvertibile()) {
+        return "il file inizia con il BOM UTF-8, che si legge come parte della prima riga. "
+               "SetupVelmarCmd ripara lo toglie";
+    }
+    std::string d = std::string("il file \xE8 in UTF-8") + (f.bom ? " con il BOM" : "") +
+                    ", come lo salva un editor, e non in Windows-1252: i caratteri oltre l'ASCII "
+                    "si leggono male";
+    return d + (f.NonConvertibile() ? "; " + MotivoNonConvertibile(f) + ": va corretto a mano"
+                                    : ". SetupVelmarCmd ripara lo converte");
+}
+
+// The codes on more than one line, in the order of their first line, each with its lines.
+std::vector<std::pair<const std::string*, std::string>> Ripetuti(const Contenuto& contenuto) {
+    std::vector<std::pair<std::uint64_t, const std::string*>> primi;
+    for (const auto& [codice, d] : contenuto.ditte) {
+        if (d.righe.size() > 1)
+            primi.emplace_back(d.righe.front(), &codice);
+    }
+    std::sort(primi.begin(), primi.end());
+    std::vector<std::pair<const std::string*, std::string>> ripetuti;
+    for (const auto& [prima, codice] : primi) {
+        std::string righe;
+        for (std::uint64_t n : contenuto.ditte.at(*codice).righe)
+            righe.append(righe.empty() ? "" : ", ").append(std::to_string(n));
+        ripetuti.emplace_back(codice, std::move(righe));
+    }
+    return ripetuti;
+}
+
 // Reads `file`, the one called `nome`.
 Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame esame) {
     Contenuto contenuto;
@@ -108,16 +146,8 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
                                               : "l'ultima riga non finisce con CR LF");
             }
             if (dopoLf.Lf()) {
-                const std::uint64_t nascoste = dopoLf.Ditte();
-                problema(TipoProblema::LfSolitario, numero, codice,
-                         nascoste == 0
-                             ? std::string("la riga contiene un LF senza CR")
-                             : "la riga contiene un LF senza CR (fine riga Unix): "
-                               "dopo il LF stanno " +
-                                   std::to_string(nascoste) +
-                                   (nascoste == 1 ? " record di ditta" : " record di ditte") +
-                                   " che nessun programma elenca");
-                contenuto.problemi.back().ditteNascoste = nascoste;
+                problema(TipoProblema::LfSolitario, numero, codice, DescrizioneLf(dopoLf.Ditte()));
+                contenuto.problemi.back().ditteNascoste = dopoLf.Ditte();
             }
             std::string catalogo;
             if (campi.numero == 6) {
@@ -141,31 +171,9 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
     if (!lettore.EsitoLettura())
         return lettore.EsitoLettura().Errore();
     if (problemi) {
-        const FormaFile f = forma.Fine(nulla);
-        if (f.SembraUtf8()) {
-            std::string d;
-            if (f.caratteriUtf8 == 0 && !f.NonConvertibile()) {
-                d = "il file inizia con il BOM UTF-8, che si legge come parte della prima riga. "
-                    "SetupVelmarCmd ripara lo toglie";
-            } else {
-                d = std::string("il file \xE8 in UTF-8") + (f.bom ? " con il BOM" : "") +
-                    ", come lo salva un editor, e non in Windows-1252: i caratteri oltre l'ASCII "
-                    "si leggono male";
-                d += f.NonConvertibile() ? "; " + MotivoNonConvertibile(f) + ": va corretto a mano"
-                                         : ". SetupVelmarCmd ripara lo converte";
-            }
-            problema(TipoProblema::Utf8, 0, "", std::move(d));
-        }
-        std::vector<std::pair<std::uint64_t, const std::string*>> ripetuti;
-        for (const auto& [codice, d] : contenuto.ditte) {
-            if (d.righe.size() > 1)
-                ripetuti.emplace_back(d.righe.front(), &codice);
-        }
-        std::sort(ripetuti.begin(), ripetuti.end());
-        for (const auto& [prima, codice] : ripetuti) {
-            std::string righe;
-            for (std::uint64_t n : contenuto.ditte[*codice].righe)
-                righe.append(righe.empty() ? "" : ", ").append(std::to_string(n));
+        if (const FormaFile f = forma.Fine(nulla); f.SembraUtf8())
+            problema(TipoProblema::Utf8, 0, "", DescrizioneUtf8(f));
+        for (const auto& [codice, righe] : Ripetuti(contenuto)) {
             problema(TipoProblema::CodiceRipetuto, 0, *codice,
                      "il codice '" + TestoVisibile(*codice) + "' \xE8 su pi\xF9 righe: " + righe);
         }
