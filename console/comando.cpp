@@ -36,10 +36,11 @@ class Esecuzione {
                            const OggettoJson& campi = {});
 
   private:
-    // The store of the package: false, with the failure given, when it is unavailable.
-    bool CreaArchivio(StatoUscita& stato);
-    // The company code of "mostra" and "elimina", or nothing with the failure given.
-    const std::string* Codice(StatoUscita& stato);
+    // Makes the store of the package; fails as the factory does when it is unavailable.
+    Esito CreaArchivio();
+    // The company code of "mostra" and "elimina"; fails (VoceNonValida) for one with a character
+    // Windows-1252 lacks.
+    Risultato<std::string> Codice() const;
     StatoUscita Fallimento(const Errore& e) { return Fallimento(StatoDi(e.tipo), e.testo); }
     // The outcome of a change of the package's files; a repair also tells what it changed.
     StatoUscita Modifica(const RisultatoModifica& r, bool riparazione = false);
@@ -154,7 +155,7 @@ StatoUscita Esecuzione::Fallimento(StatoUscita stato, std::string_view messaggio
     return stato;
 }
 
-bool Esecuzione::CreaArchivio(StatoUscita& stato) {
+Esito Esecuzione::CreaArchivio() {
     OpzioniArchivio o;
     if (r_.base)
         o.base = r_.base->testo;
@@ -163,28 +164,22 @@ bool Esecuzione::CreaArchivio(StatoUscita& stato) {
                                         : ValoreCatalogo{"", false};
     }
     Risultato<std::unique_ptr<ArchivioDitte>> archivio = fabbrica_(o);
-    if (archivio) {
-        archivio_ = *std::move(archivio);
-        return true;
-    }
-    stato = Fallimento(archivio.Errore());
-    return false;
+    if (!archivio)
+        return std::move(archivio).Errore();
+    archivio_ = *std::move(archivio);
+    return {};
 }
 
-const std::string* Esecuzione::Codice(StatoUscita& stato) {
+Risultato<std::string> Esecuzione::Codice() const {
     const VoceUtente& codice = r_.posizionali.front();
-    if (!codice.testo) {
-        stato =
-            Fallimento(StatoUscita::VoceNonValida, MessaggioCaratteriNonAmmessi(kEtichettaCodice));
-        return nullptr;
-    }
-    return &*codice.testo;
+    if (!codice.testo)
+        return Errore(TipoErrore::VoceNonValida, MessaggioCaratteriNonAmmessi(kEtichettaCodice));
+    return *codice.testo;
 }
 
 StatoUscita Esecuzione::Elenco() {
-    StatoUscita stato{};
-    if (!CreaArchivio(stato))
-        return stato;
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
     if (r_.dettagli)
         return Dettagli();
     const Risultato<std::vector<std::string>> codici = archivio_->LeggiDitte();
@@ -235,10 +230,11 @@ StatoUscita Esecuzione::Dettagli() {
 }
 
 StatoUscita Esecuzione::Mostra() {
-    StatoUscita stato{};
-    const std::string* codice = Codice(stato);
-    if (codice == nullptr || !CreaArchivio(stato))
-        return stato;
+    const Risultato<std::string> codice = Codice();
+    if (!codice)
+        return Fallimento(codice.Errore());
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
     const Risultato<RisultatoRicerca> d = archivio_->CercaDitta(*codice);
     if (!d) {
         return Fallimento(StatoDi(d.Errore().tipo), d.Errore().testo,
@@ -269,17 +265,17 @@ StatoUscita Esecuzione::Salva() {
         r_.server ? ServerDaTesto(*r_.server).value_or(TipoServer::Nessuno) : TipoServer::Nessuno};
     if (const Esito valide = ValidaVoci(voci); !valide)
         return Fallimento(valide.Errore());
-    StatoUscita stato{};
-    if (!CreaArchivio(stato))
-        return stato;
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
     return Modifica(archivio_->ScriviFile(CopiaVoci(voci)));
 }
 
 StatoUscita Esecuzione::Elimina() {
-    StatoUscita stato{};
-    const std::string* codice = Codice(stato);
-    if (codice == nullptr || !CreaArchivio(stato))
-        return stato;
+    const Risultato<std::string> codice = Codice();
+    if (!codice)
+        return Fallimento(codice.Errore());
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
     const RisultatoModifica r = archivio_->Elimina(*codice);
     if (!r && r.Errore().tipo == TipoErrore::DittaNonTrovata) {
         return Fallimento(StatoUscita::DittaNonTrovata, r.Errore().testo,
@@ -289,23 +285,20 @@ StatoUscita Esecuzione::Elimina() {
 }
 
 StatoUscita Esecuzione::Distribuisci() {
-    StatoUscita stato{};
-    if (!CreaArchivio(stato))
-        return stato;
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
     return Modifica(archivio_->Distribuisci());
 }
 
 StatoUscita Esecuzione::Ripara() {
-    StatoUscita stato{};
-    if (!CreaArchivio(stato))
-        return stato;
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
     return Modifica(archivio_->Ripara(), true);
 }
 
 StatoUscita Esecuzione::Verifica() {
-    StatoUscita stato{};
-    if (!CreaArchivio(stato))
-        return stato;
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
     const Risultato<std::vector<Problema>> problemi = archivio_->Verifica();
     if (!problemi)
         return Fallimento(problemi.Errore());
