@@ -19,6 +19,8 @@
 #include "platform/dpi_win32.h"
 #include "platform/unique_any.h"
 #include "store/conferma.h"
+#include "store/record.h"
+#include "store/salvataggio.h"
 #include "tests/support/funzioni_dpi_win32.h"
 #include "tests/support/processo.h"
 #include "tests/window/finestra_fixture.h"
@@ -628,11 +630,13 @@ TEST_F(ConfermaTest, SaveGivesTheEntriesToTheStoreThenSaysSetupTerminatoAndEnds)
     EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{Utf16Da1252(kMsgSetupTerminato)});
     EXPECT_EQ(interfaccia_.terminazioni, 1);
     EXPECT_EQ(archivio_->salvataggi, 1);
-    std::string atteso = kParametri;
-    const std::string vecchia = "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.0.0.1;";
-    atteso.replace(atteso.find(vecchia), vecchia.size(),
-                   "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001; 10.9.9.9 ;");
-    EXPECT_EQ(Parametri(), atteso);
+    // The entries as they stand, the machine untrimmed; the record they make is the store's.
+    const DatiDitta& stato = form_->Stato();
+    EXPECT_EQ(stato.CodiceDitta, "001");
+    EXPECT_EQ(stato.DescrizioneDitta, "Beta");
+    EXPECT_EQ(stato.Macchina, " 10.9.9.9 ");
+    EXPECT_EQ(stato.ParametroServer1, kParolaLinux);
+    EXPECT_EQ(Parametri(), SostituisciInTesto(kParametri, "001", ComponiRecord(stato, "C:\\Cat")));
 }
 
 // A file with Unix line ends is one line keyed by its first code: saving that code is refused,
