@@ -1,5 +1,6 @@
-// The setup window: control table, layout at the window's DPI, painting of the two images,
-// event wiring to the store and the confirmation.
+// The setup window: control table, layout at the window's DPI, painting of the code list and of
+// the two images in the package's or the system's colours, event wiring to the store and the
+// confirmation.
 #include "window/form_setup_velmar_win32.h"
 
 #include <commctrl.h>
@@ -14,6 +15,7 @@
 #include "store/conferma.h"
 #include "store/cp1252.h"
 #include "store/salvataggio.h"
+#include "window/attesa_win32.h"
 #include "window/immagini.h"
 #include "window/risorse.h"
 
@@ -156,6 +158,11 @@ constexpr int kLatoImmagine = 26;  // pixels at 96 DPI
 constexpr int kPuntiCarattere = 8;
 constexpr int kTwipsRiga = 195;  // one line of 8-point text (13 pixels at 96 DPI)
 constexpr int kRigheElenco = 8;  // entries the combo's drop-down shows without scrolling
+// In an entry of the code list: the margin before the code, the space between the code and the
+// description, the widest column of codes (a longer code pushes its own description on).
+constexpr int kTwipsMargineVoce = 30;
+constexpr int kTwipsSpazioDescrizione = 180;
+constexpr int kTwipsColonnaCodici = 1440;
 constexpr DWORD kStileFinestra = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kStileEstesoFinestra = WS_EX_CONTROLPARENT;
 
@@ -171,6 +178,22 @@ class Selezione {
     HDC dc_;
     HGDIOBJ vecchio_;
 };
+
+ContrastoElevato contrastoImposto = ContrastoElevato::DelSistema;
+
+bool ContrastoElevatoAttivo() noexcept {
+    if (contrastoImposto != ContrastoElevato::DelSistema)
+        return contrastoImposto == ContrastoElevato::Attivo;
+    HIGHCONTRASTW contrasto{};
+    contrasto.cbSize = sizeof(contrasto);
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrasto), &contrasto, 0) &&
+           (contrasto.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// 0x00BBGGRR as 0xRRGGBB.
+std::uint32_t Rgb(COLORREF c) noexcept {
+    return std::uint32_t{GetRValue(c)} << 16 | std::uint32_t{GetGValue(c)} << 8 | GetBValue(c);
+}
 
 const wchar_t* W(const std::u16string& testo) noexcept {
     return reinterpret_cast<const wchar_t*>(testo.c_str());
@@ -196,6 +219,58 @@ std::u16string VoceElenco(HWND combo, int indice) {
     return testo;
 }
 
+// A description as an entry of the list shows it: control bytes as visible escapes, a tab as a
+// space (an entry is one line).
+std::u16string DescrizioneMostrata(std::string_view descrizione) {
+    std::u16string testo = Utf16Da1252(TestoVisibile(descrizione));
+    std::replace(testo.begin(), testo.end(), u'\t', u' ');
+    return testo;
+}
+
+int LarghezzaTesto(HDC dc, std::u16string_view testo) noexcept {
+    SIZE dimensione{};
+    ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(testo.data()),
+                            static_cast<int>(testo.size()), &dimensione);
+    return dimensione.cx;
+}
+
+// Sets the text colour and background mode of a device context for one scope.
+class ColoreTesto {
+  public:
+    ColoreTesto(HDC dc, COLORREF colore) noexcept
+        : dc_(dc), vecchio_(::SetTextColor(dc, colore)), modo_(::SetBkMode(dc, TRANSPARENT)) {}
+    ColoreTesto(const ColoreTesto&) = delete;
+    ColoreTesto& operator=(const ColoreTesto&) = delete;
+    ~ColoreTesto() {
+        ::SetBkMode(dc_, modo_);
+        ::SetTextColor(dc_, vecchio_);
+    }
+
+  private:
+    HDC dc_;
+    COLORREF vecchio_;
+    int modo_;
+};
+
+// While a save runs: the flag that keeps the window from acting, and the wait cursor.
+class Attesa {
+  public:
+    explicit Attesa(bool& inAttesa) noexcept
+        : inAttesa_(inAttesa), cursore_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {
+        inAttesa_ = true;
+    }
+    Attesa(const Attesa&) = delete;
+    Attesa& operator=(const Attesa&) = delete;
+    ~Attesa() {
+        inAttesa_ = false;
+        ::SetCursor(cursore_);
+    }
+
+  private:
+    bool& inAttesa_;
+    HCURSOR cursore_;
+};
+
 VoceUtente Voce(HWND controllo) {
     return VoceUtente{Cp1252DaUtf16(TestoDi(controllo))};
 }
@@ -205,8 +280,8 @@ bool Attivo(HWND opzione) noexcept {
 }
 
 // A 32-bit top-down DIB section holding premultiplied pixels, for AlphaBlend.
-unique_hbitmap Bitmap(Immagine immagine, int lato) {
-    const std::vector<std::uint32_t> pixel = DisegnaImmagine(immagine, lato);
+unique_hbitmap Bitmap(Immagine immagine, int lato, std::optional<std::uint32_t> bordo) {
+    const std::vector<std::uint32_t> pixel = DisegnaImmagine(immagine, lato, bordo);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = lato;
@@ -236,6 +311,10 @@ class InterfacciaWin32 final : public Interfaccia {
 Interfaccia& InterfacciaDiSistema() noexcept {
     static InterfacciaWin32 interfaccia;
     return interfaccia;
+}
+
+void ImponiContrastoElevato(ContrastoElevato contrasto) noexcept {
+    contrastoImposto = contrasto;
 }
 
 // --- Creation ---------------------------------------------------------------------------------
@@ -294,11 +373,11 @@ std::array<FormSetupVelmar::NomeControllo, kNumeroControlli> FormSetupVelmar::Co
 
 bool FormSetupVelmar::OnCreate() {
     dpi_ = DpiFinestra(finestra_);
-    pennelloSfondo_.reset(::CreateSolidBrush(kColoreSfondo));
-    pennelloEtichette_.reset(::CreateSolidBrush(kColoreEtichette));
+    CreaColori();
+    // The font first: the code list measures its entries with it as it is created.
+    CreaRisorseGrafiche();
     if (!CreaControlli())
         return false;
-    CreaRisorseGrafiche();
     Disponi();
 
     // Centred on the screen's work area.
@@ -340,8 +419,11 @@ bool FormSetupVelmar::CreaControlli() {
                 stile |= (c.altezza >= 2 * kTwipsRiga ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX;
                 break;
             case Tipo::Combo:
+                // Drawn by the window, each entry's text kept: the code, which is what the edit
+                // field takes, what typing matches and what screen readers read.
                 classe = WC_COMBOBOXW;
-                stile |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+                stile |= CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
+                         WS_VSCROLL | WS_TABSTOP | WS_GROUP;
                 break;
             case Tipo::Testo:
                 classe = WC_EDITW;
@@ -406,10 +488,16 @@ void FormSetupVelmar::CreaRisorseGrafiche() {
     carattere.lfHeight = -::MulDiv(kPuntiCarattere, static_cast<int>(dpi_), 72);
     carattere.lfWidth = 0;
     carattere_.reset(::CreateFontIndirectW(&carattere));
+    {
+        // An entry of the code list is one line of the font high.
+        const unique_hdc_schermo dc(::GetDC(nullptr));
+        const Selezione selezione(dc.get(), carattere_.get());
+        TEXTMETRICW metriche{};
+        altezzaVoce_ =
+            ::GetTextMetricsW(dc.get(), &metriche) ? metriche.tmHeight : Pixel(kTwipsRiga);
+    }
 
-    const int lato = ::MulDiv(kLatoImmagine, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
-    immagineOk_ = Bitmap(Immagine::Ok, lato);
-    immagineAnnulla_ = Bitmap(Immagine::Annulla, lato);
+    CreaImmagini();
 
     auto icona = [&](int metricaX, int metricaY) {
         return unique_hicon(static_cast<HICON>(::LoadImageW(
@@ -423,6 +511,26 @@ void FormSetupVelmar::CreaRisorseGrafiche() {
     ::SendMessageW(finestra_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(piccola.get()));
     iconaGrande_ = std::move(grande);
     iconaPiccola_ = std::move(piccola);
+}
+
+// The two images at the window's DPI; under high contrast their ring takes the text colour.
+void FormSetupVelmar::CreaImmagini() {
+    const int lato = ::MulDiv(kLatoImmagine, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
+    const std::optional<std::uint32_t> bordo =
+        colori_.contrastoElevato ? std::optional(Rgb(colori_.testo)) : std::nullopt;
+    immagineOk_ = Bitmap(Immagine::Ok, lato, bordo);
+    immagineAnnulla_ = Bitmap(Immagine::Annulla, lato, bordo);
+}
+
+// The package's colours, or the system's under high contrast, and their brushes.
+void FormSetupVelmar::CreaColori() {
+    colori_ = {false, kColoreSfondo, kColoreEtichette, 0};
+    if (ContrastoElevatoAttivo()) {
+        const COLORREF faccia = ::GetSysColor(COLOR_BTNFACE);
+        colori_ = {true, faccia, faccia, ::GetSysColor(COLOR_BTNTEXT)};
+    }
+    pennelloSfondo_.reset(::CreateSolidBrush(colori_.sfondo));
+    pennelloEtichette_.reset(::CreateSolidBrush(colori_.etichette));
 }
 
 // Control `indice` in pixels in its container's client area. Each edge lies at the pixel nearest
@@ -442,7 +550,7 @@ RECT FormSetupVelmar::Rettangolo(std::size_t indice) const noexcept {
             Pixel(y + c.alto + c.altezza) - Pixel(y)};
 }
 
-void FormSetupVelmar::Disponi() noexcept {
+void FormSetupVelmar::Disponi() {
     const auto font = reinterpret_cast<WPARAM>(carattere_.get());
     for (std::size_t i = 0; i < std::size(kControlli); ++i) {
         const HWND h = controlli_[i];
@@ -456,9 +564,9 @@ void FormSetupVelmar::Disponi() noexcept {
         // A drop-down combo's window height is that of its open list; its edit field is as
         // high as its item height plus borders, which differ with the visual style.
         const int altezza = r.bottom - r.top;
-        const auto altezzaVoce = static_cast<int>(::SendMessageW(h, CB_GETITEMHEIGHT, 0, 0));
+        ::SendMessageW(h, CB_SETITEMHEIGHT, 0, altezzaVoce_);
         ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left,
-                       altezza + kRigheElenco * altezzaVoce, SWP_NOZORDER | SWP_NOACTIVATE);
+                       altezza + kRigheElenco * altezzaVoce_, SWP_NOZORDER | SWP_NOACTIVATE);
         constexpr int kBordiCombo = 6;  // classic style; corrected below when they differ
         int campo = altezza - kBordiCombo;
         for (int tentativo = 0; tentativo < 2; ++tentativo) {
@@ -472,7 +580,56 @@ void FormSetupVelmar::Disponi() noexcept {
         }
     }
     ::SendMessageW(suggerimenti_, WM_SETFONT, font, FALSE);
+    MisuraElenco();
     ::RedrawWindow(finestra_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The codes' column: as wide as the widest code, up to its limit, and the space after it; and
+// the width the widest entry needs, margins included.
+void FormSetupVelmar::MisuraElenco() {
+    const HWND combo = controlli_[kCombo];
+    const unique_hdc_schermo dc(::GetDC(nullptr));
+    const Selezione selezione(dc.get(), carattere_.get());
+    const auto voci =
+        static_cast<std::size_t>(std::max<LRESULT>(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 0));
+    std::vector<int> codici(voci);
+    int colonna = 0;
+    for (std::size_t i = 0; i < voci; ++i) {
+        codici[i] = LarghezzaTesto(dc.get(), VoceElenco(combo, static_cast<int>(i)));
+        colonna = std::max(colonna, codici[i]);
+    }
+    const int spazio = Pixel(kTwipsSpazioDescrizione);
+    colonnaCodici_ = std::min(colonna, Pixel(kTwipsColonnaCodici)) + spazio;
+    int larghezza = 0;
+    for (std::size_t i = 0; i < voci; ++i) {
+        int voce = codici[i];
+        if (i < descrizioni_.size() && !descrizioni_[i].empty()) {
+            voce = std::max(colonnaCodici_, codici[i] + spazio) +
+                   LarghezzaTesto(dc.get(), descrizioni_[i]);
+        }
+        larghezza = std::max(larghezza, voce);
+    }
+    larghezzaVoci_ = 2 * Pixel(kTwipsMargineVoce) + larghezza;
+}
+
+// Just before the list drops down, where the combo is then: as wide as its widest entry (its
+// border and scroll bar added), never narrower than the combo, nor running past the right edge
+// of the work area of the combo's monitor.
+void FormSetupVelmar::AllargaElenco() const noexcept {
+    const HWND combo = controlli_[kCombo];
+    RECT r{};
+    ::GetWindowRect(combo, &r);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(combo, MONITOR_DEFAULTTONEAREST), &monitor);
+    const int scorrimento = ::SendMessageW(combo, CB_GETCOUNT, 0, 0) > kRigheElenco
+                                ? MetricaSistemaPerDpi(SM_CXVSCROLL, dpi_)
+                                : 0;
+    const int voluta = larghezzaVoci_ + 2 * MetricaSistemaPerDpi(SM_CXBORDER, dpi_) + scorrimento;
+    const int minima = r.right - r.left;
+    const int massima = std::max(
+        minima, static_cast<int>(monitor.rcWork.right - std::max(r.left, monitor.rcWork.left)));
+    ::SendMessageW(combo, CB_SETDROPPEDWIDTH, std::clamp(voluta, minima, massima), 0);
 }
 
 // Sizes the window so that its client area is 5670 x 2040 twips at its DPI, with its top left
@@ -503,6 +660,30 @@ void FormSetupVelmar::OnDpiChanged(UINT dpi, const RECT& suggerito) {
     Dimensiona({suggerito.left, suggerito.top});
 }
 
+// The system's colours changed: the controls are told, as Windows expects of a top-level window,
+// and the window's own colours follow.
+void FormSetupVelmar::OnSysColorChange() {
+    for (const HWND h : controlli_)
+        ::SendMessageW(h, WM_SYSCOLORCHANGE, 0, 0);
+    AggiornaColori();
+}
+
+// A setting changed, high contrast among them.
+void FormSetupVelmar::OnSettingChange() {
+    AggiornaColori();
+}
+
+// High contrast turned on or off, or its colours changed: the face's colours and the images are
+// made again and everything is painted anew.
+void FormSetupVelmar::AggiornaColori() {
+    const Colori prima = colori_;
+    CreaColori();
+    if (colori_ == prima)
+        return;
+    CreaImmagini();
+    ::RedrawWindow(finestra_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 // --- Painting ---------------------------------------------------------------------------------
 
 void FormSetupVelmar::OnEraseBkgnd(HWND finestra, HDC dc) const noexcept {
@@ -516,13 +697,58 @@ LRESULT FormSetupVelmar::OnCtlColorStatic(HDC dc, HWND controllo) noexcept {
         std::any_of(std::begin(kControlli), std::end(kControlli), [&](const auto& c) {
             return c.tipo == Tipo::Etichetta && controlli_[&c - kControlli] == controllo;
         });
-    ::SetBkColor(dc, etichetta ? kColoreEtichette : kColoreSfondo);
+    ::SetBkColor(dc, etichetta ? colori_.etichette : colori_.sfondo);
+    if (colori_.contrastoElevato)
+        ::SetTextColor(dc, colori_.testo);
     return reinterpret_cast<LRESULT>(etichetta ? pennelloEtichette_.get() : pennelloSfondo_.get());
+}
+
+// Every entry of the code list is one line of the window's font high.
+void FormSetupVelmar::OnMeasureItem(MEASUREITEMSTRUCT& voce) const noexcept {
+    if (voce.CtlType == ODT_COMBOBOX)
+        voce.itemHeight = static_cast<UINT>(altezzaVoce_);
+}
+
+void FormSetupVelmar::OnDrawItem(const DRAWITEMSTRUCT& voce) {
+    if (voce.CtlType == ODT_COMBOBOX) {
+        DisegnaVoce(voce);
+    } else {
+        DisegnaPulsante(voce);
+    }
+}
+
+// An entry of the code list: its code and, beside it in the system's dimmer text colour, the
+// description of its line; a selected entry in the highlight colours.
+void FormSetupVelmar::DisegnaVoce(const DRAWITEMSTRUCT& voce) const {
+    const bool scelta = voce.itemState & ODS_SELECTED;
+    ::FillRect(voce.hDC, &voce.rcItem, ::GetSysColorBrush(scelta ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (voce.itemID != static_cast<UINT>(-1)) {
+        const auto indice = static_cast<std::size_t>(voce.itemID);
+        const std::u16string codice = VoceElenco(voce.hwndItem, static_cast<int>(indice));
+        RECT r = voce.rcItem;
+        r.left += Pixel(kTwipsMargineVoce);
+        constexpr UINT kFormato = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+        {
+            const ColoreTesto colore(
+                voce.hDC, ::GetSysColor(scelta ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+            ::DrawTextW(voce.hDC, W(codice), static_cast<int>(codice.size()), &r, kFormato);
+        }
+        if (indice < descrizioni_.size() && !descrizioni_[indice].empty()) {
+            r.left += std::max(colonnaCodici_,
+                               LarghezzaTesto(voce.hDC, codice) + Pixel(kTwipsSpazioDescrizione));
+            const ColoreTesto colore(voce.hDC,
+                                     ::GetSysColor(scelta ? COLOR_HIGHLIGHTTEXT : COLOR_GRAYTEXT));
+            ::DrawTextW(voce.hDC, W(descrizioni_[indice]),
+                        static_cast<int>(descrizioni_[indice].size()), &r, kFormato);
+        }
+    }
+    if ((voce.itemState & ODS_FOCUS) && !(voce.itemState & ODS_NOFOCUSRECT))
+        ::DrawFocusRect(voce.hDC, &voce.rcItem);
 }
 
 // An image centred across the control's width, as far from the top as from the sides, over the
 // window's background; pressed, it moves by one pixel; focused, it is framed.
-void FormSetupVelmar::OnDrawItem(const DRAWITEMSTRUCT& voce) noexcept {
+void FormSetupVelmar::DisegnaPulsante(const DRAWITEMSTRUCT& voce) const noexcept {
     const HBITMAP bitmap =
         voce.hwndItem == controlli_[kOk] ? immagineOk_.get() : immagineAnnulla_.get();
     ::FillRect(voce.hDC, &voce.rcItem, pennelloSfondo_.get());
@@ -565,13 +791,27 @@ void FormSetupVelmar::OnActivate(bool attiva) noexcept {
     ::SetFocus(ultimoFuoco_);
 }
 
+// While the wait cursor is shown, it is the cursor everywhere over the window.
+bool FormSetupVelmar::OnSetCursor() const noexcept {
+    if (!inAttesa_)
+        return false;
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    return true;
+}
+
 void FormSetupVelmar::OnClose() noexcept {
-    Termina();
+    // Not while a save runs, however the close was asked for.
+    if (!inAttesa_)
+        Termina();
 }
 
 void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
+    if (inAttesa_)
+        return;
     if (id == IdControllo(kCombo)) {
-        if (codice == CBN_EDITCHANGE) {
+        if (codice == CBN_DROPDOWN) {
+            AllargaElenco();
+        } else if (codice == CBN_EDITCHANGE) {
             CercaDitta(TestoDi(controllo));
         } else if (codice == CBN_SELCHANGE) {
             // The edit field still shows the old text: the chosen entry is the new code.
@@ -596,17 +836,24 @@ void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
     }
 }
 
+// The codes and their descriptions in one pass over the file.
 void FormSetupVelmar::CaricaDitte() {
     const HWND combo = controlli_[kCombo];
     // A file that cannot be read lists no codes, as a missing one; a save refuses it.
-    const Risultato<std::vector<std::string>> codici = archivio_.LeggiDitte();
-    if (codici) {
-        for (const std::string_view codice : *codici) {
-            const std::u16string testo = Utf16Da1252(codice);
-            ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(testo)));
+    const Risultato<std::vector<VoceDitta>> voci = archivio_.LeggiElenco();
+    descrizioni_.clear();
+    if (voci) {
+        descrizioni_.reserve(voci->size());
+        for (const VoceDitta& voce : *voci) {
+            const std::u16string codice = Utf16Da1252(voce.codice);
+            const LRESULT aggiunta =
+                ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(codice)));
+            if (aggiunta != CB_ERR && aggiunta != CB_ERRSPACE)
+                descrizioni_.push_back(DescrizioneMostrata(voce.descrizione));
         }
     }
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    MisuraElenco();
 }
 
 // A code with a character Windows-1252 lacks is in no line of the file, and a file that cannot
@@ -646,10 +893,15 @@ void FormSetupVelmar::Conferma() {
         return;
     }
 
-    // The save may wait for another one on the same package.
-    const HCURSOR cursore = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    const RisultatoModifica salvataggio = archivio_.ScriviFile(stato_);
-    ::SetCursor(cursore);
+    // The save may wait for another one on the same package: the component and the registry
+    // are asked here, the files are written on another thread.
+    const Salvataggio salva = archivio_.PreparaScrittura(stato_);
+    std::optional<RisultatoModifica> esito;
+    {
+        const Attesa attesa(inAttesa_);
+        EseguiSenzaBloccare([&] { esito.emplace(salva()); });
+    }
+    const RisultatoModifica& salvataggio = *esito;
     if (!salvataggio) {
         Avvisa(salvataggio.Errore().testo);
         // Without an area folder the program ends; any other refusal leaves the window open.
@@ -693,12 +945,25 @@ LRESULT FormSetupVelmar::Gestisci(UINT messaggio, WPARAM w, LPARAM l) {
             return 0;
         case WM_CTLCOLORSTATIC:
             return OnCtlColorStatic(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
+        case WM_MEASUREITEM:
+            OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(l));
+            return TRUE;
         case WM_DRAWITEM:
             OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
             return TRUE;
         case WM_DPICHANGED:
             OnDpiChanged(LOWORD(w), *reinterpret_cast<const RECT*>(l));
             return 0;
+        case WM_SYSCOLORCHANGE:
+            OnSysColorChange();
+            return 0;
+        case WM_SETTINGCHANGE:
+            OnSettingChange();
+            return 0;
+        case WM_SETCURSOR:
+            if (OnSetCursor())
+                return TRUE;
+            return ::DefWindowProcW(finestra_, messaggio, w, l);
         case WM_ACTIVATE:
             OnActivate(LOWORD(w) != WA_INACTIVE);
             return 0;
@@ -742,6 +1007,7 @@ LRESULT CALLBACK FormSetupVelmar::ProceduraCornice(HWND cornice, UINT messaggio,
             case WM_CTLCOLOREDIT:
             case WM_CTLCOLORLISTBOX:
             case WM_CTLCOLORBTN:
+            case WM_MEASUREITEM:
             case WM_DRAWITEM:
                 return ::SendMessageW(form->finestra_, messaggio, w, l);
             case WM_ERASEBKGND:

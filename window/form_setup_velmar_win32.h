@@ -1,8 +1,9 @@
 // FormSetupVelmar: the program's only window. It lays out its controls from one table in twips
-// at the window's DPI, fills the code list at load, looks a company up whenever the code is
-// chosen or typed, and on the OK image runs the confirmation (checks, save, messages, end).
-// What it shows to a person and the end of the program go through `Interfaccia`, so tests can
-// drive the real window procedure.
+// at the window's DPI, fills the code list at load (each code with its company's description
+// beside it), looks a company up whenever the code is chosen or typed, and on the OK image runs
+// the confirmation (checks, save, messages, end). It takes the system's colours under high
+// contrast. What it shows to a person and the end of the program go through `Interfaccia`, so
+// tests can drive the real window procedure.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/handles_win32.h"
 #include "store/archivio.h"
@@ -31,6 +33,12 @@ class Interfaccia {
 
 // MessageBoxW and ExitProcess.
 [[nodiscard]] Interfaccia& InterfacciaDiSistema() noexcept;
+
+// Whether the window follows the system's high-contrast setting (always, in the program) or, set
+// only by tests where the system cannot turn the setting on, acts as if it were on or off. Read
+// when the window is created and whenever the system's colours or settings change.
+enum class ContrastoElevato { DelSistema, Attivo, Spento };
+void ImponiContrastoElevato(ContrastoElevato contrasto) noexcept;
 
 // Number of rows of the control table (frames, labels, entries, option buttons, images).
 inline constexpr std::size_t kNumeroControlli = 18;
@@ -65,10 +73,22 @@ class FormSetupVelmar {
     [[nodiscard]] const DatiDitta& Stato() const noexcept { return stato_; }
 
     // The confirmation behind the OK image: copies the entries into the window state, shows the
-    // message of the first missing or unstorable entry, or saves and ends the program.
+    // message of the first missing or unstorable entry, or saves and ends the program. The save
+    // runs on another thread: while it waits for another save's lock the window paints and shows
+    // the wait cursor, but no click or key made meanwhile acts, then or later.
     void Conferma();
 
   private:
+    // The colours of the window's face: the package's own, or under high contrast the system's,
+    // which then also colours the text of labels and option buttons.
+    struct Colori {
+        bool contrastoElevato = false;
+        COLORREF sfondo = 0;
+        COLORREF etichette = 0;
+        COLORREF testo = 0;
+        bool operator==(const Colori&) const = default;
+    };
+
     static LRESULT CALLBACK ProceduraFinestra(HWND, UINT, WPARAM, LPARAM) noexcept;
     static LRESULT CALLBACK ProceduraCornice(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT Gestisci(UINT messaggio, WPARAM w, LPARAM l);
@@ -76,18 +96,29 @@ class FormSetupVelmar {
     bool OnCreate();
     void OnCommand(int id, int codice, HWND controllo);
     LRESULT OnCtlColorStatic(HDC dc, HWND controllo) noexcept;
-    void OnDrawItem(const DRAWITEMSTRUCT& voce) noexcept;
+    void OnMeasureItem(MEASUREITEMSTRUCT& voce) const noexcept;
+    void OnDrawItem(const DRAWITEMSTRUCT& voce);
     void OnDpiChanged(UINT dpi, const RECT& suggerito);
+    void OnSysColorChange();
+    void OnSettingChange();
     void OnActivate(bool attiva) noexcept;
     void OnEraseBkgnd(HWND finestra, HDC dc) const noexcept;
+    bool OnSetCursor() const noexcept;
     void OnClose() noexcept;
 
     int Pixel(int twips) const noexcept;
     RECT Rettangolo(std::size_t indice) const noexcept;
     bool CreaControlli();
     void CreaRisorseGrafiche();
-    void Disponi() noexcept;
+    void CreaColori();
+    void CreaImmagini();
+    void AggiornaColori();
+    void Disponi();
     void Dimensiona(POINT angolo) noexcept;
+    void MisuraElenco();
+    void AllargaElenco() const noexcept;
+    void DisegnaVoce(const DRAWITEMSTRUCT& voce) const;
+    void DisegnaPulsante(const DRAWITEMSTRUCT& voce) const noexcept;
 
     void CaricaDitte();
     void CercaDitta(std::u16string_view codice);
@@ -104,7 +135,17 @@ class FormSetupVelmar {
     HWND suggerimenti_ = nullptr;
     HWND ultimoFuoco_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    // A save runs: nothing the person does acts.
+    bool inAttesa_ = false;
 
+    // The code list: each entry's description as drawn, in list order; where descriptions start
+    // (past the codes' column) and how wide the widest entry is, in pixels at the window's DPI.
+    std::vector<std::u16string> descrizioni_;
+    int altezzaVoce_ = 0;
+    int colonnaCodici_ = 0;
+    int larghezzaVoci_ = 0;
+
+    Colori colori_;
     unique_hbrush pennelloSfondo_;
     unique_hbrush pennelloEtichette_;
     unique_hfont carattere_;

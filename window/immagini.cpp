@@ -47,7 +47,7 @@ bool NelSegno(Immagine immagine, Punto p) noexcept {
 }
 
 // Colour of one sample, or nothing outside the round face.
-bool Campione(Immagine immagine, Punto p, Colore& c) noexcept {
+bool Campione(Immagine immagine, Punto p, const std::optional<Colore>& bordo, Colore& c) noexcept {
     const double d = std::hypot(p.x - kCentro.x, p.y - kCentro.y);
     if (d > kRaggio)
         return false;
@@ -64,7 +64,9 @@ bool Campione(Immagine immagine, Punto p, Colore& c) noexcept {
                 break;
         }
     } else if (d > kRaggio - kBordo) {
-        c = immagine == Immagine::Programma ? Colore{25, 70, 130} : Colore{140, 148, 160};
+        c = bordo                             ? *bordo
+            : immagine == Immagine::Programma ? Colore{25, 70, 130}
+                                              : Colore{140, 148, 160};
     } else if (immagine == Immagine::Programma) {
         c = {50, 110, 185};
     } else {
@@ -77,8 +79,15 @@ bool Campione(Immagine immagine, Punto p, Colore& c) noexcept {
 
 }  // namespace
 
-std::vector<std::uint32_t> DisegnaImmagine(Immagine immagine, int lato) {
+std::vector<std::uint32_t> DisegnaImmagine(Immagine immagine, int lato,
+                                           std::optional<std::uint32_t> bordo) {
     constexpr int kCampioni = 8;
+    std::optional<Colore> anello;
+    if (bordo) {
+        anello =
+            Colore{static_cast<double>(*bordo >> 16 & 0xFF),
+                   static_cast<double>(*bordo >> 8 & 0xFF), static_cast<double>(*bordo & 0xFF)};
+    }
     std::vector<std::uint32_t> pixel(static_cast<std::size_t>(lato) * lato, 0);
     for (int y = 0; y < lato; ++y) {
         for (int x = 0; x < lato; ++x) {
@@ -91,7 +100,7 @@ std::vector<std::uint32_t> DisegnaImmagine(Immagine immagine, int lato) {
                     const Punto p{(x + (sx + 0.5) / kCampioni) / lato,
                                   (y + (sy + 0.5) / kCampioni) / lato};
                     Colore c{};
-                    if (!Campione(immagine, p, c))
+                    if (!Campione(immagine, p, anello, c))
                         continue;
                     r += c.r;
                     g += c.g;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace velmar {
@@ -14,7 +15,10 @@ enum class Immagine {
 };
 
 // Draws `immagine` in a square of `lato` pixels (lato > 0), anti-aliased, with transparent
-// corners. Pixels are 0xAARRGGBB with premultiplied alpha, row by row from the top.
-[[nodiscard]] std::vector<std::uint32_t> DisegnaImmagine(Immagine immagine, int lato);
+// corners. Pixels are 0xAARRGGBB with premultiplied alpha, row by row from the top. `bordo`
+// (0xRRGGBB) colours the ring around the face instead of its own grey: the system's text colour
+// under high contrast, so that the button's shape stands out on any background.
+[[nodiscard]] std::vector<std::uint32_t> DisegnaImmagine(
+    Immagine immagine, int lato, std::optional<std::uint32_t> bordo = std::nullopt);
 
 }  // namespace velmar

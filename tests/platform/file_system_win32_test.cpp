@@ -1,10 +1,15 @@
-// The Windows file operations under the store: the atomic replace with its retries, targets
-// held open or read-only, the attributes and access lists a replacement keeps.
+// The Windows file operations under the store: the atomic replace with its retries, a save whose
+// target is held open or read-only, the attributes and access lists a replacement keeps.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "platform/file_system_win32.h"
 #include "platform/handles_win32.h"
@@ -61,59 +66,117 @@ TEST_F(SostituzioneWin32, GivesUpOnATargetHeldOpenAndLeavesItWhole) {
     EXPECT_EQ(test::LeggiTesto(nuovo), "nuovo\r\n");
 }
 
-TEST(SalvataggioWin32, ALockedAreaCopyIsReportedAndTheOthersAreUpdated) {
-    test::CartellaTemporanea base;
-    for (const char* a : {"CONTABILITA", "COMMERCIALE"})
-        base.Crea(a);
-    const auto bloccato = base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.txt";
-    test::ScriviTesto(bloccato, "vecchio\r\n");
-    test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.txt", "vecchio\r\n");
-    unique_hfile aperto = TieniAperto(bloccato);
-    ASSERT_TRUE(aperto);
+enum class Ostacolo { SolaLettura, ApertoInLettura, ApertoEsclusivo };
 
-    const RisultatoModifica r =
-        SalvaDitta(FileSystemDiSistema(), test::kDitta001, {"C:\\Cat"}, base.Testo());
-    aperto.reset();
+// Keeps a file read-only or open for as long as it lives, or until Togli().
+class Ostruzione {
+  public:
+    Ostruzione(const std::filesystem::path& percorso, Ostacolo ostacolo)
+        : percorso_(percorso.wstring()) {
+        if (ostacolo == Ostacolo::SolaLettura) {
+            EXPECT_TRUE(::SetFileAttributesW(percorso_.c_str(), FILE_ATTRIBUTE_READONLY));
+            return;
+        }
+        aperto_.reset(::CreateFileW(percorso_.c_str(), GENERIC_READ,
+                                    ostacolo == Ostacolo::ApertoInLettura ? FILE_SHARE_READ : 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_TRUE(aperto_) << ::GetLastError();
+    }
+    Ostruzione(const Ostruzione&) = delete;
+    Ostruzione& operator=(const Ostruzione&) = delete;
+    ~Ostruzione() { Togli(); }
+    void Togli() {
+        aperto_.reset();
+        const DWORD a = ::GetFileAttributesW(percorso_.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+            ::SetFileAttributesW(percorso_.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+    }
 
-    ASSERT_TRUE(r);
-    ASSERT_EQ(r->nonAggiornati.size(), 1u);
-    EXPECT_EQ(r->nonAggiornati[0].percorso, bloccato.string());
-    EXPECT_EQ(test::LeggiTesto(bloccato), "vecchio\r\n");
-    const std::string nuovo = "vecchio\r\n" + test::kRecord001 + "\r\n";
-    EXPECT_EQ(test::LeggiTesto(base.Percorso() / "BRIO_PARAMS.txt"), nuovo);
-    EXPECT_EQ(test::LeggiTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt"), nuovo);
-    EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.new"));
+  private:
+    std::wstring percorso_;
+    unique_hfile aperto_;
+};
+
+struct CasoOstacolo {
+    const char* nome;
+    const char* cartella;  // of the obstructed parameters file: "" for the base folder
+    Ostacolo ostacolo;
+    const char* motivo;  // part of the reason the save gives, or nullptr
+};
+
+void PrintTo(const CasoOstacolo& c, std::ostream* os) {
+    *os << c.nome;
 }
 
-TEST(SalvataggioWin32, KeepsAttributesRefusesReadOnlyCopiesAndReplacesLeftovers) {
+// A save into a package with two areas, one of whose copies is hidden, and with the work file
+// and a temporary copy left by a save that was stopped, while one of its targets is read-only or
+// held open by another program. The obstructed file keeps its old content and is named with its
+// reason. An obstructed area leaves the base and the other area updated (the leftovers taken
+// over, the hidden copy still hidden); an obstructed base leaves every file as it was. Every file
+// holds all its old content or all its new one.
+class BersaglioOstruito : public testing::TestWithParam<CasoOstacolo> {};
+
+TEST_P(BersaglioOstruito, KeepsItsOldContentIsNamedAndNoOtherFileIsHalfWritten) {
+    const CasoOstacolo& c = GetParam();
     test::CartellaTemporanea base;
     for (const char* a : {"CONTABILITA", "COMMERCIALE"})
         base.Crea(a);
-    const auto nascosto = base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt";
-    const auto solaLettura = base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.txt";
-    for (const auto& p : {base.Percorso() / "BRIO_PARAMS.txt", nascosto, solaLettura})
-        test::ScriviTesto(p, "vecchio\r\n");
+    const auto file = [&](const std::string& cartella) {
+        return (cartella.empty() ? base.Percorso() : base.Percorso() / cartella) /
+               "BRIO_PARAMS.txt";
+    };
+    const std::string vecchio = "Uno;c;db2admin;db2admin;db2admin;002;m;\r\n";
+    const std::string nuovo = vecchio + test::kRecord001 + "\r\n";
+    for (const char* cartella : {"", "CONTABILITA", "COMMERCIALE"})
+        test::ScriviTesto(file(cartella), vecchio);
+    const auto nascosto = file("CONTABILITA");
     ASSERT_TRUE(::SetFileAttributesW(nascosto.wstring().c_str(), FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_TRUE(::SetFileAttributesW(solaLettura.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
-    // Leftovers of a save that was stopped: taken over, not appended to.
     test::ScriviTesto(base.Percorso() / "BRIO_PARAMS.dep", "avanzo\r\n");
     test::ScriviTesto(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new", "avanzo\r\n");
 
+    Ostruzione ostruzione(file(c.cartella), c.ostacolo);
     const RisultatoModifica r =
         SalvaDitta(FileSystemDiSistema(), test::kDitta001, {"C:\\Cat"}, base.Testo());
-    ASSERT_TRUE(r);
-    ASSERT_EQ(r->nonAggiornati.size(), 1u);
-    EXPECT_EQ(r->nonAggiornati[0].percorso, solaLettura.string());
-    EXPECT_NE(r->nonAggiornati[0].motivo.find("sola lettura"), std::string::npos)
-        << r->nonAggiornati[0].motivo;
-    EXPECT_EQ(test::LeggiTesto(solaLettura), "vecchio\r\n");
-    const std::string nuovo = "vecchio\r\n" + test::kRecord001 + "\r\n";
-    EXPECT_EQ(test::LeggiTesto(nascosto), nuovo);
+    ostruzione.Togli();
+
+    const bool area = *c.cartella != '\0';
+    std::vector<PercorsoNonAggiornato> nominati;
+    if (area) {
+        ASSERT_TRUE(r) << r.Errore().testo;
+        nominati = r->nonAggiornati;
+    } else {
+        ASSERT_FALSE(r);
+        EXPECT_EQ(r.Errore().tipo, TipoErrore::NonSalvato);
+        nominati = r.Errore().percorsi;
+    }
+    ASSERT_EQ(nominati.size(), 1u);
+    EXPECT_EQ(nominati[0].percorso, file(c.cartella).string());
+    if (c.motivo) {
+        EXPECT_NE(nominati[0].motivo.find(c.motivo), std::string::npos) << nominati[0].motivo;
+    }
+    for (const char* cartella : {"", "CONTABILITA", "COMMERCIALE"}) {
+        const bool aggiornato = area && std::string_view(cartella) != c.cartella;
+        EXPECT_EQ(test::LeggiTesto(file(cartella)), aggiornato ? nuovo : vecchio) << cartella;
+    }
     EXPECT_NE(::GetFileAttributesW(nascosto.wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    // The work file is gone, and so is every temporary copy, but the leftover of an area that
+    // the save never reached.
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.dep"));
-    EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new"));
-    ::SetFileAttributesW(solaLettura.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.new"));
+    EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "COMMERCIALE" / "BRIO_PARAMS.new"));
+    EXPECT_EQ(std::filesystem::exists(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.new"), !area);
+    ::SetFileAttributesW(nascosto.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ostacoli, BersaglioOstruito,
+    testing::Values(
+        CasoOstacolo{"AreaReadOnly", "COMMERCIALE", Ostacolo::SolaLettura, "sola lettura"},
+        CasoOstacolo{"AreaOpenSharingRead", "COMMERCIALE", Ostacolo::ApertoInLettura, nullptr},
+        CasoOstacolo{"AreaOpenExclusive", "COMMERCIALE", Ostacolo::ApertoEsclusivo, nullptr},
+        CasoOstacolo{"BaseReadOnly", "", Ostacolo::SolaLettura, "sola lettura"},
+        CasoOstacolo{"BaseOpenSharingRead", "", Ostacolo::ApertoInLettura, nullptr}),
+    [](const testing::TestParamInfo<CasoOstacolo>& info) { return std::string(info.param.nome); });
 
 // An access list with one entry for everyone, carrying `flagVoce`.
 std::vector<unsigned char> Acl(BYTE flagVoce) {

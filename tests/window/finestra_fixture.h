@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -89,7 +90,7 @@ class FinestraTest : public ::testing::Test {
         for (const auto& a : aree)
             cartella_.Crea(a);
         pacchetto_ = std::make_unique<ArchivioCartella>(FileSystemDiSistema(), cartella_.Testo(),
-                                                        ValoreCatalogo{"C:\\Cat"});
+                                                        ValoreCatalogo{"C:\\Cat"}, attesa_);
         archivio_ = std::make_unique<ArchivioContato>(*pacchetto_);
         form_ = std::make_unique<FormSetupVelmar>(*archivio_, interfaccia_);
         ASSERT_TRUE(form_->Crea(::GetModuleHandleW(nullptr)));
@@ -175,6 +176,8 @@ class FinestraTest : public ::testing::Test {
     }
 
     CartellaTemporanea cartella_;
+    // How long a save waits for another one (set before Apri).
+    std::chrono::milliseconds attesa_ = kAttesaBlocco;
     std::unique_ptr<ArchivioCartella> pacchetto_;
     std::unique_ptr<ArchivioContato> archivio_;
     InterfacciaRegistrata interfaccia_;

@@ -7,14 +7,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/dpi_win32.h"
+#include "platform/unique_any.h"
 #include "store/conferma.h"
+#include "store/record.h"
+#include "store/salvataggio.h"
 #include "tests/support/funzioni_dpi_win32.h"
+#include "tests/support/processo.h"
 #include "tests/window/finestra_fixture.h"
 
 namespace velmar {
@@ -227,30 +235,26 @@ TEST_F(LayoutTest, ImagesHaveTooltipsOkAndAnnulla) {
     }
 }
 
-COLORREF ColoreSfondo(HWND finestra, HWND controllo) {
+// The background and text colours the window gives a label or an option button; the text colour
+// is RGB 1, 2, 3 when it leaves it as it was.
+constexpr COLORREF kTestoLasciato = RGB(1, 2, 3);
+std::pair<COLORREF, COLORREF> ColoriDi(HWND controllo) {
     const HDC dc = ::GetDC(controllo);
+    ::SetTextColor(dc, kTestoLasciato);
     const auto pennello = reinterpret_cast<HBRUSH>(
         ::SendMessageW(::GetParent(controllo), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                        reinterpret_cast<LPARAM>(controllo)));
+    const COLORREF testo = ::GetTextColor(dc);
     ::ReleaseDC(controllo, dc);
     LOGBRUSH lb{};
-    EXPECT_TRUE(pennello && ::GetObjectW(pennello, sizeof(lb), &lb)) << finestra;
-    return lb.lbColor;
+    EXPECT_TRUE(pennello && ::GetObjectW(pennello, sizeof(lb), &lb));
+    return {lb.lbColor, testo};
 }
 
-TEST_F(LayoutTest, LabelsAndOptionsUseThePackageColours) {
-    Apri();
-    for (const char* etichetta :
-         {"LabelCodiceDitta", "LabelDescrizioneDitta", "LabelServer", "LabelMacchina"}) {
-        EXPECT_EQ(ColoreSfondo(form_->Finestra(), C(etichetta)), RGB(202, 209, 224)) << etichetta;
-    }
-    for (const char* opzione : {"OptionServer(0)", "OptionServer(1)"}) {
-        EXPECT_EQ(ColoreSfondo(form_->Finestra(), C(opzione)), RGB(237, 239, 243)) << opzione;
-    }
-}
-
-// Paints a control into a bitmap of its size and returns its pixels (0x00RRGGBB, top-down).
-std::vector<std::uint32_t> Dipingi(HWND controllo, int& larghezza, int& altezza) {
+// Paints a control (or, with WM_ERASEBKGND, its background) into a bitmap of its size and returns
+// its pixels (0x00RRGGBB, top-down).
+std::vector<std::uint32_t> Dipingi(HWND controllo, int& larghezza, int& altezza,
+                                   UINT messaggio = WM_PRINTCLIENT) {
     RECT r{};
     ::GetClientRect(controllo, &r);
     larghezza = r.right;
@@ -261,7 +265,7 @@ std::vector<std::uint32_t> Dipingi(HWND controllo, int& larghezza, int& altezza)
     unique_hbitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     const HDC dc = ::CreateCompatibleDC(nullptr);
     const HGDIOBJ vecchio = ::SelectObject(dc, bitmap.get());
-    ::SendMessageW(controllo, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    ::SendMessageW(controllo, messaggio, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     ::GdiFlush();
     std::vector<std::uint32_t> pixel(static_cast<const std::uint32_t*>(bits),
                                      static_cast<const std::uint32_t*>(bits) + larghezza * altezza);
@@ -270,6 +274,51 @@ std::vector<std::uint32_t> Dipingi(HWND controllo, int& larghezza, int& altezza)
     for (auto& p : pixel)
         p &= 0xFFFFFF;
     return pixel;
+}
+
+std::uint32_t Rgb(COLORREF c) {
+    return std::uint32_t{GetRValue(c)} << 16 | std::uint32_t{GetGValue(c)} << 8 | GetBValue(c);
+}
+
+// What an image control shows over the background `sfondo`: whether its corners and those of
+// the box of what is not background are background, that box's size, and its green and red
+// pixels and those near the colour `anello` (each channel within 64).
+struct Faccia {
+    bool angoli = false;
+    int larghezza = 0;
+    int altezza = 0;
+    int verdi = 0;
+    int rossi = 0;
+    int anello = 0;
+};
+Faccia Analizza(HWND immagine, std::uint32_t sfondo, std::uint32_t anello) {
+    int w = 0, h = 0;
+    const auto pixel = Dipingi(immagine, w, h);
+    EXPECT_GT(w * h, 0);
+    if (w * h == 0)
+        return {};
+    Faccia f;
+    int minX = w, maxX = -1, minY = h, maxY = -1;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t p = pixel[static_cast<std::size_t>(y * w + x)];
+            if (p == sfondo)
+                continue;
+            minX = std::min(minX, x), maxX = std::max(maxX, x);
+            minY = std::min(minY, y), maxY = std::max(maxY, y);
+            const int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+            f.verdi += g > r + 60 && g > b + 60;
+            f.rossi += r > g + 60 && r > b + 60;
+            const int ar = anello >> 16 & 0xFF, ag = anello >> 8 & 0xFF, ab = anello & 0xFF;
+            f.anello += std::abs(r - ar) <= 64 && std::abs(g - ag) <= 64 && std::abs(b - ab) <= 64;
+        }
+    }
+    f.larghezza = maxX - minX + 1;
+    f.altezza = maxY - minY + 1;
+    f.angoli = maxX >= 0 && pixel[0] == sfondo &&
+               pixel[static_cast<std::size_t>(w * h - 1)] == sfondo &&
+               pixel[static_cast<std::size_t>(minY * w + minX)] == sfondo;
+    return f;
 }
 
 TEST_F(LayoutTest, ImagesDrawCheckAndCrossOnTheBackgroundScaledWithTheDpi) {
@@ -283,37 +332,97 @@ TEST_F(LayoutTest, ImagesDrawCheckAndCrossOnTheBackgroundScaledWithTheDpi) {
                        reinterpret_cast<LPARAM>(&suggerito));
         for (const char* nome : {"PictureOk", "PictureAnnulla"}) {
             SCOPED_TRACE(nome);
-            int w = 0, h = 0;
-            const auto pixel = Dipingi(C(nome), w, h);
-            ASSERT_GT(w * h, 0);
-            int minX = w, maxX = -1, minY = h, maxY = -1, verdi = 0, rossi = 0;
-            for (int y = 0; y < h; ++y) {
-                for (int x = 0; x < w; ++x) {
-                    const std::uint32_t p = pixel[static_cast<std::size_t>(y * w + x)];
-                    if (p == kSfondo)
-                        continue;
-                    minX = std::min(minX, x), maxX = std::max(maxX, x);
-                    minY = std::min(minY, y), maxY = std::max(maxY, y);
-                    const int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
-                    verdi += g > r + 60 && g > b + 60;
-                    rossi += r > g + 60 && r > b + 60;
-                }
-            }
+            const Faccia f = Analizza(C(nome), kSfondo, kSfondo);
             // The corners of the control and of the round face show the window's background.
-            EXPECT_EQ(pixel[0], kSfondo);
-            EXPECT_EQ(pixel[static_cast<std::size_t>(w * h - 1)], kSfondo);
-            EXPECT_NEAR(maxX - minX + 1, 26 * dpi / 96, 2);
-            EXPECT_NEAR(maxY - minY + 1, 26 * dpi / 96, 2);
-            EXPECT_EQ(pixel[static_cast<std::size_t>(minY * w + minX)], kSfondo);
-            if (std::string_view(nome) == "PictureOk") {
-                EXPECT_GT(verdi, 0);
-                EXPECT_EQ(rossi, 0);
-            } else {
-                EXPECT_GT(rossi, 0);
-                EXPECT_EQ(verdi, 0);
-            }
+            EXPECT_TRUE(f.angoli);
+            EXPECT_NEAR(f.larghezza, 26 * dpi / 96, 2);
+            EXPECT_NEAR(f.altezza, 26 * dpi / 96, 2);
+            const bool ok = std::string_view(nome) == "PictureOk";
+            EXPECT_EQ(f.verdi > 0, ok);
+            EXPECT_EQ(f.rossi > 0, !ok);
         }
     }
+}
+
+// Sets how the window takes high contrast, for one scope.
+class ContrastoImposto {
+  public:
+    explicit ContrastoImposto(ContrastoElevato contrasto) noexcept {
+        ImponiContrastoElevato(contrasto);
+    }
+    ContrastoImposto(const ContrastoImposto&) = delete;
+    ContrastoImposto& operator=(const ContrastoImposto&) = delete;
+    ~ContrastoImposto() { ImponiContrastoElevato(ContrastoElevato::DelSistema); }
+};
+
+// With high contrast off, the package's colours; on, at start or once turned on, the system's:
+// for labels, option buttons (their text too), frames and the images' background, the images
+// keeping their check and cross, with a ring in the text colour.
+TEST_F(LayoutTest, TheFaceHasThePackagesColoursOrUnderHighContrastTheSystems) {
+    const ContrastoImposto imposto(ContrastoElevato::DelSistema);
+    const COLORREF faccia = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF testo = ::GetSysColor(COLOR_BTNTEXT);
+    struct Passo {
+        const char* nome;
+        ContrastoElevato contrasto;
+        UINT messaggio;  // 0: the window opened anew
+        COLORREF etichette;
+        COLORREF sfondo;
+        COLORREF testo;
+    };
+    const Passo passi[] = {
+        {"off at start", ContrastoElevato::Spento, 0, RGB(202, 209, 224), RGB(237, 239, 243),
+         kTestoLasciato},
+        {"turned on", ContrastoElevato::Attivo, WM_SETTINGCHANGE, faccia, faccia, testo},
+        {"turned off", ContrastoElevato::Spento, WM_SYSCOLORCHANGE, RGB(202, 209, 224),
+         RGB(237, 239, 243), kTestoLasciato},
+        {"on at start", ContrastoElevato::Attivo, 0, faccia, faccia, testo},
+    };
+    for (const Passo& p : passi) {
+        SCOPED_TRACE(p.nome);
+        ImponiContrastoElevato(p.contrasto);
+        if (p.messaggio == 0) {
+            form_.reset();
+            Apri();
+        } else {
+            ::SendMessageW(form_->Finestra(), p.messaggio,
+                           p.messaggio == WM_SETTINGCHANGE ? SPI_SETHIGHCONTRAST : 0, 0);
+        }
+        for (const char* etichetta :
+             {"LabelCodiceDitta", "LabelDescrizioneDitta", "LabelServer", "LabelMacchina"}) {
+            EXPECT_EQ(ColoriDi(C(etichetta)), std::pair(p.etichette, p.testo)) << etichetta;
+        }
+        for (const char* opzione : {"OptionServer(0)", "OptionServer(1)"})
+            EXPECT_EQ(ColoriDi(C(opzione)), std::pair(p.sfondo, p.testo)) << opzione;
+        int w = 0, h = 0;
+        EXPECT_EQ(Dipingi(C("Frame3"), w, h, WM_ERASEBKGND).at(0), Rgb(p.sfondo));
+        const bool contrasto = p.contrasto == ContrastoElevato::Attivo;
+        for (const char* nome : {"PictureOk", "PictureAnnulla"}) {
+            const Faccia f = Analizza(C(nome), Rgb(p.sfondo), Rgb(testo));
+            EXPECT_TRUE(f.angoli) << nome;
+            const bool ok = std::string_view(nome) == "PictureOk";
+            EXPECT_EQ(f.verdi > 0, ok) << nome;
+            EXPECT_EQ(f.rossi > 0, !ok) << nome;
+            EXPECT_EQ(f.anello > 26, contrasto) << nome << ": " << f.anello;
+        }
+    }
+}
+
+// Under high contrast the focused image is framed as in the package's colours.
+TEST_F(LayoutTest, UnderHighContrastTheFocusedImageIsFramed) {
+    const ContrastoImposto imposto(ContrastoElevato::Attivo);
+    Apri();
+    ::SendMessageW(form_->Finestra(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    int w = 0, h = 0;
+    ::SetFocus(C("PictureAnnulla"));
+    const auto senza = Dipingi(C("PictureOk"), w, h);
+    ::SetFocus(C("PictureOk"));
+    const auto con = Dipingi(C("PictureOk"), w, h);
+    ASSERT_EQ(con.size(), senza.size());
+    int cornice = 0;
+    for (std::size_t i = 0; i < con.size(); ++i)
+        cornice += con[i] != senza[i];
+    EXPECT_GT(cornice, 26) << "the focus mark around the image";
 }
 
 // --- Load and lookup --------------------------------------------------------------------------
@@ -357,6 +466,132 @@ TEST_F(FinestraTest, ChoosingOrTypingACodeShowsTheCompanyTheStoreFinds) {
     EXPECT_TRUE(interfaccia_.messaggi.empty());
 }
 
+// --- The code list's entries -----------------------------------------------------------------
+
+// A text an entry drew, in its colour, from its reference point to the end of its last character.
+struct Scritta {
+    std::u16string testo;
+    COLORREF colore;
+    LONG sinistra;
+    LONG destra;
+    LONG alto;
+};
+
+int CALLBACK LeggiRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM dati) {
+    auto& [colore, scritte] = *reinterpret_cast<std::pair<COLORREF, std::vector<Scritta>>*>(dati);
+    const auto* byte = reinterpret_cast<const unsigned char*>(record);
+    if (record->iType == EMR_SETTEXTCOLOR) {
+        colore = reinterpret_cast<const EMRSETTEXTCOLOR*>(record)->crColor;
+    } else if (record->iType == EMR_EXTTEXTOUTW) {
+        const EMRTEXT& t = reinterpret_cast<const EMREXTTEXTOUTW*>(record)->emrtext;
+        const auto* dx = reinterpret_cast<const INT*>(byte + t.offDx);
+        LONG larghezza = 0;
+        for (DWORD i = 0; i < t.nChars; ++i)
+            larghezza += dx[i];
+        scritte.push_back(
+            {std::u16string(reinterpret_cast<const char16_t*>(byte + t.offString), t.nChars),
+             colore, t.ptlReference.x, t.ptlReference.x + larghezza, t.ptlReference.y});
+    }
+    return 1;
+}
+
+bool EliminaMetafile(HENHMETAFILE m) noexcept {
+    return ::DeleteEnhMetaFile(m) != 0;
+}
+using unique_henhmetafile = unique_any<HENHMETAFILE, EliminaMetafile, nullptr>;
+
+class ElencoTest : public FinestraTest {
+  protected:
+    // Drops the code list down and returns its window.
+    HWND Elenco() const {
+        const HWND combo = C("ComboCodiceDitta");
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof(info);
+        EXPECT_TRUE(::GetComboBoxInfo(combo, &info));
+        return info.hwndList;
+    }
+    // The texts the open list draws, recorded as it paints itself into a metafile.
+    static std::vector<Scritta> Scritte(HWND lista) {
+        const HDC dc = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+        ::SendMessageW(lista, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        const unique_henhmetafile metafile(::CloseEnhMetaFile(dc));
+        std::pair<COLORREF, std::vector<Scritta>> letti{CLR_INVALID, {}};
+        ::EnumEnhMetaFile(nullptr, metafile.get(), LeggiRecord, &letti, nullptr);
+        return letti.second;
+    }
+};
+
+// The entries' texts stay the codes (see the load); what they draw is the code and beside it, in
+// the dimmer colour, the description, its control bytes shown, the selected entry in the
+// highlight colours; all of it inside the dropped list, which is no wider than that needs.
+TEST_F(ElencoTest, EachEntryDrawsItsCodeAndBesideItTheDescriptionInsideTheDroppedList) {
+    const std::string controlli = "Beta\x1B[2J\x07";
+    Apri(("Alfa;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;10.0.0.2;\r\n" + controlli +
+          ";C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001\r\n"
+          ";C:\\Cat\\Dwh003.oce;db2admin;db2admin;db2admin;003\r\n")
+             .c_str());
+    const HWND combo = C("ComboCodiceDitta");
+    ::SendMessageW(combo, CB_SETCURSEL, 1, 0);
+    const COLORREF testo = ::GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF grigio = ::GetSysColor(COLOR_GRAYTEXT);
+    const COLORREF scelto = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    const std::vector<std::pair<std::u16string, COLORREF>> attese = {
+        {u"002", testo},
+        {u"Alfa", grigio},
+        {u"001", scelto},
+        {Utf16Da1252(TestoVisibile(controlli)), scelto},
+        {u"003", testo}};
+
+    RECT suggerito{};
+    ::GetWindowRect(form_->Finestra(), &suggerito);
+    std::map<int, int> altezze;
+    for (const int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        ::SendMessageW(form_->Finestra(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggerito));
+        altezze[dpi] = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+        const HWND lista = Elenco();
+        const std::vector<Scritta> scritte = Scritte(lista);
+        std::vector<std::pair<std::u16string, COLORREF>> lette;
+        for (const Scritta& s : scritte)
+            lette.emplace_back(s.testo, s.colore);
+        ASSERT_EQ(lette, attese);
+        EXPECT_GT(scritte[1].sinistra, scritte[0].destra) << "the description beside its code";
+        EXPECT_EQ(scritte[1].alto, scritte[0].alto);
+
+        RECT area{}, finestraLista{}, finestraCombo{};
+        ::GetClientRect(lista, &area);
+        ::GetWindowRect(lista, &finestraLista);
+        ::GetWindowRect(combo, &finestraCombo);
+        LONG destra = 0;
+        for (const Scritta& s : scritte)
+            destra = std::max(destra, s.destra);
+        EXPECT_LE(destra, area.right) << "every text inside the list";
+        EXPECT_LE(area.right, destra + 4 * dpi / 96) << "the list no wider than its texts need";
+        EXPECT_GT(finestraLista.right - finestraLista.left,
+                  finestraCombo.right - finestraCombo.left);
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    }
+    EXPECT_NEAR(altezze[144], altezze[96] * 1.5, 1) << "entries as high as the font at each DPI";
+}
+
+// A description longer than the screen: the list reaches the right edge of the work area, and
+// no further.
+TEST_F(ElencoTest, ADroppedListTooWideForTheScreenEndsAtItsEdge) {
+    Apri(("Lunga" + std::string(3000, 'W') +
+          ";C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001\r\n")
+             .c_str());
+    RECT lista{};
+    ::GetWindowRect(Elenco(), &lista);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(form_->Finestra(), MONITOR_DEFAULTTONEAREST), &monitor);
+    EXPECT_GE(lista.left, monitor.rcWork.left);
+    EXPECT_EQ(lista.right, monitor.rcWork.right);
+}
+
 // --- Confirmation -----------------------------------------------------------------------------
 
 class ConfermaTest : public FinestraTest {};
@@ -395,31 +630,125 @@ TEST_F(ConfermaTest, SaveGivesTheEntriesToTheStoreThenSaysSetupTerminatoAndEnds)
     EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{Utf16Da1252(kMsgSetupTerminato)});
     EXPECT_EQ(interfaccia_.terminazioni, 1);
     EXPECT_EQ(archivio_->salvataggi, 1);
-    std::string atteso = kParametri;
-    const std::string vecchia = "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.0.0.1;";
-    atteso.replace(atteso.find(vecchia), vecchia.size(),
-                   "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001; 10.9.9.9 ;");
-    EXPECT_EQ(Parametri(), atteso);
+    // The entries as they stand, the machine untrimmed; the record they make is the store's.
+    const DatiDitta& stato = form_->Stato();
+    EXPECT_EQ(stato.CodiceDitta, "001");
+    EXPECT_EQ(stato.DescrizioneDitta, "Beta");
+    EXPECT_EQ(stato.Macchina, " 10.9.9.9 ");
+    EXPECT_EQ(stato.ParametroServer1, kParolaLinux);
+    EXPECT_EQ(Parametri(), SostituisciInTesto(kParametri, "001", ComponiRecord(stato, "C:\\Cat")));
 }
 
 // A file with Unix line ends is one line keyed by its first code: saving that code is refused,
 // the line named, and the window stays open.
 TEST_F(ConfermaTest, ASaveThatWouldDropTheCompaniesAfterALoneLfIsRefused) {
-    Apri("Alfa;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;10.0.0.2;\n"
-         "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.0.0.1;\n");
+    Apri(
+        "Alfa;C:\\Cat\\Dwh002.oce;db2admin;db2admin;db2admin;002;10.0.0.2;\n"
+        "Beta;C:\\Cat\\Dwh001.oce;db2inst1;db2inst1;db2inst1;001;10.0.0.1;\n");
     const std::string prima = Parametri();
     EXPECT_EQ(::SendMessageW(C("ComboCodiceDitta"), CB_GETCOUNT, 0, 0), 1);
     Scegli(0);  // 002
     Clicca("PictureOk");
     ASSERT_EQ(interfaccia_.messaggi.size(), 1u);
     EXPECT_EQ(interfaccia_.messaggi[0].rfind(
-                  Utf16Da1252(std::string(kMsgSalvataggioNonRiuscito) + "\r\n" +
-                              cartella_.Testo() + "\\BRIO_PARAMS.txt: la riga 1 ha fini riga Unix"),
+                  Utf16Da1252(std::string(kMsgSalvataggioNonRiuscito) + "\r\n" + cartella_.Testo() +
+                              "\\BRIO_PARAMS.txt: la riga 1 ha fini riga Unix"),
                   0),
               0u)
         << ::testing::PrintToString(interfaccia_.messaggi[0]);
     EXPECT_EQ(interfaccia_.terminazioni, 0);
     EXPECT_EQ(Parametri(), prima);
+}
+
+constexpr char kVariabileBlocco[] = "VELMAR_BLOCCO_DA_TENERE";
+constexpr char kVariabileSegnale[] = "VELMAR_BLOCCO_TENUTO";
+
+// Not a test: the helper process of the test below, another program saving into the package. It
+// takes the lock file named by the first variable, says so with the file named by the second
+// and waits to be killed.
+TEST(AltroSalvataggio, DISABLED_TieneIlBloccoFinchENonVieneUcciso) {
+    const char* blocco = std::getenv(kVariabileBlocco);
+    const char* segnale = std::getenv(kVariabileSegnale);
+    ASSERT_TRUE(blocco && segnale);
+    const Risultato<std::unique_ptr<Blocco>> tenuto =
+        FileSystemDiSistema().Blocca(blocco, std::chrono::seconds(0));
+    ASSERT_TRUE(tenuto);
+    test::ScriviTesto(segnale, "");
+    std::this_thread::sleep_for(std::chrono::minutes(2));
+}
+
+// While a save waits for another program's lock, the window repaints and answers, and a click on
+// the cancel image and Alt+F4 made meanwhile do nothing, then or once the wait is over. The save
+// gives up as ever, the window stays open, and it saves once the lock is free.
+TEST_F(ConfermaTest, WhileASaveWaitsTheWindowPaintsAndTakesNoInput) {
+    using namespace std::chrono_literals;
+    attesa_ = 2000ms;
+    Apri();
+    test::CartellaTemporanea uscite;
+    const std::filesystem::path segnale = uscite.Percorso() / "bloccato";
+    test::Processo altro(
+        test::ProgrammaCorrente(),
+        {"--gtest_also_run_disabled_tests", "--gtest_filter=AltroSalvataggio.DISABLED_*"},
+        uscite.Percorso(),
+        {{kVariabileBlocco, cartella_.Testo() + "\\BRIO_PARAMS.lck"},
+         {kVariabileSegnale, segnale.string()}});
+    const auto scadenza = std::chrono::steady_clock::now() + 60s;
+    while (!std::filesystem::exists(segnale) && std::chrono::steady_clock::now() < scadenza)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(std::filesystem::exists(segnale)) << altro.Attendi().uscita;
+    Compila({u"001", u"Beta", "OptionServer(1)", u"10.9.9.9"});
+    const std::string prima = Parametri();
+
+    // From another thread, while the click on OK below waits.
+    const HWND finestra = form_->Finestra();
+    const HWND ok = C("PictureOk");
+    const HWND annulla = C("PictureAnnulla");
+    std::atomic<bool> finito{false};
+    bool ridipinta = false, risponde = false, durante = false;
+    std::thread osservatore([&] {
+        std::this_thread::sleep_for(300ms);
+        ::RedrawWindow(finestra, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        const auto limite = std::chrono::steady_clock::now() + 800ms;
+        while (!(ridipinta = !::GetUpdateRect(ok, nullptr, FALSE)) &&
+               std::chrono::steady_clock::now() < limite) {
+            std::this_thread::sleep_for(10ms);
+        }
+        DWORD_PTR risultato = 0;
+        risponde =
+            ::SendMessageTimeoutW(finestra, WM_NULL, 0, 0, SMTO_NORMAL, 500, &risultato) != 0;
+        ::PostMessageW(annulla, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::PostMessageW(annulla, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ::PostMessageW(finestra, WM_SYSKEYDOWN, VK_F4, LPARAM{1} << 29);  // Alt+F4
+        durante = !finito;
+    });
+    Clicca("PictureOk");
+    finito = true;
+    osservatore.join();
+    // What is queued now is handled as the program's loop does.
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (!::IsDialogMessageW(finestra, &m)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+    }
+
+    EXPECT_TRUE(durante) << "the input was made once the wait was over";
+    EXPECT_TRUE(ridipinta) << "the OK image was not painted again during the wait";
+    EXPECT_TRUE(risponde) << "the window did not answer during the wait";
+    ASSERT_EQ(interfaccia_.messaggi.size(), 1u);
+    EXPECT_EQ(interfaccia_.messaggi[0].rfind(Utf16Da1252(kMsgSalvataggioNonRiuscito), 0), 0u)
+        << ::testing::PrintToString(interfaccia_.messaggi[0]);
+    EXPECT_EQ(interfaccia_.terminazioni, 0);
+    EXPECT_TRUE(::IsWindowVisible(finestra));
+    EXPECT_EQ(Parametri(), prima);
+
+    altro.Uccidi();
+    (void)altro.Attendi();
+    interfaccia_.messaggi.clear();
+    Clicca("PictureOk");
+    EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{Utf16Da1252(kMsgSetupTerminato)});
+    EXPECT_EQ(interfaccia_.terminazioni, 1);
 }
 
 TEST_F(ConfermaTest, NoAreaFolderShowsTheAbortMessageAndEnds) {

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "platform/handles_win32.h"
+#include "store/conferma.h"
+#include "store/record.h"
+#include "store/salvataggio.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/registro_prova_win32.h"
 #include "tests/support/testo_win32.h"
@@ -234,10 +237,11 @@ TEST_F(SetupVelmarExe, TypingACodeChoosingNtAndClickingOkSavesAndEnds) {
     ASSERT_NE(ChiudiMessaggio(programma, L"Setup terminato"), nullptr) << "no message box";
     EXPECT_EQ(programma.AttendiFine(), 0);
 
-    const std::string atteso =
-        "Alfa Srl;C:\\Cat\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n"
-        "Beta Spa;C:\\Cataloghi\\Dwh002.oce;db2admin;db2admin;db2admin;002;10.0.0.99;\r\n";
-    EXPECT_EQ(Parametri(), atteso);
+    // Company 002 as entered, with the registry's catalog folder; its record is the store's.
+    const DatiDitta salvata = CopiaVoci(
+        {VoceUtente{"002"}, VoceUtente{"Beta Spa"}, VoceUtente{"10.0.0.99"}, TipoServer::NT});
+    EXPECT_EQ(Parametri(),
+              SostituisciInTesto(kParametri, "002", ComponiRecord(salvata, "C:\\Cataloghi")));
 }
 
 TEST_F(SetupVelmarExe, OkWithNothingEnteredAsksForTheCodeAndTheCloseBoxEndsWithoutSaving) {
