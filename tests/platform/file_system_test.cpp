@@ -15,6 +15,7 @@
 #include "store/salvataggio.h"
 #include "tests/support/ditta_di_prova.h"
 #include "tests/support/cartella_temporanea.h"
+#include "tests/support/detentore_blocco.h"
 #include "tests/support/processo.h"
 #include "tests/support/valore.h"
 
@@ -162,19 +163,9 @@ TEST_F(Salvataggio, AReplacementKeepsModeAndOwnerAndAReadOnlyCopyIsNotReplaced) 
 }
 #endif
 
-constexpr char kVariabile[] = "VELMAR_PACCHETTO_DA_BLOCCARE";
-constexpr char kSegnale[] = "bloccato";
-
-// Not a test: the helper process of the test below. It takes the lock of the package named by
-// the variable, says so with a file beside it and waits to be killed.
+// Not a test: the other process of the test below.
 TEST(BloccoPacchetto, DISABLED_TieneIlBloccoFinchENonVieneUcciso) {
-    const char* base = std::getenv(kVariabile);
-    ASSERT_NE(base, nullptr);
-    const Risultato<std::unique_ptr<Blocco>> blocco = FileSystemDiSistema().Blocca(
-        std::string(base) + "/" + std::string(kNomeFileBlocco), std::chrono::seconds(0));
-    ASSERT_TRUE(blocco);
-    test::ScriviTesto(fs::path(base).parent_path() / kSegnale, "");
-    std::this_thread::sleep_for(std::chrono::minutes(2));
+    test::TieniBlocco();
 }
 
 // The lock between processes: a save waits for the process that holds the package, gives up
@@ -186,16 +177,9 @@ TEST(BloccoPacchetto, ASaveGivesUpOnAHeldPackageAndAKilledHolderBlocksNothing) {
     const std::string vecchio = "Uno;c;db2admin;db2admin;db2admin;001;m;\r\n";
     test::ScriviTesto(base / "BRIO_PARAMS.txt", vecchio);
 
-    test::Processo detentore(
-        test::ProgrammaCorrente(),
-        {"--gtest_also_run_disabled_tests", "--gtest_filter=BloccoPacchetto.DISABLED_*"},
-        cartella.Crea("uscite"), {{kVariabile, base.string()}});
-    const auto scadenza = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!fs::exists(cartella.Percorso() / kSegnale) &&
-           std::chrono::steady_clock::now() < scadenza) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_TRUE(fs::exists(cartella.Percorso() / kSegnale)) << detentore.Attendi().uscita;
+    test::DetentoreBlocco detentore((base / std::string(kNomeFileBlocco)).string(),
+                                    "BloccoPacchetto.DISABLED_*");
+    ASSERT_TRUE(detentore.Tiene()) << detentore.Uscita();
 
     const auto inizio = std::chrono::steady_clock::now();
     RisultatoModifica r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, base.string(),
@@ -209,7 +193,6 @@ TEST(BloccoPacchetto, ASaveGivesUpOnAHeldPackageAndAKilledHolderBlocksNothing) {
     EXPECT_FALSE(fs::exists(base / "BRIO_PARAMS.dep"));
 
     detentore.Uccidi();
-    (void)detentore.Attendi();
     r = SalvaDitta(FileSystemDiSistema(), kDitta001, {"C:\\Cat"}, base.string(),
                    std::chrono::seconds(10));
     EXPECT_TRUE(r);

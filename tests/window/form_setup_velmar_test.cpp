@@ -22,6 +22,7 @@
 #include "store/record.h"
 #include "store/salvataggio.h"
 #include "tests/support/funzioni_dpi_win32.h"
+#include "tests/support/detentore_blocco.h"
 #include "tests/support/processo.h"
 #include "tests/window/finestra_fixture.h"
 
@@ -660,21 +661,9 @@ TEST_F(ConfermaTest, ASaveThatWouldDropTheCompaniesAfterALoneLfIsRefused) {
     EXPECT_EQ(Parametri(), prima);
 }
 
-constexpr char kVariabileBlocco[] = "VELMAR_BLOCCO_DA_TENERE";
-constexpr char kVariabileSegnale[] = "VELMAR_BLOCCO_TENUTO";
-
-// Not a test: the helper process of the test below, another program saving into the package. It
-// takes the lock file named by the first variable, says so with the file named by the second
-// and waits to be killed.
+// Not a test: the other program of the test below, saving into the package.
 TEST(AltroSalvataggio, DISABLED_TieneIlBloccoFinchENonVieneUcciso) {
-    const char* blocco = std::getenv(kVariabileBlocco);
-    const char* segnale = std::getenv(kVariabileSegnale);
-    ASSERT_TRUE(blocco && segnale);
-    const Risultato<std::unique_ptr<Blocco>> tenuto =
-        FileSystemDiSistema().Blocca(blocco, std::chrono::seconds(0));
-    ASSERT_TRUE(tenuto);
-    test::ScriviTesto(segnale, "");
-    std::this_thread::sleep_for(std::chrono::minutes(2));
+    test::TieniBlocco();
 }
 
 // While a save waits for another program's lock, the window repaints and answers, and a click on
@@ -684,18 +673,9 @@ TEST_F(ConfermaTest, WhileASaveWaitsTheWindowPaintsAndTakesNoInput) {
     using namespace std::chrono_literals;
     attesa_ = 2000ms;
     Apri();
-    test::CartellaTemporanea uscite;
-    const std::filesystem::path segnale = uscite.Percorso() / "bloccato";
-    test::Processo altro(
-        test::ProgrammaCorrente(),
-        {"--gtest_also_run_disabled_tests", "--gtest_filter=AltroSalvataggio.DISABLED_*"},
-        uscite.Percorso(),
-        {{kVariabileBlocco, cartella_.Testo() + "\\BRIO_PARAMS.lck"},
-         {kVariabileSegnale, segnale.string()}});
-    const auto scadenza = std::chrono::steady_clock::now() + 60s;
-    while (!std::filesystem::exists(segnale) && std::chrono::steady_clock::now() < scadenza)
-        std::this_thread::sleep_for(20ms);
-    ASSERT_TRUE(std::filesystem::exists(segnale)) << altro.Attendi().uscita;
+    test::DetentoreBlocco altro(cartella_.Testo() + "\\BRIO_PARAMS.lck",
+                                "AltroSalvataggio.DISABLED_*");
+    ASSERT_TRUE(altro.Tiene()) << altro.Uscita();
     Compila({u"001", u"Beta", "OptionServer(1)", u"10.9.9.9"});
     const std::string prima = Parametri();
 
@@ -744,7 +724,6 @@ TEST_F(ConfermaTest, WhileASaveWaitsTheWindowPaintsAndTakesNoInput) {
     EXPECT_EQ(Parametri(), prima);
 
     altro.Uccidi();
-    (void)altro.Attendi();
     interfaccia_.messaggi.clear();
     Clicca("PictureOk");
     EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{Utf16Da1252(kMsgSetupTerminato)});
