@@ -42,6 +42,9 @@ inline bool LiberaModulo(HMODULE m) noexcept {
 inline bool LiberaLocale(HLOCAL m) noexcept {
     return ::LocalFree(m) == nullptr;
 }
+inline bool EliminaMetafile(HENHMETAFILE m) noexcept {
+    return ::DeleteEnhMetaFile(m) != 0;
+}
 }  // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::ChiudiChiave, nullptr>;
@@ -60,6 +63,8 @@ using unique_hdc_schermo = unique_any<HDC, detail::RilasciaDcSchermo, nullptr>;
 using unique_hdc = unique_any<HDC, detail::EliminaDc, nullptr>;
 // A DLL loaded with LoadLibrary.
 using unique_hmodule = unique_any<HMODULE, detail::LiberaModulo, nullptr>;
+// An enhanced metafile: what a device context recorded.
+using unique_henhmetafile = unique_any<HENHMETAFILE, detail::EliminaMetafile, nullptr>;
 // Memory the system allocated with LocalAlloc for the caller (FormatMessage, security
 // descriptors).
 using unique_hlocal = unique_any<HLOCAL, detail::LiberaLocale, nullptr>;

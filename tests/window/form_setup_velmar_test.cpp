@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "platform/dpi_win32.h"
-#include "platform/unique_any.h"
 #include "store/conferma.h"
 #include "store/record.h"
 #include "store/salvataggio.h"
@@ -495,11 +494,6 @@ int CALLBACK LeggiRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
     }
     return 1;
 }
-
-bool EliminaMetafile(HENHMETAFILE m) noexcept {
-    return ::DeleteEnhMetaFile(m) != 0;
-}
-using unique_henhmetafile = unique_any<HENHMETAFILE, EliminaMetafile, nullptr>;
 
 class ElencoTest : public FinestraTest {
   protected:
