@@ -63,6 +63,11 @@ Risultato<std::vector<std::string>> LeggiCodici(FileLettura& file, std::size_t c
             codici.reserve(static_cast<std::size_t>(
                 std::min(file.Dimensione() / letti * kCodiciCampione + 1, kCodiciStimati)));
         }
+        // A line held whole, the common case, gives its code at once.
+        if (riga.Intera()) {
+            codici.emplace_back(riga.Testo().substr(campi.Inizio(5), campi.Lunghezza(5)));
+            continue;
+        }
         Risultato<std::string> codice = riga.Campo(campi, 5);
         if (!codice)
             return std::move(codice).Errore();
