@@ -48,6 +48,36 @@ namespace {
 constexpr std::uint64_t kCodiciStimati = 1 << 20;
 constexpr std::size_t kCodiciCampione = 64;
 
+// What a company line tells of its company beside its code: field 0, field 4 read as the server
+// type (NT only for the NT word, any other value Linux) and field 6, which a line of six fields
+// lacks.
+struct CampiDitta {
+    std::string descrizione;
+    TipoServer server = TipoServer::Linux;
+    std::optional<std::string> macchina;
+};
+
+// `campi` are the line's first seven fields, six at least.
+Risultato<CampiDitta> LeggiCampiDitta(const RigaLetta& riga, const CampiRiga& campi) {
+    CampiDitta d;
+    Risultato<std::string> descrizione = riga.Campo(campi, 0);
+    if (!descrizione)
+        return std::move(descrizione).Errore();
+    d.descrizione = *std::move(descrizione);
+    const Risultato<bool> nt = riga.CampoUguale(campi, 4, kParolaNT);
+    if (!nt)
+        return nt.Errore();
+    if (*nt)
+        d.server = TipoServer::NT;
+    if (campi.numero == 7) {
+        Risultato<std::string> macchina = riga.Campo(campi, 6);
+        if (!macchina)
+            return std::move(macchina).Errore();
+        d.macchina = *std::move(macchina);
+    }
+    return d;
+}
+
 }  // namespace
 
 Risultato<std::vector<std::string>> LeggiCodici(FileLettura& file, std::size_t capacita) {
@@ -86,23 +116,18 @@ Risultato<std::vector<VoceDitta>> LeggiVoci(FileLettura& file, std::size_t capac
         if (campi.numero < 6)
             continue;
         VoceDitta v;
-        for (const auto& [indice, campo] :
-             {std::pair{5, &v.codice}, std::pair{0, &v.descrizione}, std::pair{1, &v.catalogo}}) {
+        for (const auto& [indice, campo] : {std::pair{5, &v.codice}, std::pair{1, &v.catalogo}}) {
             Risultato<std::string> testo = riga.Campo(campi, static_cast<std::size_t>(indice));
             if (!testo)
                 return std::move(testo).Errore();
             *campo = *std::move(testo);
         }
-        const Risultato<bool> nt = riga.CampoUguale(campi, 4, kParolaNT);
-        if (!nt)
-            return nt.Errore();
-        v.server = *nt ? TipoServer::NT : TipoServer::Linux;
-        if (campi.numero == 7) {
-            Risultato<std::string> macchina = riga.Campo(campi, 6);
-            if (!macchina)
-                return std::move(macchina).Errore();
-            v.macchina = *std::move(macchina);
-        }
+        Risultato<CampiDitta> ditta = LeggiCampiDitta(riga, campi);
+        if (!ditta)
+            return std::move(ditta).Errore();
+        v.descrizione = std::move(ditta->descrizione);
+        v.server = ditta->server;
+        v.macchina = std::move(ditta->macchina);
         voci.push_back(std::move(v));
     }
     if (!lettore.EsitoLettura())
@@ -115,7 +140,7 @@ Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codi
     std::optional<RisultatoRicerca> ditta;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
-        CampiRiga campi = riga.Campi(6);
+        const CampiRiga campi = riga.Campi(6);
         if (campi.numero < 6 || campi.Lunghezza(5) != codice.size())
             continue;
         const Risultato<bool> sua = riga.CampoUguale(campi, 5, codice);
@@ -123,23 +148,15 @@ Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codi
             return sua.Errore();
         if (!*sua)
             continue;
+        Risultato<CampiDitta> letta = LeggiCampiDitta(riga, riga.Campi(7));
+        if (!letta)
+            return std::move(letta).Errore();
         if (!ditta)
             ditta.emplace();
-        campi = riga.Campi(7);
-        Risultato<std::string> descrizione = riga.Campo(campi, 0);
-        if (!descrizione)
-            return std::move(descrizione).Errore();
-        ditta->descrizione = *std::move(descrizione);
-        const Risultato<bool> nt = riga.CampoUguale(campi, 4, kParolaNT);
-        if (!nt)
-            return nt.Errore();
-        ditta->server = *nt ? TipoServer::NT : TipoServer::Linux;
-        if (campi.numero == 7) {
-            Risultato<std::string> macchina = riga.Campo(campi, 6);
-            if (!macchina)
-                return std::move(macchina).Errore();
-            ditta->macchina = *std::move(macchina);
-        }
+        ditta->descrizione = std::move(letta->descrizione);
+        ditta->server = letta->server;
+        if (letta->macchina)
+            ditta->macchina = *std::move(letta->macchina);
     }
     if (!lettore.EsitoLettura())
         return lettore.EsitoLettura().Errore();
