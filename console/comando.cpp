@@ -133,6 +133,22 @@ OggettoJson Percorsi(std::string_view chiave, const std::vector<PercorsoNonAggio
     return OggettoJson().Oggetti(chiave, voci);
 }
 
+// A company's code, description and server type: as the start of a JSON object, or as the
+// window's labelled lines.
+OggettoJson DittaJson(std::string_view codice, std::string_view descrizione, TipoServer server) {
+    return OggettoJson()
+        .Testo("codice", codice)
+        .Testo("descrizione", descrizione)
+        .Testo("server", server == TipoServer::NT ? "nt" : "linux");
+}
+
+void ScriviDitta(std::ostream& uscita, std::string_view codice, std::string_view descrizione,
+                 TipoServer server) {
+    uscita << kEtichettaCodice << ": " << TestoVisibile(codice) << '\n'
+           << kEtichettaDescrizione << ": " << TestoVisibile(descrizione) << '\n'
+           << kEtichettaServer << ": " << (server == TipoServer::NT ? "NT" : "Linux") << '\n';
+}
+
 // The start of an outcome's object: {"esito":...,"stato":...
 OggettoJson InizioJson(StatoUscita stato, std::string_view esito) {
     return OggettoJson().Testo("esito", esito).Numero("stato", static_cast<int>(stato));
@@ -201,10 +217,7 @@ StatoUscita Esecuzione::Dettagli() {
     if (r_.json) {
         std::vector<OggettoJson> ditte;
         for (const VoceDitta& v : *voci) {
-            OggettoJson d;
-            d.Testo("codice", v.codice)
-                .Testo("descrizione", v.descrizione)
-                .Testo("server", v.server == TipoServer::NT ? "nt" : "linux");
+            OggettoJson d = DittaJson(v.codice, v.descrizione, v.server);
             if (v.macchina) {
                 d.Testo("macchina", *v.macchina);
             } else {
@@ -218,10 +231,7 @@ StatoUscita Esecuzione::Dettagli() {
     // A block for each line, a blank line between them; a line of six fields has no machine.
     for (std::size_t i = 0; i < voci->size(); ++i) {
         const VoceDitta& v = (*voci)[i];
-        uscita_ << (i ? "\n" : "") << kEtichettaCodice << ": " << TestoVisibile(v.codice) << '\n'
-                << kEtichettaDescrizione << ": " << TestoVisibile(v.descrizione) << '\n'
-                << kEtichettaServer << ": " << (v.server == TipoServer::NT ? "NT" : "Linux")
-                << '\n';
+        ScriviDitta(uscita_ << (i ? "\n" : ""), v.codice, v.descrizione, v.server);
         if (v.macchina)
             uscita_ << kEtichettaMacchina << ": " << TestoVisibile(*v.macchina) << '\n';
         uscita_ << "Catalogo: " << TestoVisibile(v.catalogo) << '\n';
@@ -242,18 +252,11 @@ StatoUscita Esecuzione::Mostra() {
                               ? OggettoJson().Testo("codice", *codice)
                               : OggettoJson());
     }
-    const bool nt = d->server == TipoServer::NT;
     if (r_.json) {
-        Scrivi(OggettoJson()
-                   .Testo("codice", *codice)
-                   .Testo("descrizione", d->descrizione)
-                   .Testo("server", nt ? "nt" : "linux")
-                   .Testo("macchina", d->macchina));
+        Scrivi(DittaJson(*codice, d->descrizione, d->server).Testo("macchina", d->macchina));
     } else {
-        uscita_ << kEtichettaCodice << ": " << TestoVisibile(*codice) << '\n'
-                << kEtichettaDescrizione << ": " << TestoVisibile(d->descrizione) << '\n'
-                << kEtichettaServer << ": " << (nt ? "NT" : "Linux") << '\n'
-                << kEtichettaMacchina << ": " << TestoVisibile(d->macchina) << '\n';
+        ScriviDitta(uscita_, *codice, d->descrizione, d->server);
+        uscita_ << kEtichettaMacchina << ": " << TestoVisibile(d->macchina) << '\n';
     }
     return StatoUscita::Riuscito;
 }
