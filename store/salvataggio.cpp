@@ -180,6 +180,13 @@ Errore Fermata(std::string percorso, std::string motivo) {
     return Fermata(TipoErrore::NonSalvato, std::move(percorso), std::move(motivo));
 }
 
+// `titolo` followed by each of `percorsi` on a line of its own.
+std::string ConPercorsi(std::string titolo, const std::vector<std::string>& percorsi) {
+    for (const std::string& p : percorsi)
+        titolo.append("\r\n").append(p);
+    return titolo;
+}
+
 std::string Riparato(const Aggiornamento& a) {
     const Riparazione& r = a.riparazione;
     std::string m = "Riparato " + std::string(kNomeFileParametri) + ":";
@@ -197,17 +204,7 @@ std::string Riparato(const Aggiornamento& a) {
     }
     if (r.convertito)
         m.append(separatore).append("testo convertito da UTF-8 a Windows-1252");
-    m.append("\r\nFile aggiornati:");
-    for (const std::string& p : a.aggiornati)
-        m.append("\r\n").append(p);
-    return m;
-}
-
-std::string CopieAggiornate(const Aggiornamento& a) {
-    std::string m = "Copie aggiornate:";
-    for (const std::string& p : a.aggiornati)
-        m.append("\r\n").append(p);
-    return m;
+    return ConPercorsi(std::move(m.append("\r\nFile aggiornati:")), a.aggiornati);
 }
 
 constexpr std::string_view kRimetti =
@@ -532,7 +529,7 @@ RisultatoModifica DistribuisciFile(FileSystem& fs, std::string_view cartellaBase
     }
     if (Esito e = m.Distribuisci(m.Parametri()); !e)
         return std::move(e).Errore();
-    return m.Fatto(CopieAggiornate(m.Finora()));
+    return m.Fatto(ConPercorsi("Copie aggiornate:", m.Finora().aggiornati));
 }
 
 RisultatoModifica RiparaFile(FileSystem& fs, std::string_view cartellaBase,
