@@ -36,6 +36,12 @@ Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella) {
     return Errore(TipoErrore::CartellaNonDisponibile, std::move(errore));
 }
 
+Errore ParametriIlleggibili(std::string_view percorso, const Errore& causa) {
+    std::string testo = "Il file dei parametri non si pu\xF2 leggere: ";
+    testo.append(percorso).append(": ").append(causa.testo);
+    return Errore(TipoErrore::Illeggibile, std::move(testo));
+}
+
 Errore DittaNonTrovata(std::string_view codice) {
     return Errore(TipoErrore::DittaNonTrovata,
                   std::string(kEtichettaCodice) + " non trovato: '" + TestoVisibile(codice) + "'");
@@ -192,8 +198,7 @@ Risultato<T> LeggiParametri(FileSystem& fs, std::string_view cartellaBase, Risul
     Risultato<T> letto = file ? leggi(**file) : Risultato<T>(std::move(file).Errore());
     if (letto || letto.Errore().tipo == TipoErrore::DittaNonTrovata)
         return letto;
-    return Errore(TipoErrore::Illeggibile, "Il file dei parametri non si pu\xF2 leggere: " +
-                                               percorso + ": " + letto.Errore().testo);
+    return ParametriIlleggibili(percorso, letto.Errore());
 }
 
 }  // namespace

@@ -47,6 +47,10 @@ inline constexpr std::string_view kCartellaNonDisponibile =
 // The same as a failure (CartellaNonDisponibile) that names the folder.
 [[nodiscard]] Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella);
 
+// The failure (Illeggibile) of the parameters file at `percorso`, which exists but could not be
+// read for `causa`.
+[[nodiscard]] Errore ParametriIlleggibili(std::string_view percorso, const Errore& causa);
+
 // The failure of a code that no line carries: "Codice Ditta non trovato: '<codice>'".
 [[nodiscard]] Errore DittaNonTrovata(std::string_view codice);
 

@@ -271,20 +271,17 @@ Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs, std::string_v
 
     const std::string parametri = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
     std::optional<Contenuto> base;
-    if (Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(parametri); file) {
-        Risultato<Contenuto> letto = Analizza(**file, parametri, Esame::Problemi);
-        if (!letto) {
-            return Errore(TipoErrore::Illeggibile, "Il file dei parametri non si pu\xF2 leggere: " +
-                                                       parametri + ": " + letto.Errore().testo);
-        }
+    if (Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(parametri);
+        !file && file.Errore().tipo == TipoErrore::Assente) {
+        semplice(TipoProblema::FileMancante, parametri, "manca il file dei parametri");
+    } else {
+        Risultato<Contenuto> letto =
+            file ? Analizza(**file, parametri, Esame::Problemi) : std::move(file).Errore();
+        if (!letto)
+            return ParametriIlleggibili(parametri, letto.Errore());
         base = *std::move(letto);
         problemi.insert(problemi.end(), std::make_move_iterator(base->problemi.begin()),
                         std::make_move_iterator(base->problemi.end()));
-    } else if (file.Errore().tipo == TipoErrore::Assente) {
-        semplice(TipoProblema::FileMancante, parametri, "manca il file dei parametri");
-    } else {
-        return Errore(TipoErrore::Illeggibile, "Il file dei parametri non si pu\xF2 leggere: " +
-                                                   parametri + ": " + file.Errore().testo);
     }
     for (std::string& p : nonCartelle) {
         semplice(TipoProblema::AreaNonCartella, std::move(p),
