@@ -17,9 +17,7 @@ void LetturaForma::Aggiungi(std::string_view pezzo, std::string& out) {
                 }
                 continue;
             }
-            inizioAperto_ = false;
-            for (const char tenuto : std::string(std::move(inizio_)))
-                Byte(tenuto, out);
+            ChiudiInizio(out);
             continue;
         }
         Byte(c, out);
@@ -27,22 +25,24 @@ void LetturaForma::Aggiungi(std::string_view pezzo, std::string& out) {
 }
 
 FormaFile LetturaForma::Fine(std::string& out) {
-    if (inizioAperto_) {
-        inizioAperto_ = false;
-        for (const char tenuto : std::string(std::move(inizio_)))
-            Byte(tenuto, out);
-    }
+    if (inizioAperto_)
+        ChiudiInizio(out);
     if (decodifica_.InCorso() && !forma_.nonUtf8)
         forma_.nonUtf8 = Intoppo{riga_, 0, 0};
-    if (crAperto_) {
+    // A last line ended by a lone CR, or not ended at all.
+    if (crAperto_ || rigaAperta_) {
         crAperto_ = false;
-        ++forma_.finiDaRiparare;
-        FineRiga(out);
-    } else if (rigaAperta_) {
         ++forma_.finiDaRiparare;
         FineRiga(out);
     }
     return forma_;
+}
+
+// The first bytes held while they might be a byte order mark are not one: they are read as text.
+void LetturaForma::ChiudiInizio(std::string& out) {
+    inizioAperto_ = false;
+    for (const char tenuto : std::string(std::move(inizio_)))
+        Byte(tenuto, out);
 }
 
 void LetturaForma::FineRiga(std::string& out) {

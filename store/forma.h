@@ -65,6 +65,7 @@ class LetturaForma {
     [[nodiscard]] FormaFile Fine(std::string& out);
 
   private:
+    void ChiudiInizio(std::string& out);
     void Byte(char c, std::string& out);
     void Contenuto(unsigned char b, std::string& out);
     void FineRiga(std::string& out);
