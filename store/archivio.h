@@ -1,4 +1,4 @@
-// The store as the window and the console program see it: the three operations on the
+// The store as the window and the console program see it: the reads and the changes of the
 // parameters file of one package, each obtaining the package's folder anew.
 #pragma once
 
