@@ -38,6 +38,8 @@ class Esecuzione {
   private:
     // Makes the store of the package; fails as the factory does when it is unavailable.
     Esito CreaArchivio();
+    // Tells on standard error what garbles the reads of the file, if anything does.
+    void AvvisaLettura();
     // The company code of "mostra" and "elimina"; fails (VoceNonValida) for one with a character
     // Windows-1252 lacks.
     Risultato<std::string> Codice() const;
@@ -126,11 +128,26 @@ std::string Righe(std::string_view testo, bool visibile = true) {
     return r;
 }
 
-OggettoJson Percorsi(std::string_view chiave, const std::vector<PercorsoNonAggiornato>& percorsi) {
+std::vector<OggettoJson> Voci(const std::vector<PercorsoNonAggiornato>& percorsi) {
     std::vector<OggettoJson> voci;
     for (const PercorsoNonAggiornato& p : percorsi)
         voci.push_back(OggettoJson().Testo("percorso", p.percorso).Testo("motivo", p.motivo));
-    return OggettoJson().Oggetti(chiave, voci);
+    return voci;
+}
+
+// The warnings of a change: each copy kept, with its own companies, then the work file left.
+std::vector<OggettoJson> Avvisi(const Aggiornamento& a) {
+    std::vector<OggettoJson> voci;
+    for (const CopiaConservata& c : a.conservate) {
+        voci.push_back(OggettoJson()
+                           .Testo("percorso", c.copia)
+                           .Testo("motivo", DescrizioneConservata(c))
+                           .Testo("conservata", c.conservata)
+                           .Testi("codici", c.codici));
+    }
+    for (OggettoJson& v : Voci(a.avvisi))
+        voci.push_back(std::move(v));
+    return voci;
 }
 
 // A company's code, description and server type: as the start of a JSON object, or as the
@@ -186,6 +203,11 @@ Esito Esecuzione::CreaArchivio() {
     return {};
 }
 
+void Esecuzione::AvvisaLettura() {
+    if (const std::optional<std::string> avviso = archivio_->AvvisoLettura())
+        errori_ << Righe(*avviso) << '\n';
+}
+
 Risultato<std::string> Esecuzione::Codice() const {
     const VoceUtente& codice = r_.posizionali.front();
     if (!codice.testo)
@@ -196,6 +218,7 @@ Risultato<std::string> Esecuzione::Codice() const {
 StatoUscita Esecuzione::Elenco() {
     if (const Esito e = CreaArchivio(); !e)
         return Fallimento(e.Errore());
+    AvvisaLettura();
     if (r_.dettagli)
         return Dettagli();
     const Risultato<std::vector<std::string>> codici = archivio_->LeggiDitte();
@@ -245,6 +268,7 @@ StatoUscita Esecuzione::Mostra() {
         return Fallimento(codice.Errore());
     if (const Esito e = CreaArchivio(); !e)
         return Fallimento(e.Errore());
+    AvvisaLettura();
     const Risultato<RisultatoRicerca> d = archivio_->CercaDitta(*codice);
     if (!d) {
         return Fallimento(StatoDi(d.Errore().tipo), d.Errore().testo,
@@ -340,7 +364,6 @@ StatoUscita Esecuzione::Verifica() {
 
 StatoUscita Esecuzione::Modifica(const RisultatoModifica& r, bool riparazione) {
     const std::vector<std::string> nessuno;
-    const std::vector<PercorsoNonAggiornato> nessuna;
     StatoUscita stato = StatoUscita::Riuscito;
     std::string_view esito = "salvato";
     if (!r) {
@@ -357,14 +380,19 @@ StatoUscita Esecuzione::Modifica(const RisultatoModifica& r, bool riparazione) {
         OggettoJson j = InizioJson(stato, esito);
         j.Testo("messaggio", Righe(messaggio, false))
             .Testi("aggiornati", r ? r->aggiornati : nessuno)
-            .Aggiungi(Percorsi("errori", r ? r->nonAggiornati : r.Errore().percorsi))
-            .Aggiungi(Percorsi("avvisi", r ? r->avvisi : nessuna));
+            .Oggetti("errori", Voci(r ? r->nonAggiornati : r.Errore().percorsi))
+            .Oggetti("avvisi", r ? Avvisi(*r) : std::vector<OggettoJson>());
         if (riparazione) {
             const Riparazione fatta = r ? r->riparazione : Riparazione{};
-            j.Oggetto("riparazione", OggettoJson()
-                                         .Numero("fini_riga", fatta.fini)
-                                         .Booleano("bom_tolto", fatta.bom)
-                                         .Booleano("convertito", fatta.convertito));
+            j.Oggetto("riparazione",
+                      OggettoJson()
+                          .Numero("fini_riga", fatta.fini)
+                          .Booleano("bom_tolto", fatta.bom)
+                          .Booleano("convertito", fatta.convertito)
+                          .Testo("da", !fatta.convertito                     ? "windows-1252"
+                                       : fatta.codifica == Codifica::Utf16LE ? "utf-16le"
+                                       : fatta.codifica == Codifica::Utf16BE ? "utf-16be"
+                                                                             : "utf-8"));
         }
         Scrivi(j);
     }

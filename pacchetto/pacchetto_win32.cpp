@@ -50,6 +50,13 @@ Risultato<RisultatoRicerca> ArchivioPacchetto::CercaDitta(std::string_view codic
     return velmar::CercaDitta(FileSystemDiSistema(), *base, codice);
 }
 
+std::optional<std::string> ArchivioPacchetto::AvvisoLettura() {
+    const Risultato<std::string> base = componente_.ChiediCartella();
+    if (!base)
+        return std::nullopt;
+    return velmar::AvvisoLettura(FileSystemDiSistema(), *base);
+}
+
 namespace {
 
 // Runs `modifica` on the folder the component gives, or fails as the store fails a change

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ class ArchivioDitte {
     [[nodiscard]] virtual Risultato<std::vector<VoceDitta>> LeggiElenco() = 0;
     // The company of `codice` (see CercaDitta).
     [[nodiscard]] virtual Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) = 0;
+    // A warning for the reads above, when the file's encoding garbles them (see AvvisoLettura).
+    [[nodiscard]] virtual std::optional<std::string> AvvisoLettura() = 0;
     // Makes ready the save of the company and the distribution of the file (see SalvaDitta):
     // what needs the calling thread (the application-folder component, the registry) is done
     // here, the work of the files when the result is called.
@@ -64,6 +67,9 @@ class ArchivioCartella final : public ArchivioDitte {
     }
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
         return velmar::CercaDitta(fs_, base_, codice);
+    }
+    std::optional<std::string> AvvisoLettura() override {
+        return velmar::AvvisoLettura(fs_, base_);
     }
     Salvataggio PreparaScrittura(const DatiDitta& dati) override {
         return [this, dati] { return SalvaDitta(fs_, dati, catalogo_, base_, attesa_); };

@@ -6,6 +6,7 @@
 
 #include "store/conferma.h"
 #include "store/cp1252.h"
+#include "store/forma.h"
 
 namespace velmar {
 
@@ -220,6 +221,21 @@ Risultato<std::vector<VoceDitta>> LeggiElenco(FileSystem& fs, std::string_view c
     return LeggiParametri<std::vector<VoceDitta>>(
         fs, cartellaBase, std::vector<VoceDitta>(),
         [&](FileLettura& file) { return LeggiVoci(file); });
+}
+
+std::optional<std::string> AvvisoLettura(FileSystem& fs, std::string_view cartellaBase) {
+    if (CartellaNonUsabile(fs, cartellaBase))
+        return std::nullopt;
+    const std::string percorso = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
+    Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(percorso);
+    const Risultato<std::string> inizio =
+        file ? LeggiInizio(**file) : Risultato<std::string>(file.Errore());
+    const Codifica codifica = inizio ? CodificaDaInizio(*inizio) : Codifica::Byte;
+    if (codifica == Codifica::Byte)
+        return std::nullopt;
+    return "Attenzione: " + percorso + " \xE8 in " + std::string(NomeCodifica(codifica)) +
+           " e non in Windows-1252: i codici e i testi si leggono male. SetupVelmarCmd ripara lo "
+           "converte";
 }
 
 std::vector<VoceDitta> VociDaTesto(std::string_view testo, std::size_t capacita) {

@@ -84,6 +84,12 @@ inline constexpr std::string_view kCartellaNonDisponibile =
 [[nodiscard]] Risultato<std::vector<VoceDitta>> LeggiElenco(FileSystem& fs,
                                                             std::string_view cartellaBase);
 
+// What the reads above should be told with, when the parameters file of the package in
+// `cartellaBase` is UTF-16 text, which they read as bytes all the same: the file, its encoding
+// and how to mend it. Nothing for any other file, a missing one, or one that cannot be read.
+[[nodiscard]] std::optional<std::string> AvvisoLettura(FileSystem& fs,
+                                                       std::string_view cartellaBase);
+
 // The same two over a text at hand; no company when no line carries the code.
 [[nodiscard]] std::vector<std::string> CodiciDaTesto(std::string_view testo,
                                                      std::size_t capacita = kBufferLettura);

@@ -116,20 +116,32 @@ class TaglioCampi {
 
 // Counts, over a line's bytes given in pieces, the company records hidden after a lone LF in it.
 // The line's own record runs to its code (field 5); every LF after that starts another text, and
-// one with at least six fields is a record that no program lists.
+// one with at least six fields is a record that no program lists. Made with a code, it also tells
+// whether one of those records carries it.
 // "A;c;w;w;w;001;m;\nB;c;w;w;w;002;m;\n" -> 1 (the empty text after the last LF is none).
 // "A\nB;c;w;w;w;001;m;" -> 0: the LF lies within the line's own record.
 class DitteDopoLf {
   public:
+    DitteDopoLf() = default;
+    explicit DitteDopoLf(std::string_view codice) noexcept : codice_(codice), cerca_(true) {}
+
     void Aggiungi(std::string_view pezzo) noexcept {
         for (const char c : pezzo) {
             if (c == ';') {
+                ChiudiCodice();
                 ++separatori_;
                 ++separatoriTesto_;
+                inCodice_ = cerca_ && altroTesto_ && separatoriTesto_ == 5;
+                letti_ = 0;
+                diverso_ = false;
             } else if (c == '\n') {
+                ChiudiCodice();
                 lf_ = true;
                 Chiudi();
                 altroTesto_ = separatori_ >= 5;
+            } else if (inCodice_) {
+                diverso_ = diverso_ || letti_ >= codice_.size() || codice_[letti_] != c;
+                ++letti_;
             }
         }
     }
@@ -139,6 +151,8 @@ class DitteDopoLf {
     [[nodiscard]] std::uint64_t Ditte() const noexcept {
         return ditte_ + (altroTesto_ && separatoriTesto_ >= 5 ? 1 : 0);
     }
+    // Whether one of them carries the code this was made with.
+    [[nodiscard]] bool ConCodice() const noexcept { return conCodice_ || CodiceUguale(); }
 
   private:
     void Chiudi() noexcept {
@@ -146,11 +160,24 @@ class DitteDopoLf {
             ++ditte_;
         separatoriTesto_ = 0;
     }
+    [[nodiscard]] bool CodiceUguale() const noexcept {
+        return inCodice_ && !diverso_ && letti_ == codice_.size();
+    }
+    void ChiudiCodice() noexcept {
+        conCodice_ = conCodice_ || CodiceUguale();
+        inCodice_ = false;
+    }
+    std::string_view codice_;
+    bool cerca_ = false;
     bool lf_ = false;
     bool altroTesto_ = false;            // the text since the last LF follows the line's code
     std::uint64_t separatori_ = 0;       // of the whole line
     std::uint64_t separatoriTesto_ = 0;  // since the last LF
     std::uint64_t ditte_ = 0;
+    bool inCodice_ = false;  // within field 5 of a text after the line's code
+    std::uint64_t letti_ = 0;
+    bool diverso_ = false;
+    bool conCodice_ = false;
 };
 
 // Whether a value can stand in a record: no ';' and no line break, which would split it.

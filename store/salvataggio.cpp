@@ -1,9 +1,11 @@
 // The save and its distribution to the area folders, and the upkeep changes built the same way.
 #include "store/salvataggio.h"
 
+#include <cstring>
 #include <memory>
 #include <optional>
 
+#include "store/copie_aree.h"
 #include "store/cp1252.h"
 #include "store/ditte.h"
 #include "store/forma.h"
@@ -28,8 +30,16 @@ struct LfNellaRiga {
     std::uint64_t ditte = 0;
 };
 
+// The end of the reasons of a change refused for the shape of the file, which a repair mends.
+constexpr std::string_view kRiparaERiprova =
+    ". Non \xE8 stato scritto nulla: ripara il pacchetto con SetupVelmarCmd ripara e riprova";
+
+std::string InizioLf(std::uint64_t riga) {
+    return "la riga " + std::to_string(riga) + " ha fini riga Unix (LF senza CR): ";
+}
+
 std::string MotivoLf(const LfNellaRiga& lf) {
-    std::string m = "la riga " + std::to_string(lf.riga) + " ha fini riga Unix (LF senza CR): ";
+    std::string m = InizioLf(lf.riga);
     if (lf.ditte == 0) {
         m += "il testo dopo il LF andrebbe perso";
     } else {
@@ -37,21 +47,48 @@ std::string MotivoLf(const LfNellaRiga& lf) {
              (lf.ditte == 1 ? " record di ditta" : " record di ditte") +
              ", che la modifica cancellerebbe";
     }
-    return m +
-           ". Non \xE8 stato scritto nulla: ripara il pacchetto con SetupVelmarCmd ripara "
-           "e riprova";
+    return m.append(kRiparaERiprova);
+}
+
+// A record of the code hidden after a lone LF in line `riga`.
+std::string MotivoNascosto(std::uint64_t riga, std::string_view codice) {
+    return InizioLf(riga) + "dopo il LF sta un record della ditta '" + TestoVisibile(codice) +
+           "', che nessun programma elenca e che la modifica lascerebbe com'\xE8" +
+           std::string(kRiparaERiprova);
+}
+
+// A file that looks like UTF-8 (first seen in line `riga`) and a record beyond ASCII.
+std::string MotivoUtf8(std::uint64_t riga) {
+    return "il file \xE8 in UTF-8 (alla riga " + std::to_string(riga) +
+           "), come lo salvano gli editor, ma il pacchetto legge Windows-1252: il nuovo record, "
+           "che ha caratteri oltre l'ASCII, lo renderebbe misto" +
+           std::string(kRiparaERiprova);
+}
+
+// Why a change cannot be made on text in `codifica`, or nothing when it can.
+std::optional<std::string> MotivoCodifica(Codifica codifica) {
+    if (codifica == Codifica::Byte)
+        return std::nullopt;
+    return "il file \xE8 in " + std::string(NomeCodifica(codifica)) +
+           " (come lo salva Blocco note con la codifica Unicode), ma il pacchetto legge "
+           "Windows-1252: i programmi ne leggono male ogni ditta e la modifica lo rovinerebbe" +
+           std::string(kRiparaERiprova);
 }
 
 // Writes every line of `file` to out(std::string_view), each ending with CR LF, but those whose
 // field 5 is `codice`: these become `record`, which is appended when none is, or with no record
-// they are left out. A line too long to hold is copied in pieces. Stops at a line of the code
-// that holds a lone LF (NonSalvato): replacing or leaving it out would drop the text after it.
-// A failure to read is told as "lettura: ...".
+// they are left out. A line too long to hold is copied in pieces. Stops (NonSalvato) at a line
+// of the code that holds a lone LF (replacing or leaving it out would drop the text after it),
+// at a record of the code hidden after a lone LF in another line (it would stay beside the new
+// one), and, when `record` holds a character beyond ASCII, at the first line that shows the
+// text is UTF-8 (the record would make it mixed). A failure to read is told as "lettura: ...".
 template <class Out>
 Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
                            std::optional<std::string_view> record, Out&& out,
                            std::size_t capacita = kBufferLettura) {
     const auto lettura = [](const Errore& e) { return Errore(e.tipo, Passo("lettura", e)); };
+    const bool conUtf8 = record && !SoloAscii(*record);
+    CercaUtf8 utf8;
     bool trovato = false;
     std::uint64_t numero = 0;
     LettoreRighe lettore(file, capacita);
@@ -65,16 +102,29 @@ Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
                 return lettura(uguale.Errore());
             sua = *uguale;
         }
-        if (sua) {
-            DitteDopoLf dopoLf;
-            if (riga.Intera()) {
-                dopoLf.Aggiungi(riga.Testo());
-            } else if (Esito e = riga.Copia([&](std::string_view p) { dopoLf.Aggiungi(p); }); !e) {
-                return lettura(e.Errore());
-            }
-            if (dopoLf.Lf())
-                return Errore(TipoErrore::NonSalvato, MotivoLf({numero, dopoLf.Ditte()}));
+        // What the line holds beyond its fields: a lone LF and what follows it, UTF-8 text.
+        DitteDopoLf dopoLf(codice);
+        if (riga.Intera()) {
+            const std::string_view testo = riga.Testo();
+            if (std::memchr(testo.data(), '\n', testo.size()) != nullptr)
+                dopoLf.Aggiungi(testo);
+            if (conUtf8)
+                utf8.Aggiungi(testo);
+        } else if (Esito e = riga.Copia([&](std::string_view pezzo) {
+                       dopoLf.Aggiungi(pezzo);
+                       if (conUtf8)
+                           utf8.Aggiungi(pezzo);
+                   });
+                   !e) {
+            return lettura(e.Errore());
         }
+        utf8.FineRiga();
+        if (sua && dopoLf.Lf())
+            return Errore(TipoErrore::NonSalvato, MotivoLf({numero, dopoLf.Ditte()}));
+        if (!sua && dopoLf.ConCodice())
+            return Errore(TipoErrore::NonSalvato, MotivoNascosto(numero, codice));
+        if (utf8.Trovato())
+            return Errore(TipoErrore::NonSalvato, MotivoUtf8(numero));
         trovato = trovato || sua;
         if (sua && !record)
             continue;
@@ -198,13 +248,28 @@ std::string Riparato(const Aggiornamento& a) {
             .append(" in CR LF");
         separatore = "; ";
     }
+    const std::string_view codifica =
+        r.codifica == Codifica::Byte ? "UTF-8" : NomeCodifica(r.codifica);
     if (r.bom) {
-        m.append(separatore).append("tolto il BOM UTF-8");
+        m.append(separatore)
+            .append("tolto il BOM ")
+            .append(r.codifica == Codifica::Byte ? "UTF-8" : "UTF-16");
         separatore = "; ";
     }
     if (r.convertito)
-        m.append(separatore).append("testo convertito da UTF-8 a Windows-1252");
+        m.append(separatore)
+            .append("testo convertito da ")
+            .append(codifica)
+            .append(" a Windows-1252");
     return ConPercorsi(std::move(m.append("\r\nFile aggiornati:")), a.aggiornati);
+}
+
+// The lines that tell the copies kept.
+std::string Conservate(const std::vector<CopiaConservata>& conservate) {
+    std::string m;
+    for (const CopiaConservata& c : conservate)
+        m.append("\r\n\r\n").append(c.copia).append(": ").append(DescrizioneConservata(c));
+    return m;
 }
 
 constexpr std::string_view kRimetti =
@@ -258,11 +323,22 @@ class Modifica {
     // missing. One that cannot be read stops the change, and so does one that is missing while
     // area copies of it exist, or holds no company while area copies hold some (a save stopped
     // half way, a file deleted or emptied by hand or by an older tool: rebuilding from it would
-    // drop every company the copies hold).
-    Risultato<std::unique_ptr<FileLettura>> ApriParametri() {
+    // drop every company the copies hold), or, unless the change converts it, one in UTF-16.
+    Risultato<std::unique_ptr<FileLettura>> ApriParametri(bool converte = false) {
         Risultato<std::unique_ptr<FileLettura>> letto = fs_.ApriLettura(parametri_);
         if (!letto && letto.Errore().tipo != TipoErrore::Assente)
             return Fermata(parametri_, Passo("lettura", letto.Errore()));
+        if (letto) {
+            const Risultato<std::string> inizio = LeggiInizio(**letto);
+            if (!inizio)
+                return Fermata(parametri_, Passo("lettura", inizio.Errore()));
+            codifica_ = CodificaDaInizio(*inizio);
+            if (std::optional<std::string> motivo = MotivoCodifica(codifica_); motivo) {
+                if (!converte)
+                    return Fermata(parametri_, std::move(*motivo));
+                return letto;  // its companies are counted once it is converted
+            }
+        }
         std::string copie;
         const auto elenca = [&copie](std::string_view copia, std::string_view nota = {}) {
             copie.append(copie.empty() ? "" : ", ").append(copia).append(nota);
@@ -311,10 +387,11 @@ class Modifica {
     }
 
     // Reads the parameters file `letto` twice: once to tell its shape, once to write its mended
-    // bytes into the work file, which is then distributed. A file that needs no repair is left
-    // alone; one whose text looks like UTF-8 but cannot be converted stops the change.
+    // bytes into the work file, which is then distributed. A file that needs no repair is
+    // copied into the areas whose copy differs from it or is missing; one in UTF-16, or that
+    // looks like UTF-8, that cannot be converted stops the change.
     Esito Ripara(std::unique_ptr<FileLettura> letto) {
-        LetturaForma lettura;
+        LetturaForma lettura(codifica_);
         std::string nulla;
         if (Esito e = LeggiABlocchi(
                 *letto, [&](std::string_view pezzo) { lettura.Aggiungi(pezzo, nulla); });
@@ -323,16 +400,20 @@ class Modifica {
         }
         const FormaFile forma = lettura.Fine(nulla);
         if (forma.NonConvertibile()) {
+            const std::string come = forma.Utf16()
+                                         ? "\xE8 in " + std::string(NomeCodifica(forma.codifica))
+                                         : "sembra UTF-8";
             return Fermata(parametri_,
-                           "il testo sembra UTF-8, ma non si pu\xF2 convertire in Windows-1252: " +
+                           "il testo " + come + ", ma non si pu\xF2 convertire in Windows-1252: " +
                                MotivoNonConvertibile(forma) +
                                ". Non \xE8 stato scritto nulla: correggi il file a mano");
         }
         if (forma.InOrdine()) {
-            fatto_.nienteDaRiparare = true;
-            return {};
+            letto.reset();
+            return Distribuisci(parametri_, true);
         }
-        fatto_.riparazione = {forma.finiDaRiparare, forma.bom, forma.DaConvertire()};
+        fatto_.riparazione = {forma.finiDaRiparare, forma.bom, forma.DaConvertire(),
+                              forma.codifica};
         return ScriviLavoro(std::move(letto), [&](FileLettura& file, ScritturaBufferizzata& out) {
             LetturaForma riparazione(forma);
             std::string pezzi;
@@ -350,9 +431,21 @@ class Modifica {
     }
 
     // Puts a copy of `origine` in place of the base folder's file (unless it is that file) and
-    // then of every area's: the base first, so that the areas never get ahead of it. Fails when
-    // the base folder's file, or for a new distribution every copy, kept its old content.
-    Esito Distribuisci(const std::string& origine) {
+    // then of every area's, or with `soloDiverse` of those whose copy is missing or differs from
+    // the base folder's file: the base first, so that the areas never get ahead of it. The
+    // copies are examined first (EsaminaCopie): one that cannot be read is left as it is, one
+    // with companies of its own is kept whole (ConservaCopia) just before it is replaced, or left
+    // as it is when it cannot be kept. Fails when the base folder's file kept its old content,
+    // when it or `origine` cannot be read for the examination, or for a new distribution when
+    // every copy to update kept its old content.
+    Esito Distribuisci(const std::string& origine, bool soloDiverse = false) {
+        Risultato<std::vector<EsameCopia>> esami = EsaminaCopie(fs_, aree_, parametri_, origine);
+        if (!esami) {
+            if (origine == lavoro_)
+                (void)fs_.Elimina(lavoro_);
+            const PercorsoNonAggiornato& p = esami.Errore().percorsi.front();
+            return Fermata(p.percorso, "lettura: " + p.motivo);
+        }
         if (origine != parametri_) {
             if (Esito e = MettiAlPosto(fs_, origine, base_, parametri_); !e) {
                 (void)fs_.Elimina(origine);
@@ -360,19 +453,18 @@ class Modifica {
             }
             fatto_.aggiornati.push_back(parametri_);
         }
-        for (const std::string& area : aree_) {
-            std::string copia = PercorsoIn(fs_, area, kNomeFileParametri);
-            if (Esito e = MettiAlPosto(fs_, origine, area, copia); e) {
-                fatto_.aggiornati.push_back(std::move(copia));
-            } else {
-                fatto_.nonAggiornati.push_back({std::move(copia), e.Errore().testo});
-            }
+        for (std::size_t i = 0; i < aree_.size(); ++i) {
+            EsameCopia& esame = (*esami)[i];
+            if (soloDiverse && esame.stato == StatoCopia::Uguale)
+                continue;
+            if (Esito e = AggiornaCopia(origine, aree_[i], esame); !e)
+                fatto_.nonAggiornati.push_back({std::move(esame.copia), e.Errore().testo});
         }
         if (origine == lavoro_) {
             if (Esito e = fs_.Elimina(lavoro_); !e)
                 fatto_.avvisi.push_back({lavoro_, Passo("eliminazione", e.Errore())});
         }
-        if (fatto_.aggiornati.empty()) {
+        if (fatto_.aggiornati.empty() && !fatto_.nonAggiornati.empty()) {
             std::string testo = MessaggioNonRiuscito(fatto_.nonAggiornati);
             return Errore(TipoErrore::NonSalvato, std::move(testo),
                           std::move(fatto_.nonAggiornati));
@@ -384,6 +476,7 @@ class Modifica {
     Aggiornamento Fatto(std::string riuscito) {
         Aggiornamento a = std::move(fatto_);
         a.messaggio = a.Completo() ? std::move(riuscito) : MessaggioNonRiuscito(a.nonAggiornati);
+        a.messaggio.append(Conservate(a.conservate));
         for (const PercorsoNonAggiornato& p : a.avvisi) {
             a.messaggio.append("\r\n\r\nFile non eliminato: ")
                 .append(p.percorso)
@@ -396,6 +489,32 @@ class Modifica {
   private:
     std::string CopiaDellArea(std::string_view area) const {
         return PercorsoIn(fs_, PercorsoIn(fs_, base_, area), kNomeFileParametri);
+    }
+
+    // Replaces the copy `esame` tells of, in the folder `area`, with a copy of `origine`,
+    // keeping it first when it holds companies of its own.
+    Esito AggiornaCopia(const std::string& origine, const std::string& area, EsameCopia& esame) {
+        if (esame.stato == StatoCopia::Illeggibile) {
+            return Errore(TipoErrore::Sistema,
+                          "la copia non si pu\xF2 leggere (" + esame.motivo +
+                              "): non si sa se ha ditte che il file della cartella del pacchetto "
+                              "non ha, e resta com'\xE8");
+        }
+        if (!esame.proprie.empty()) {
+            Risultato<std::string> conservata = ConservaCopia(fs_, area, esame.copia);
+            if (!conservata) {
+                return Errore(TipoErrore::Sistema,
+                              "ha ditte che il file della cartella del pacchetto non ha, e non si "
+                              "\xE8 potuta conservare (" +
+                                  conservata.Errore().testo + "): resta com'\xE8");
+            }
+            fatto_.conservate.push_back(
+                {esame.copia, *std::move(conservata), std::move(esame.proprie)});
+        }
+        if (Esito e = MettiAlPosto(fs_, origine, area, esame.copia); !e)
+            return e;
+        fatto_.aggiornati.push_back(esame.copia);
+        return {};
     }
 
     // Writes the work file, made afresh, with scrivi(FileLettura&, out), which reads `letto`
@@ -427,6 +546,7 @@ class Modifica {
     std::string parametri_;
     std::unique_ptr<Blocco> blocco_;
     std::vector<std::string> aree_;
+    Codifica codifica_ = Codifica::Byte;
     Aggiornamento fatto_;
 };
 
@@ -441,12 +561,13 @@ Risultato<std::unique_ptr<FileLettura>> ParametriOVuoto(Modifica& m) {
 // The start of an upkeep change that works on the base folder's file as it is: the lock, the
 // areas, then the file, whose absence stops it (`manca` says why it needs one).
 Risultato<std::unique_ptr<FileLettura>> IniziaSulFile(Modifica& m, std::chrono::milliseconds attesa,
-                                                      std::string_view manca) {
+                                                      std::string_view manca,
+                                                      bool converte = false) {
     if (Esito e = m.Inizia(attesa); !e)
         return std::move(e).Errore();
     if (Esito e = m.TrovaAree(); !e)
         return std::move(e).Errore();
-    Risultato<std::unique_ptr<FileLettura>> letto = m.ApriParametri();
+    Risultato<std::unique_ptr<FileLettura>> letto = m.ApriParametri(converte);
     if (!letto && letto.Errore().tipo == TipoErrore::Assente)
         return Fermata(m.Parametri(), "il file manca: " + std::string(manca));
     return letto;
@@ -464,14 +585,17 @@ std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartella
     return aree;
 }
 
-std::optional<std::string> SostituisciInTesto(std::string_view testo, std::string_view codice,
-                                              std::string_view record, std::size_t capacita) {
+Risultato<std::string> SostituisciInTesto(std::string_view testo, std::string_view codice,
+                                          std::string_view record, std::size_t capacita) {
+    if (std::optional<std::string> motivo = MotivoCodifica(CodificaDaInizio(testo)))
+        return Errore(TipoErrore::NonSalvato, std::move(*motivo));
     std::string out;
     out.reserve(testo.size() + record.size() + 64);
     LetturaDaTesto file(testo);
-    if (!CopiaConSostituzione(
-            file, codice, record, [&](std::string_view dati) { out.append(dati); }, capacita)) {
-        return std::nullopt;  // a text in memory is always read whole: a lone LF stopped it
+    if (Esito e = CopiaConSostituzione(
+            file, codice, record, [&](std::string_view dati) { out.append(dati); }, capacita);
+        !e) {
+        return std::move(e).Errore();
     }
     return out;
 }
@@ -536,14 +660,35 @@ RisultatoModifica RiparaFile(FileSystem& fs, std::string_view cartellaBase,
                              std::chrono::milliseconds attesa) {
     Modifica m(fs, cartellaBase);
     Risultato<std::unique_ptr<FileLettura>> letto =
-        IniziaSulFile(m, attesa, "non c'\xE8 nulla da riparare");
+        IniziaSulFile(m, attesa, "non c'\xE8 nulla da riparare", true);
     if (!letto)
         return std::move(letto).Errore();
     if (Esito e = m.Ripara(*std::move(letto)); !e)
         return std::move(e).Errore();
-    if (m.Finora().nienteDaRiparare)
-        return m.Fatto("Nessuna riparazione necessaria");
-    return m.Fatto(Riparato(m.Finora()));
+    const Aggiornamento& fatto = m.Finora();
+    if (fatto.riparazione != Riparazione{})
+        return m.Fatto(Riparato(fatto));
+    if (fatto.aggiornati.empty() && fatto.nonAggiornati.empty()) {
+        Aggiornamento a = m.Fatto("Nessuna riparazione necessaria");
+        a.nienteDaRiparare = true;
+        return a;
+    }
+    return m.Fatto(ConPercorsi(
+        std::string(kNomeFileParametri) + " non aveva nulla da riparare; copie aggiornate:",
+        fatto.aggiornati));
+}
+
+std::string DescrizioneConservata(const CopiaConservata& c) {
+    constexpr std::size_t kCodiciNominati = 10;
+    std::string codici;
+    for (std::size_t i = 0; i < c.codici.size() && i < kCodiciNominati; ++i)
+        codici.append(i ? ", " : "").append(TestoVisibile(c.codici[i]));
+    if (c.codici.size() > kCodiciNominati)
+        codici.append(" e altre ").append(std::to_string(c.codici.size() - kCodiciNominati));
+    return std::string(c.codici.size() == 1 ? "aveva la ditta " : "aveva le ditte ") + codici +
+           ", che il file della cartella del pacchetto non ha; la copia \xE8 conservata intera "
+           "in " +
+           c.conservata;
 }
 
 Errore CartellaNonDisponibile(std::string_view dettaglio) {

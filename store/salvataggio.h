@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "store/file_system.h"
+#include "store/forma.h"
 #include "store/record.h"
 #include "store/righe.h"
 
@@ -48,11 +49,23 @@ struct ValoreCatalogo {
 
 // What a repair changed in the base folder's file.
 struct Riparazione {
-    std::uint64_t fini = 0;   // line ends mended: lone LFs and CRs, an unterminated last line
-    bool bom = false;         // the UTF-8 byte order mark removed
-    bool convertito = false;  // the text converted from UTF-8 to Windows-1252
+    std::uint64_t fini = 0;  // line ends mended: lone LFs and CRs, an unterminated last line
+    bool bom = false;        // the byte order mark removed
+    // The text converted to Windows-1252: from UTF-8 (Codifica::Byte) or from UTF-16.
+    bool convertito = false;
+    Codifica codifica = Codifica::Byte;
 
     bool operator==(const Riparazione&) const = default;
+};
+
+// An area copy kept whole beside itself before a change replaced it, because it held companies
+// that neither the old nor the new base file has.
+struct CopiaConservata {
+    std::string copia;
+    std::string conservata;
+    std::vector<std::string> codici;  // those companies, in the copy's order
+
+    bool operator==(const CopiaConservata&) const = default;
 };
 
 // What a change of the package's files did, when it updated the base folder's file (or, for a
@@ -64,12 +77,14 @@ struct Aggiornamento {
     std::vector<PercorsoNonAggiornato> nonAggiornati;
     // The work file could not be removed at the end (the change itself went through).
     std::vector<PercorsoNonAggiornato> avvisi;
+    // The area copies kept before they were replaced.
+    std::vector<CopiaConservata> conservate;
     // Of a repair.
     Riparazione riparazione;
     bool nienteDaRiparare = false;
     // What to tell the user: the change's own text ("Setup terminato" for a save) when every
     // target was updated, else "Salvataggio non riuscito." and each area left as it was with
-    // its reason; a work file left behind is mentioned after either.
+    // its reason; each copy kept, and a work file left behind, are told after either.
     std::string messaggio;
 
     [[nodiscard]] bool Completo() const noexcept { return nonAggiornati.empty(); }
@@ -85,21 +100,27 @@ using RisultatoModifica = Risultato<Aggiornamento>;
 [[nodiscard]] std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartellaBase);
 
 // Copies the lines of `testo` with every line whose field 5 equals `codice` replaced by
-// `record`, appending `record` when no line matched; every line written ends with CR LF. Gives
-// nothing when a line to replace holds a lone LF: the text after it, which may hold other
-// companies, would be lost. The save does the same from file to file. `capacita` is the read
-// buffer's size (smaller in tests).
-[[nodiscard]] std::optional<std::string> SostituisciInTesto(std::string_view testo,
-                                                            std::string_view codice,
-                                                            std::string_view record,
-                                                            std::size_t capacita = kBufferLettura);
+// `record`, appending `record` when no line matched; every line written ends with CR LF. The
+// save does the same from file to file. Fails (NonSalvato), saying why, when the copy would lose
+// or garble a company: when a line to replace holds a lone LF (the text after it, which may hold
+// other companies, would be lost), when a record of the code stands hidden after a lone LF in
+// another line (it would stay there beside the new one), when the text is UTF-16, or when it
+// looks like UTF-8 and `record` holds a character beyond ASCII (the text would mix two
+// encodings). `capacita` is the read buffer's size (smaller in tests).
+[[nodiscard]] Risultato<std::string> SostituisciInTesto(std::string_view testo,
+                                                        std::string_view codice,
+                                                        std::string_view record,
+                                                        std::size_t capacita = kBufferLettura);
 
 // Saves `dati` into the package in `cartellaBase` (an absolute folder; empty means the folder
 // is unavailable), waiting up to `attesa` for a save that holds the package. Writes nothing when
 // the catalog folder cannot be stored in a record, when the package stays held, when the
 // parameters file cannot be read, when it is missing or holds no company while area copies of it
-// hold some, or when a line of the code holds a lone LF (a file with Unix line ends: replacing
-// the line would drop the companies after the LF; RiparaFile mends it).
+// hold some, when it is UTF-16, or when the copy with replacement refuses it (see
+// SostituisciInTesto; RiparaFile mends such a file). Before an area copy is replaced, one that
+// holds companies that neither the old nor the new base file has is kept whole beside it
+// (ConservaCopia): the outcome names it; one that cannot be read, or kept, is left as it is.
+// Every change below does the same.
 // Shows nothing and ends nothing: the caller reports the result.
 [[nodiscard]] RisultatoModifica SalvaDitta(FileSystem& fs, const DatiDitta& dati,
                                            const ValoreCatalogo& catalogo,
@@ -116,17 +137,23 @@ using RisultatoModifica = Risultato<Aggiornamento>;
 // Copies the base folder's parameters file, byte for byte, into every area folder that exists,
 // with the guarantees of a save (the lock, a flushed copy replacing each file in one step, the
 // permissions kept); the base folder's file is not touched. A missing base file copies nothing,
-// nor does one without companies while area copies hold some.
+// nor does one without companies while area copies hold some, nor a UTF-16 one.
 [[nodiscard]] RisultatoModifica DistribuisciFile(FileSystem& fs, std::string_view cartellaBase,
                                                  std::chrono::milliseconds attesa = kAttesaBlocco);
 
 // Gives the base folder's parameters file the program's own shape (see LetturaForma: CR LF after
-// every line, no byte order mark, UTF-8 text converted to Windows-1252) and distributes it as a
-// save does, under the same lock, with the same guarantees and refusals. Writes nothing when the
-// file needs no repair (nienteDaRiparare), or when its text looks like UTF-8 but cannot be
-// converted as a whole (NonSalvato). `riparazione` tells what changed.
+// every line, no byte order mark, UTF-8 or UTF-16 text converted to Windows-1252) and distributes
+// it as a save does, under the same lock, with the same guarantees and refusals. A file that
+// needs no repair is copied into the area folders whose copy differs from it or is missing. Writes
+// nothing when the file needs no repair and every copy equals it (nienteDaRiparare), or when its
+// text is UTF-16 or looks like UTF-8 but cannot be converted as a whole (NonSalvato).
+// `riparazione` tells what changed.
 [[nodiscard]] RisultatoModifica RiparaFile(FileSystem& fs, std::string_view cartellaBase,
                                            std::chrono::milliseconds attesa = kAttesaBlocco);
+
+// What a copy kept tells: "aveva le ditte 006, 007, che il file della cartella del pacchetto non
+// ha; la copia è conservata intera in <path>" (the first ten codes, then how many more).
+[[nodiscard]] std::string DescrizioneConservata(const CopiaConservata& c);
 
 // The failure of a change on a package whose folder could not be obtained, `dettaglio` saying
 // why (the application-folder component's answer).

@@ -2,6 +2,7 @@
 #include "store/verifica.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -69,6 +70,15 @@ std::string DescrizioneUtf8(const FormaFile& f) {
                                     : ". SetupVelmarCmd ripara lo converte");
 }
 
+std::string DescrizioneUtf16(const FormaFile& f) {
+    std::string d = "il file \xE8 in " + std::string(NomeCodifica(f.codifica)) +
+                    (f.bom ? " con il BOM" : "") +
+                    ", come lo salva Blocco note con la codifica Unicode, e non in Windows-1252: "
+                    "i programmi ne leggono male ogni ditta";
+    return d + (f.NonConvertibile() ? "; " + MotivoNonConvertibile(f) + ": va corretto a mano"
+                                    : ". SetupVelmarCmd ripara lo converte");
+}
+
 // The codes on more than one line, in the order of their first line, each with its lines.
 std::vector<std::pair<const std::string*, std::string>> Ripetuti(const Contenuto& contenuto) {
     std::vector<std::pair<std::uint64_t, const std::string*>> primi;
@@ -87,10 +97,13 @@ std::vector<std::pair<const std::string*, std::string>> Ripetuti(const Contenuto
     return ripetuti;
 }
 
-// Reads `file`, the one called `nome`.
-Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame esame) {
+// Reads `file`, the one called `nome`, whose first bytes told `codifica`. The lines of UTF-16
+// text are no lines of the package: of such a file only its encoding is a problem.
+Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame esame,
+                              Codifica codifica) {
     Contenuto contenuto;
     const bool problemi = esame == Esame::Problemi;
+    const bool righe = problemi && codifica == Codifica::Byte;
     const auto problema = [&](TipoProblema tipo, std::uint64_t riga, std::string codice,
                               std::string descrizione) {
         Problema p;
@@ -102,9 +115,10 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
         contenuto.problemi.push_back(std::move(p));
     };
     LettoreRighe lettore(file);
-    LetturaForma forma;
+    LetturaForma forma(codifica);
     std::string nulla;
     std::uint64_t numero = 0;
+    std::uint64_t primoNul = 0;
     for (RigaLetta riga; lettore.Prossima(riga);) {
         ++numero;
         std::uint64_t impronta = kImprontaVuota;
@@ -114,6 +128,8 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
                 dopoLf.Aggiungi(pezzo);
                 if (problemi)
                     forma.Aggiungi(pezzo, nulla);
+                if (primoNul == 0 && std::memchr(pezzo.data(), '\0', pezzo.size()) != nullptr)
+                    primoNul = numero;
             });
             !e) {
             return std::move(e).Errore();
@@ -134,7 +150,7 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
                 return std::move(c).Errore();
             codice = *std::move(c);
         }
-        if (problemi) {
+        if (righe) {
             if (campi.numero < 6) {
                 problema(TipoProblema::RigaCorta, numero, "",
                          campi.numero == 0 ? "riga vuota, senza campi"
@@ -171,8 +187,19 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
     if (!lettore.EsitoLettura())
         return lettore.EsitoLettura().Errore();
     if (problemi) {
-        if (const FormaFile f = forma.Fine(nulla); f.SembraUtf8())
+        const FormaFile f = forma.Fine(nulla);
+        if (f.Utf16()) {
+            problema(TipoProblema::Utf16, 0, "", DescrizioneUtf16(f));
+            return contenuto;
+        }
+        if (f.SembraUtf8())
             problema(TipoProblema::Utf8, 0, "", DescrizioneUtf8(f));
+        if (primoNul > 0) {
+            problema(TipoProblema::ByteNul, primoNul, "",
+                     "la riga contiene byte NUL (0x00), che un testo Windows-1252 non ha: il file "
+                     "\xE8 danneggiato o non \xE8 un file di testo (questa \xE8 la prima riga che "
+                     "ne ha)");
+        }
         for (const auto& [codice, righe] : Ripetuti(contenuto)) {
             problema(TipoProblema::CodiceRipetuto, 0, *codice,
                      "il codice '" + TestoVisibile(*codice) + "' \xE8 su pi\xF9 righe: " + righe);
@@ -228,7 +255,17 @@ constexpr VoceProblema kNomiProblemi[] = {
     {TipoProblema::FileAvanzato, "file_avanzato"},
     {TipoProblema::Utf8, "utf8"},
     {TipoProblema::AreaNonCartella, "area_non_cartella"},
+    {TipoProblema::Utf16, "utf16"},
+    {TipoProblema::ByteNul, "byte_nul"},
 };
+
+// The encoding the first bytes of `file` tell.
+Risultato<Codifica> CodificaDi(FileLettura& file) {
+    Risultato<std::string> inizio = LeggiInizio(file);
+    if (!inizio)
+        return std::move(inizio).Errore();
+    return CodificaDaInizio(*inizio);
+}
 
 }  // namespace
 
@@ -275,8 +312,11 @@ Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs, std::string_v
         !file && file.Errore().tipo == TipoErrore::Assente) {
         semplice(TipoProblema::FileMancante, parametri, "manca il file dei parametri");
     } else {
-        Risultato<Contenuto> letto =
-            file ? Analizza(**file, parametri, Esame::Problemi) : std::move(file).Errore();
+        const Risultato<Codifica> codifica =
+            file ? CodificaDi(**file) : Risultato<Codifica>(file.Errore());
+        Risultato<Contenuto> letto = !codifica
+                                         ? Risultato<Contenuto>(codifica.Errore())
+                                         : Analizza(**file, parametri, Esame::Problemi, *codifica);
         if (!letto)
             return ParametriIlleggibili(parametri, letto.Errore());
         base = *std::move(letto);
@@ -297,8 +337,19 @@ Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs, std::string_v
                      "la cartella dell'area non ha la copia " + std::string(kNomeFileParametri));
             continue;
         }
+        const Risultato<Codifica> codifica =
+            file ? CodificaDi(**file) : Risultato<Codifica>(file.Errore());
         const Risultato<Contenuto> contenuto =
-            file ? Analizza(**file, copia, Esame::Ditte) : std::move(file).Errore();
+            !codifica ? Risultato<Contenuto>(codifica.Errore())
+                      : Analizza(**file, copia, Esame::Ditte, *codifica);
+        if (codifica && *codifica != Codifica::Byte) {
+            semplice(TipoProblema::Utf16, copia,
+                     "la copia \xE8 in " + std::string(NomeCodifica(*codifica)) +
+                         " e non in Windows-1252: i programmi dell'area ne leggono male ogni "
+                         "ditta. SetupVelmarCmd distribuisci o ripara la sostituiscono con il "
+                         "file della cartella del pacchetto, conservandola prima se ha ditte che "
+                         "quello non ha");
+        }
         if (!contenuto) {
             semplice(TipoProblema::CopiaIlleggibile, copia,
                      "la copia non si pu\xF2 leggere: " + contenuto.Errore().testo);

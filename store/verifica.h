@@ -24,13 +24,16 @@ enum class TipoProblema {
     FileAvanzato,      // a work or temporary file left by a save that stopped
     Utf8,              // the base folder's file looks like UTF-8 (a byte order mark, or UTF-8)
     AreaNonCartella,   // an area's name taken by something that is not a folder
+    Utf16,             // a file (the base folder's or an area copy) in UTF-16
+    ByteNul,           // the base folder's file holds NUL bytes
 };
 
 struct Problema {
     TipoProblema tipo = TipoProblema::CopiaDiversa;
     std::string file;
-    std::uint64_t riga = 0;  // from 1; 0 when the problem is not of one line
-    std::string codice;      // the company it concerns, when it concerns one
+    std::uint64_t riga =
+        0;               // from 1; 0 when the problem is not of one line (of NUL bytes: the first)
+    std::string codice;  // the company it concerns, when it concerns one
     // For a copy that differs: the codes missing there, those only there, and those whose
     // lines differ.
     std::vector<std::string> mancanti;

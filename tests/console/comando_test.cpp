@@ -79,6 +79,7 @@ class ArchivioFisso final : public ArchivioDitte {
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
         return DittaNonTrovata(codice);
     }
+    std::optional<std::string> AvvisoLettura() override { return std::nullopt; }
     Salvataggio PreparaScrittura(const DatiDitta&) override {
         return [this] { return r_; };
     }
@@ -415,7 +416,8 @@ TEST_F(Console, ASaveOnUnixLineEndsIsRefusedUntilTheRepairMendsThePackage) {
     EXPECT_EQ(uscita.str(),
               "{\"esito\":\"in_ordine\",\"stato\":0,\"messaggio\":\"Nessuna riparazione "
               "necessaria\",\"aggiornati\":[],\"errori\":[],\"avvisi\":[],\"riparazione\":{"
-              "\"fini_riga\":0,\"bom_tolto\":false,\"convertito\":false}}\n");
+              "\"fini_riga\":0,\"bom_tolto\":false,\"convertito\":false,\"da\":\"windows-1252\"}}"
+              "\n");
 }
 
 // With --json every call prints exactly one JSON object on standard output, whatever its

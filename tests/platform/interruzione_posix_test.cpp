@@ -13,6 +13,7 @@
 
 #include "store/salvataggio.h"
 #include "tests/support/cartella_temporanea.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -55,9 +56,8 @@ TEST(Interruzione, KilledSavesLeaveEveryFileOldOrNew) {
                               "db2admin",
                               "db2admin",
                               "db2admin"};
-        const std::string nuovo =
-            SostituisciInTesto(prima[0], stato.CodiceDitta, ComponiRecord(stato, "C:\\Cat"))
-                .value();
+        const std::string nuovo = test::Valore(
+            SostituisciInTesto(prima[0], stato.CodiceDitta, ComponiRecord(stato, "C:\\Cat")));
 
         const auto inizio = std::chrono::steady_clock::now();
         const pid_t figlio = fork();

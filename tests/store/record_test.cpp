@@ -51,31 +51,34 @@ TEST(TagliaCampi, CutsAtEverySeparatorUpToTheFieldsAskedFor) {
     }
 }
 
-TEST(DitteDopoLf, CountsTheRecordsAfterALoneLfBeyondTheLinesOwnCode) {
+TEST(DitteDopoLf, CountsTheRecordsAfterALoneLfBeyondTheLinesOwnCodeAndFindsTheirCode) {
     struct Caso {
         std::string_view riga;
         bool lf;
         std::uint64_t ditte;
+        bool con002;  // a hidden record carries the code 002
     };
     const Caso casi[] = {
-        {"", false, 0},
-        {"a;b;c;d;e;001;m;", false, 0},
-        {"A;c;w;w;w;001;m;\nB;c;w;w;w;002;m;\n", true, 1},
-        {"A;c;w;w;w;001;m;\nB;c;w;w;w;002;m;\nC;c;w;w;w;003", true, 2},
+        {"", false, 0, false},
+        {"a;b;c;d;e;002;m;", false, 0, false},
+        {"A;c;w;w;w;001;m;\nB;c;w;w;w;002;m;\n", true, 1, true},
+        {"A;c;w;w;w;001;m;\nB;c;w;w;w;003;m;\nC;c;w;w;w;002", true, 2, true},
+        {"A;c;w;w;w;001;m;\nB;c;w;w;w;0021;m;\nC;c;w;w;w;00;2;\nD;002;w;w;w;;002", true, 3, false},
         // The LF within the line's own first six fields continues its record.
-        {"A\nB;c;w;w;w;001;m;", true, 0},
-        {"A\nB;c;w;w;w;001;m;\nC;c;w;w;w;002;m;", true, 1},
+        {"A\nB;c;w;w;w;002;m;", true, 0, false},
+        {"A\nB;c;w;w;w;001;m;\nC;c;w;w;w;002;m;", true, 1, true},
         // Texts with fewer than six fields are no records.
-        {"A;c;w;w;w;001;m;\n\ncorta;1\n;;;;", true, 0},
+        {"A;c;w;w;w;001;m;\n\ncorta;002\n;;;;", true, 0, false},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.riga)));
         for (std::size_t pezzo : {std::size_t{1}, std::size_t{3}, c.riga.size() + 1}) {
-            DitteDopoLf d;
+            DitteDopoLf d("002");
             for (std::size_t da = 0; da < c.riga.size(); da += pezzo)
                 d.Aggiungi(c.riga.substr(da, pezzo));
             EXPECT_EQ(d.Lf(), c.lf);
             EXPECT_EQ(d.Ditte(), c.ditte);
+            EXPECT_EQ(d.ConCodice(), c.con002);
         }
     }
 }

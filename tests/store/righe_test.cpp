@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/dati.h"
 #include "tests/support/lettura_a_pezzi.h"
 #include "tests/support/valore.h"
 
@@ -112,15 +112,10 @@ TEST(Righe, FieldsOfALineLongerThanTheBufferAreReadBack) {
     EXPECT_FALSE(lettore.Prossima(letta));
 }
 
-std::string LeggiDato(const std::string& nome) {
-    std::ifstream f(std::string(VELMAR_TEST_DATA) + "/" + nome, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 // A checked-in file mixing CR LF, a blank line, a lone LF, a lone CR, a byte above 127 and
 // a last line without terminator.
 TEST(Righe, MatchTheCheckedInSamples) {
-    const std::string testo = LeggiDato("righe_miste.txt");
+    const std::string testo = test::LeggiDato("righe_miste.txt");
     ASSERT_FALSE(testo.empty());
     EXPECT_EQ(Righe(testo),
               (V{"Prima;C:\\x\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;", "",

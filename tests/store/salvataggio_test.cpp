@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
 #include "store/ditte.h"
 #include "store/record.h"
+#include "tests/support/dati.h"
 #include "tests/support/ditta_di_prova.h"
 #include "tests/support/file_system_memoria.h"
 #include "tests/support/valore.h"
@@ -21,7 +23,8 @@ TEST(SostituisciInTesto, ReplacesEveryMatchingLineInPlaceOrAppendsWhateverTheLin
     struct Caso {
         std::string_view testo;
         std::string_view codice;
-        std::optional<std::string> atteso;
+        std::optional<std::string> atteso;  // nothing: refused, written nowhere
+        std::string_view record = "R";
     };
     const Caso casi[] = {
         {"A;p;x;x;x;002;m;\r\nB;p;x;x;x;001;m;\r\n", "001", "A;p;x;x;x;002;m;\r\nR\r\n"},
@@ -39,13 +42,36 @@ TEST(SostituisciInTesto, ReplacesEveryMatchingLineInPlaceOrAppendsWhateverTheLin
         // A new code is appended all the same, dropping nothing.
         {"A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n", "001", std::nullopt},
         {"A\nB;p;x;x;x;001;m;\r\n", "001", std::nullopt},
-        {"A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n", "002",
-         "A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n\r\nR\r\n"},
+        {"A;p;x;x;x;001;m;\nB;p;x;x;x;003;m;\n", "004",
+         "A;p;x;x;x;001;m;\nB;p;x;x;x;003;m;\n\r\nR\r\n"},
+        // Nor is a code whose record stands hidden after a lone LF in another line: it would
+        // stay there beside the new one.
+        {"A;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n", "002", std::nullopt},
+        {"A;p;x;x;x;001;m;\r\nZ;p;x;x;x;003;m;\nB;p;x;x;x;002", "002", std::nullopt},
+        // A text that looks like UTF-8 takes an ASCII record, and refuses one beyond ASCII,
+        // which would make it mixed; Windows-1252 text takes both.
+        {"Societ\xC3\xA0;p;x;x;x;002;m;\r\n", "001", "Societ\xC3\xA0;p;x;x;x;002;m;\r\nR\r\n"},
+        {"Societ\xC3\xA0;p;x;x;x;002;m;\r\n", "001", std::nullopt, "Caff\xE8"},
+        {"\xEF\xBB\xBF;p;x;x;x;002;m;\r\n", "002", std::nullopt, "Caff\xE8"},
+        {"Societ\xE0;p;x;x;x;002;m;\r\n", "001", "Societ\xE0;p;x;x;x;002;m;\r\nCaff\xE8\r\n",
+         "Caff\xE8"},
+        // UTF-16 text, by its byte order mark or by its NULs, takes no record at all.
+        {std::string_view("\xFF\xFE;\0", 4), "001", std::nullopt},
+        {std::string_view("\xFE\xFF\0;", 4), "001", std::nullopt},
+        {std::string_view("0\0"
+                          "0\0"
+                          "1\0;\0",
+                          8),
+         "001", std::nullopt},
     };
     for (const Caso& c : casi) {
         for (std::size_t capacita : {std::size_t{3}, std::size_t{16}, kBufferLettura}) {
-            EXPECT_EQ(SostituisciInTesto(c.testo, c.codice, "R", capacita), c.atteso)
-                << testing::PrintToString(std::string(c.testo)) << " buffer " << capacita;
+            SCOPED_TRACE(testing::PrintToString(std::string(c.testo)) + " buffer " +
+                         std::to_string(capacita));
+            const Risultato<std::string> r =
+                SostituisciInTesto(c.testo, c.codice, c.record, capacita);
+            EXPECT_EQ(r ? std::optional<std::string>(*r) : std::nullopt, c.atteso);
+            EXPECT_TRUE(r || r.Errore().tipo == TipoErrore::NonSalvato);
         }
     }
 }
@@ -159,7 +185,7 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
         vecchio += "Ditta " + std::to_string(i) + ";C:\\c\\Dwh.oce;x;x;x;" + std::to_string(i) +
                    ";10.0.0.1;\r\n";
     }
-    const std::string nuovo = SostituisciInTesto(vecchio, "001", kRecord001).value();
+    const std::string nuovo = test::Valore(SostituisciInTesto(vecchio, "001", kRecord001));
 
     // Count the operations of a save that does not fail.
     auto pulito = Pacchetto(vecchio);
@@ -351,7 +377,7 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
     fs.file[bersagli[0]] = "Caff\xC3\xA8;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n";
     RisultatoModifica r = RiparaFile(fs, kBase);
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->riparazione, (Riparazione{2, false, true}));
+    EXPECT_EQ(r->riparazione, (Riparazione{2, false, true, Codifica::Byte}));
     EXPECT_EQ(r->aggiornati, bersagli);
     EXPECT_EQ(r->messaggio,
               "Riparato BRIO_PARAMS.txt: 2 fini riga corrette in CR LF; testo convertito da UTF-8 "
@@ -361,14 +387,27 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
         EXPECT_EQ(fs.file[b], "Caff\xE8;p;x;x;x;001;m;\r\nB;p;x;x;x;002;m;\r\n") << b;
     EXPECT_EQ(fs.file.count(lavoro), 0u);
 
-    // A sound file, or one that looks like UTF-8 but cannot be converted, is left as it is.
-    fs.file[bersagli[2]] = "altra copia\r\n";
+    // A repair cut short left a copy behind, and another area without one: a sound base file
+    // is copied there only, and then all is in order.
+    fs.file[bersagli[2]] = "Caff\xC3\xA8;p;x;x;x;001;m;\nB;p;x;x;x;002;m;\n";
+    fs.file.erase(bersagli[3]);
+    r = RiparaFile(fs, kBase);
+    ASSERT_TRUE(r);
+    EXPECT_FALSE(r->nienteDaRiparare);
+    EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[2], bersagli[3]}));
+    EXPECT_EQ(r->messaggio, "BRIO_PARAMS.txt non aveva nulla da riparare; copie aggiornate:\r\n" +
+                                bersagli[2] + "\r\n" + bersagli[3]);
+    EXPECT_TRUE(r->conservate.empty()) << "the copy's only company is in the base file";
+    for (const auto& b : bersagli)
+        EXPECT_EQ(fs.file[b], fs.file[bersagli[0]]) << b;
     auto prima = fs.file;
     r = RiparaFile(fs, kBase);
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->nienteDaRiparare);
     EXPECT_EQ(r->messaggio, "Nessuna riparazione necessaria");
     EXPECT_EQ(fs.file, prima);
+
+    // Text that looks like UTF-8 but cannot be converted is left as it is.
     fs.file[bersagli[0]] = "\xC5\x81;p;x;x;x;001;m;\n";
     prima = fs.file;
     r = RiparaFile(fs, kBase);
@@ -380,6 +419,119 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
                    "1 il carattere U+0141 non esiste in Windows-1252. Non \xE8 stato scritto "
                    "nulla: correggi il file a mano"}}));
     EXPECT_EQ(fs.file, prima);
+}
+
+TEST_F(Salvataggio, UnicodeTextIsChangedOnlyByTheRepairWhichConvertsIt) {
+    const std::string convertito = test::LeggiDato("utf16_convertito.txt");
+    ASSERT_FALSE(convertito.empty());
+    struct Caso {
+        std::string dato;
+        std::string_view codifica;
+        bool bom;
+    };
+    const Caso casi[] = {{"utf16le_bom.txt", "UTF-16 little endian", true},
+                         {"utf16be_bom.txt", "UTF-16 big endian", true},
+                         {"utf16le.txt", "UTF-16 little endian", false}};
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.dato);
+        const std::string testo = test::LeggiDato(c.dato);
+        auto fs = Pacchetto(testo);
+        const auto prima = fs.file;
+        const RisultatoModifica rifiuti[] = {Salva(fs), EliminaDitta(fs, "001", kBase),
+                                             DistribuisciFile(fs, kBase)};
+        for (const RisultatoModifica& r : rifiuti) {
+            ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
+            ASSERT_EQ(r.Errore().percorsi.size(), 1u);
+            EXPECT_EQ(r.Errore().percorsi[0].percorso, bersagli[0]);
+            EXPECT_TRUE(r.Errore().percorsi[0].motivo.starts_with("il file \xE8 in " +
+                                                                  std::string(c.codifica)));
+            EXPECT_TRUE(r.Errore().percorsi[0].motivo.ends_with("SetupVelmarCmd ripara e riprova"));
+        }
+        EXPECT_EQ(File(fs), prima);
+
+        const RisultatoModifica r = RiparaFile(fs, kBase);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->riparazione.codifica, CodificaDaInizio(testo));
+        EXPECT_EQ(r->riparazione.bom, c.bom);
+        EXPECT_TRUE(r->riparazione.convertito);
+        for (const auto& b : bersagli)
+            EXPECT_EQ(fs.file[b], convertito) << b;
+        EXPECT_TRUE(r->conservate.empty()) << "the area copies held the same companies";
+    }
+    // A character that Windows-1252 lacks is named, and nothing is written.
+    auto fs = Pacchetto(test::LeggiDato("utf16le_fuori_1252.txt"));
+    const auto prima = fs.file;
+    const RisultatoModifica r = RiparaFile(fs, kBase);
+    ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
+    EXPECT_EQ(r.Errore().percorsi[0].motivo,
+              "il testo \xE8 in UTF-16 little endian, ma non si pu\xF2 convertire in "
+              "Windows-1252: alla riga 2 il carattere U+0141 non esiste in Windows-1252. Non \xE8 "
+              "stato scritto nulla: correggi il file a mano");
+    EXPECT_EQ(File(fs), prima);
+}
+
+TEST_F(Salvataggio, AnAreaCopysOwnCompaniesAreKeptWholeBeforeEveryChangeReplacesIt) {
+    const std::string base = "A;p;x;x;x;001;m;\r\n";
+    // CONTABILITA's copy holds companies that the base file lacks, one hidden after a lone LF;
+    // COMMERCIALE's an older line of 001, which the base file has.
+    std::string propria = "A;p;x;x;x;001;m;\r\nF;p;x;x;x;006;m;\nG;p;x;x;x;007;m;\r\n";
+    std::vector<std::string> codici = {"006", "007"};
+    for (int i = 10; i < 22; ++i) {
+        codici.push_back("0" + std::to_string(i));
+        propria += "X;p;x;x;x;" + codici.back() + ";m;\r\n";
+    }
+    const std::string bak = "C:\\Pacchetto\\CONTABILITA\\BRIO_PARAMS.bak";
+    const std::string bak1 = "C:\\Pacchetto\\CONTABILITA\\BRIO_PARAMS.1.bak";
+    using Modifica = RisultatoModifica (*)(test::FileSystemMemoria&);
+    const Modifica modifiche[] = {
+        [](test::FileSystemMemoria& fs) { return Salva(fs); },
+        [](test::FileSystemMemoria& fs) { return EliminaDitta(fs, "001", kBase); },
+        [](test::FileSystemMemoria& fs) { return DistribuisciFile(fs, kBase); },
+        [](test::FileSystemMemoria& fs) { return RiparaFile(fs, kBase); },
+    };
+    for (const Modifica modifica : modifiche) {
+        auto fs = Pacchetto(base);
+        fs.file[bersagli[1]] = propria;
+        fs.file[bersagli[2]] = "Vecchia;p;x;x;x;001;m;\r\n";
+        fs.file[bak] = "conservata prima";
+        const RisultatoModifica r = modifica(fs);
+        ASSERT_TRUE(r);
+        SCOPED_TRACE(r->messaggio);
+        EXPECT_TRUE(r->Completo());
+        EXPECT_EQ(r->conservate, (std::vector<CopiaConservata>{{bersagli[1], bak1, codici}}));
+        EXPECT_EQ(fs.file[bak1], propria);
+        EXPECT_EQ(fs.file[bak], "conservata prima") << "an earlier copy kept is never replaced";
+        EXPECT_TRUE(r->messaggio.ends_with(
+            "\r\n\r\n" + bersagli[1] +
+            ": aveva le ditte 006, 007, 010, 011, 012, 013, 014, 015, 016, 017 e altre 4, che il "
+            "file della cartella del pacchetto non ha; la copia \xE8 conservata intera in " +
+            bak1));
+        for (const auto& b : bersagli)
+            EXPECT_EQ(fs.file[b], fs.file[bersagli[0]]) << b;
+    }
+
+    // A copy that cannot be read, or kept, is left as it is; the others are updated.
+    auto fs = Pacchetto(base);
+    fs.file[bersagli[1]] = propria;
+    fs.illeggibili.insert(bersagli[3]);
+    auto pulito = fs;
+    ASSERT_TRUE(Salva(pulito));
+    const auto copia = std::find(pulito.registro.begin(), pulito.registro.end(), "Copia " + bak);
+    ASSERT_NE(copia, pulito.registro.end());
+    fs.fallisci = copia - pulito.registro.begin();
+    const RisultatoModifica r = Salva(fs);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[0], bersagli[2]}));
+    EXPECT_EQ(r->nonAggiornati,
+              (std::vector<PercorsoNonAggiornato>{
+                  {bersagli[1],
+                   "ha ditte che il file della cartella del pacchetto non ha, e non si \xE8 potuta "
+                   "conservare (errore simulato): resta com'\xE8"},
+                  {bersagli[3],
+                   "la copia non si pu\xF2 leggere (errore simulato): non si sa se ha ditte che il "
+                   "file della cartella del pacchetto non ha, e resta com'\xE8"}}));
+    EXPECT_EQ(fs.file[bersagli[1]], propria);
+    EXPECT_EQ(fs.file.count(bak), 0u);
 }
 
 TEST_F(Salvataggio, ARemovalTakesEveryLineOfTheCodeOutOfEveryFile) {

@@ -23,6 +23,7 @@
 #include "tests/support/funzioni_dpi_win32.h"
 #include "tests/support/detentore_blocco.h"
 #include "tests/support/processo.h"
+#include "tests/support/valore.h"
 #include "tests/window/finestra_fixture.h"
 
 namespace velmar {
@@ -631,7 +632,8 @@ TEST_F(ConfermaTest, SaveGivesTheEntriesToTheStoreThenSaysSetupTerminatoAndEnds)
     EXPECT_EQ(stato.DescrizioneDitta, "Beta");
     EXPECT_EQ(stato.Macchina, " 10.9.9.9 ");
     EXPECT_EQ(stato.ParametroServer1, kParolaLinux);
-    EXPECT_EQ(Parametri(), SostituisciInTesto(kParametri, "001", ComponiRecord(stato, "C:\\Cat")));
+    EXPECT_EQ(Parametri(),
+              test::Valore(SostituisciInTesto(kParametri, "001", ComponiRecord(stato, "C:\\Cat"))));
 }
 
 // A file with Unix line ends is one line keyed by its first code: saving that code is refused,

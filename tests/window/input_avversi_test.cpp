@@ -21,6 +21,7 @@
 #include "store/record.h"
 #include "store/salvataggio.h"
 #include "store/ditte.h"
+#include "tests/support/valore.h"
 #include "tests/window/finestra_fixture.h"
 
 namespace velmar {
@@ -308,8 +309,8 @@ TEST_F(InputAvversiTest, AnAreaCopyNotUpdatedIsNamedAndTheWindowStaysForARetry) 
     Clicca("PictureOk");
     EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{kSetupTerminato});
     EXPECT_EQ(interfaccia_.terminazioni, 1);
-    VerificaOvunque(
-        *SostituisciInTesto(kParametri, "001", ComponiRecord(form_->Stato(), "C:\\Cat")));
+    VerificaOvunque(test::Valore(
+        SostituisciInTesto(kParametri, "001", ComponiRecord(form_->Stato(), "C:\\Cat"))));
 }
 
 // A parameters file that cannot be read lists no code and finds no company, and a save refuses

@@ -19,6 +19,7 @@
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/registro_prova_win32.h"
 #include "tests/support/testo_win32.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -240,8 +241,8 @@ TEST_F(SetupVelmarExe, TypingACodeChoosingNtAndClickingOkSavesAndEnds) {
     // Company 002 as entered, with the registry's catalog folder; its record is the store's.
     const DatiDitta salvata = CopiaVoci(
         {VoceUtente{"002"}, VoceUtente{"Beta Spa"}, VoceUtente{"10.0.0.99"}, TipoServer::NT});
-    EXPECT_EQ(Parametri(),
-              SostituisciInTesto(kParametri, "002", ComponiRecord(salvata, "C:\\Cataloghi")));
+    EXPECT_EQ(Parametri(), test::Valore(SostituisciInTesto(
+                               kParametri, "002", ComponiRecord(salvata, "C:\\Cataloghi"))));
 }
 
 TEST_F(SetupVelmarExe, OkWithNothingEnteredAsksForTheCodeAndTheCloseBoxEndsWithoutSaving) {
