@@ -1,10 +1,11 @@
 // Fuzz target: the save's copy with replacement. The input is a byte that chooses the read
 // buffer's size, a code, a NUL byte, then the parameters file. Properties: a change never drops
-// the bytes that follow a lone LF: when a line carrying the code holds one, nothing comes out;
-// otherwise every line of the output ends with CR LF; the lines not carrying the code come out
-// byte for byte, in order; each line carrying it becomes the record; a new code is appended once
-// at the end; all of this whether the lines fit the buffer or are copied back from the file in
-// pieces.
+// the bytes that follow a lone LF, nor leaves a record of the code hidden after one, nor writes a
+// record beyond ASCII into text that looks like UTF-8, nor any record into UTF-16 text: in each
+// of these cases nothing comes out; otherwise every line of the output ends with CR LF; the lines
+// not carrying the code come out byte for byte, in order; each line carrying it becomes the record;
+// a new code is appended once at the end; all of this whether the lines fit the buffer or are
+// copied back from the file in pieces.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,20 +41,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
     if (codice.find_first_of("\r\n") != std::string_view::npos)
         return 0;
 
-    const velmar::DatiDitta ditta{std::string(codice), "Descrizione", "10.0.0.1",
-                                  "db2admin",          "db2admin",    "db2admin"};
+    // The description beyond ASCII every other input.
+    const bool ascii = dati[0] % 2 == 0;
+    const velmar::DatiDitta ditta{std::string(codice), ascii ? "Descrizione" : "Descrizione \xE8",
+                                  "10.0.0.1",          "db2admin",
+                                  "db2admin",          "db2admin"};
     const std::string record = velmar::ComponiRecord(ditta, "C:\\Cat");
-    const std::optional<std::string> sostituito =
+    const velmar::Risultato<std::string> sostituito =
         velmar::SostituisciInTesto(testo, codice, record, capacita);
 
     const std::vector<std::string> ingresso = velmar::fuzz::Righe(testo);
-    bool conLf = false;
+    bool perdita = velmar::fuzz::Utf16(testo);
+    bool utf8 = false;
     for (const std::string& riga : ingresso) {
         const auto campi = velmar::fuzz::Campi(riga);
-        conLf = conLf ||
-                (campi.size() >= 6 && campi[5] == codice && riga.find('\n') != std::string::npos);
+        const bool sua = campi.size() >= 6 && campi[5] == codice;
+        perdita = perdita || (sua && riga.find('\n') != std::string::npos) ||
+                  (!sua && velmar::fuzz::CodiceDopoLf(riga, codice));
+        utf8 = utf8 || velmar::fuzz::Utf8(riga);
     }
-    Verifica(sostituito.has_value() == !conLf);
+    bool recordAscii = true;
+    for (const char c : record)
+        recordAscii = recordAscii && static_cast<unsigned char>(c) < 0x80;
+    perdita = perdita || (utf8 && !recordAscii);
+    Verifica(static_cast<bool>(sostituito) == !perdita);
     if (!sostituito)
         return 0;
     const std::string& uscita = *sostituito;

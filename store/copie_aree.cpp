@@ -8,6 +8,7 @@
 
 #include "store/ditte.h"
 #include "store/righe.h"
+#include "store/salvataggio.h"
 
 namespace velmar {
 
@@ -228,8 +229,14 @@ Risultato<std::string> ConservaCopia(FileSystem& fs, std::string_view area,
         const std::string percorso = PercorsoIn(fs, area, nome.append(kEstensioneCopiaConservata));
         if (fs.Tipo(percorso) != TipoVoce::Assente)
             continue;
-        if (Esito e = fs.Copia(copia, percorso, copia); !e)
+        // Made beside it and put in place in one step: a copy kept is always whole.
+        const std::string temporaneo = PercorsoIn(fs, area, kNomeCopiaTemporanea);
+        if (Esito e = fs.Copia(copia, temporaneo, copia); !e)
             return std::move(e).Errore();
+        if (Esito e = fs.Sostituisci(temporaneo, percorso); !e) {
+            (void)fs.Elimina(temporaneo);
+            return std::move(e).Errore();
+        }
         return percorso;
     }
     return Errore(TipoErrore::Sistema, "ci sono gi\xE0 " + std::to_string(kMassimoConservate) +

@@ -46,8 +46,9 @@ struct EsameCopia {
                                                               const std::string& nuovo);
 
 // Keeps the copy `copia`, of the folder `area`, whole under the first free name among
-// BRIO_PARAMS.bak, BRIO_PARAMS.1.bak, ...: made afresh, never through a link, forced onto the
-// disk, with the copy's permissions. Gives the path it took.
+// BRIO_PARAMS.bak, BRIO_PARAMS.1.bak, ...: made afresh beside it, never through a link, forced
+// onto the disk, with the copy's permissions, and put in place in one step. Gives the path it
+// took.
 [[nodiscard]] Risultato<std::string> ConservaCopia(FileSystem& fs, std::string_view area,
                                                    const std::string& copia);
 

@@ -342,7 +342,9 @@ Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs, std::string_v
         const Risultato<Contenuto> contenuto =
             !codifica ? Risultato<Contenuto>(codifica.Errore())
                       : Analizza(**file, copia, Esame::Ditte, *codifica);
-        if (codifica && *codifica != Codifica::Byte) {
+        // A copy equal to the base folder's file has the base file's problems, told once.
+        const bool uguale = contenuto && base && contenuto->impronta == base->impronta;
+        if (codifica && *codifica != Codifica::Byte && !uguale) {
             semplice(TipoProblema::Utf16, copia,
                      "la copia \xE8 in " + std::string(NomeCodifica(*codifica)) +
                          " e non in Windows-1252: i programmi dell'area ne leggono male ogni "

@@ -11,6 +11,7 @@
 #include "store/cp1252.h"
 #include "velmar/versione.h"
 
+#include "tests/support/dati.h"
 #include "tests/support/file_system_memoria.h"
 
 namespace velmar {
@@ -379,6 +380,45 @@ TEST_F(Console, UpkeepFindsADriftedCopyMendsItAndRemovesACompany) {
     EXPECT_EQ(Esegui({"elimina", "002"}), StatoUscita::DittaNonTrovata);
     EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '002'\n");
     EXPECT_EQ(fs.file, prima);
+}
+
+// A UTF-16 package: the reads warn, a save is refused until the repair converts it; then a save
+// over an area copy holding a company of its own keeps the copy and says so.
+TEST_F(Console, AUnicodeFileIsToldAndRefusedAndAKeptCopyIsAWarning) {
+    const std::string utf16 = test::LeggiDato("utf16le_bom.txt");
+    for (const char* f : {kParametri, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt"})
+        fs.file[f] = utf16;
+    const std::vector<std::optional<std::string>> salva = {
+        "salva", "--codice", "001", "--descrizione", "d", "--server", "nt", "--macchina", "m"};
+    EXPECT_EQ(Esegui({"mostra", "001"}), StatoUscita::DittaNonTrovata);
+    EXPECT_TRUE(
+        errori.str().starts_with("Attenzione: C:\\P\\BRIO_PARAMS.txt \xE8 in UTF-16 "
+                                 "little endian"))
+        << errori.str();
+    EXPECT_EQ(Esegui(salva), StatoUscita::SalvataggioNonRiuscito);
+    EXPECT_TRUE(errori.str().starts_with(
+        "Salvataggio non riuscito.\nC:\\P\\BRIO_PARAMS.txt: il file \xE8 in UTF-16 little endian"))
+        << errori.str();
+    EXPECT_EQ(fs.file[kParametri], utf16);
+
+    EXPECT_EQ(Esegui({"ripara"}), StatoUscita::Riuscito);
+    fs.file["C:\\P\\CONTABILITA\\BRIO_PARAMS.txt"] = "Sua;c;x;x;x;006;m;\r\n";
+    EXPECT_EQ(Esegui(salva), StatoUscita::Riuscito);
+    EXPECT_TRUE(uscita.str().ends_with(
+        "\n\nC:\\P\\CONTABILITA\\BRIO_PARAMS.txt: aveva la ditta 006, che il file della cartella "
+        "del pacchetto non ha; la copia \xE8 conservata intera in "
+        "C:\\P\\CONTABILITA\\BRIO_PARAMS.bak\n"))
+        << uscita.str();
+    fs.file["C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"] = "Sua;c;x;x;x;007;m;\r\n";
+    EXPECT_EQ(Esegui({"distribuisci", "--json"}), StatoUscita::Riuscito);
+    EXPECT_NE(uscita.str().find("\"avvisi\":[{\"percorso\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_"
+                                "PARAMS.txt\",\"motivo\":\"aveva la ditta 007, "),
+              std::string::npos)
+        << uscita.str();
+    EXPECT_NE(uscita.str().find("\"conservata\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.bak\","
+                                "\"codici\":[\"007\"]}]"),
+              std::string::npos)
+        << uscita.str();
 }
 
 // A package with Unix line ends: a save of its first code is refused with the line named, the

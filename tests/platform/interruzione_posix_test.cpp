@@ -1,5 +1,6 @@
 // A save killed at any moment leaves every parameters file (base and areas) with its complete
-// old content or the complete new one: never partial, empty or missing.
+// old content or the complete new one: never partial, empty or missing; and a company that only
+// an area copy holds is in that copy or in a copy kept beside it.
 // Saves run in a child process that is killed with SIGKILL after a random delay.
 #include <signal.h>
 #include <sys/wait.h>
@@ -47,6 +48,10 @@ TEST(Interruzione, KilledSavesLeaveEveryFileOldOrNew) {
             for (const auto& b : bersagli)
                 test::ScriviTesto(b, iniziale);
         }
+        // CONTABILITA's copy drifted: it holds a company of its own.
+        const std::string propria =
+            "Propria;C:\\Cat\\DwhP.oce;x;x;x;P" + std::to_string(prova) + ";m;\r\n";
+        test::ScriviTesto(bersagli[1], test::LeggiTesto(bersagli[0]) + propria);
         std::vector<std::string> prima;
         for (const auto& b : bersagli)
             prima.push_back(test::LeggiTesto(b));
@@ -86,6 +91,14 @@ TEST(Interruzione, KilledSavesLeaveEveryFileOldOrNew) {
                 << bersagli[i] << " prova " << prova << ": " << dopo.size() << " byte, prima "
                 << prima[i].size() << ", nuovo " << nuovo.size();
         }
+        // The company of its own: in the copy as it was, or in the copy kept whole.
+        const auto conservata = bersagli[1].parent_path() / "BRIO_PARAMS.bak";
+        if (std::filesystem::exists(conservata)) {
+            ASSERT_EQ(test::LeggiTesto(conservata), prima[1]) << "prova " << prova;
+        } else {
+            ASSERT_EQ(test::LeggiTesto(bersagli[1]), prima[1]) << "prova " << prova;
+        }
+        std::filesystem::remove(conservata);
     }
     // The kills must land inside saves for the test to mean anything.
     EXPECT_GT(interrotti, kProve / 4) << interrotti << " of " << kProve << " saves were killed";

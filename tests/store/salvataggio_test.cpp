@@ -516,7 +516,8 @@ TEST_F(Salvataggio, AnAreaCopysOwnCompaniesAreKeptWholeBeforeEveryChangeReplaces
     fs.illeggibili.insert(bersagli[3]);
     auto pulito = fs;
     ASSERT_TRUE(Salva(pulito));
-    const auto copia = std::find(pulito.registro.begin(), pulito.registro.end(), "Copia " + bak);
+    const auto copia =
+        std::find(pulito.registro.begin(), pulito.registro.end(), "Sostituisci " + bak);
     ASSERT_NE(copia, pulito.registro.end());
     fs.fallisci = copia - pulito.registro.begin();
     const RisultatoModifica r = Salva(fs);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/dati.h"
 #include "tests/support/file_system_memoria.h"
 #include "tests/support/valore.h"
 
@@ -95,6 +96,45 @@ TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
               "ditta che nessun programma elenca");
     EXPECT_NE(problemi[8].descrizione.find("SetupVelmarCmd ripara lo converte"), std::string::npos)
         << problemi[8].descrizione;
+}
+
+TEST(VerificaPacchetto, UnicodeFilesAndNulBytesAreProblemsOfTheirOwn) {
+    const std::string utf16 = test::LeggiDato("utf16le_bom.txt");
+    ASSERT_FALSE(utf16.empty());
+    struct Caso {
+        std::string base;
+        std::string copia;  // of CONTABILITA
+        std::vector<std::pair<TipoProblema, std::uint64_t>> attesi;
+        std::string descrizione;  // of the first problem, how it ends
+    };
+    const Caso casi[] = {
+        // The lines of a UTF-16 file are no lines of the package: only its encoding is told.
+        {utf16, utf16, {{TipoProblema::Utf16, 0}}, "SetupVelmarCmd ripara lo converte"},
+        {test::LeggiDato("utf16le_fuori_1252.txt"),
+         test::LeggiDato("utf16le_fuori_1252.txt"),
+         {{TipoProblema::Utf16, 0}},
+         "alla riga 2 il carattere U+0141 non esiste in Windows-1252: va corretto a mano"},
+        {Riga("001"),
+         utf16,
+         {{TipoProblema::Utf16, 0}, {TipoProblema::CopiaDiversa, 0}},
+         "conservandola prima se ha ditte che quello non ha"},
+        {Riga("001") + Riga("002", std::string("N\0l", 3)) + Riga("003"),
+         "",
+         {{TipoProblema::ByteNul, 2}, {TipoProblema::CopiaDiversa, 0}},
+         "(questa \xE8 la prima riga che ne ha)"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(testing::PrintToString(c.base));
+        auto fs = Pacchetto(c.base);
+        fs.file["C:\\P\\CONTABILITA\\BRIO_PARAMS.txt"] = c.copia;
+        const std::vector<Problema> problemi = test::Valore(VerificaPacchetto(fs, kBase));
+        ASSERT_EQ(problemi.size(), c.attesi.size()) << problemi.back().descrizione;
+        for (std::size_t i = 0; i < problemi.size(); ++i) {
+            EXPECT_EQ(NomeProblema(problemi[i].tipo), NomeProblema(c.attesi[i].first));
+            EXPECT_EQ(problemi[i].riga, c.attesi[i].second);
+        }
+        EXPECT_TRUE(problemi[0].descrizione.ends_with(c.descrizione)) << problemi[0].descrizione;
+    }
 }
 
 TEST(VerificaPacchetto, ACopyWithTheSameCompaniesButOtherBytesStillDiffers) {
