@@ -35,8 +35,13 @@ run_native() {
 }
 
 # Whether Wine runs 32-bit programs here: 0 when it does; 1 when this kernel runs no 32-bit x86
-# code, which wine32's loader is; 2 when wine32 is missing. Says why when it does not.
+# code, which wine32's loader is, or the package archive could not give wine32; 2 when wine32 is
+# missing otherwise. Says why when it does not.
 runs_32bit_code() {
+    if [ ! -x /usr/lib/wine/wine ] && [ -n "$WINE32_MANCANTE" ]; then
+        echo "$WINE32_MANCANTE"
+        return 1
+    fi
     if [ ! -x /usr/lib/wine/wine ]; then
         echo "wine32 is not installed: /usr/lib/wine/wine is missing"
         return 2

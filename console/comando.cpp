@@ -82,9 +82,9 @@ constexpr VoceComando kComandi[] = {
      "i problemi: copie diverse (con i codici mancanti, in pi\xF9 o diversi),\n"
      "aree senza copia, righe con meno di sei campi, codici su pi\xF9 righe,\n"
      "righe che non finiscono con CR LF o che contengono un LF da solo (con\n"
-     "le ditte nascoste dopo il LF), file in UTF-8, aree che non sono\n"
-     "cartelle, file rimasti da un salvataggio interrotto, cataloghi che\n"
-     "non finiscono con Dwh<codice>.oce."},
+     "le ditte nascoste dopo il LF), file in UTF-8 o in UTF-16, byte NUL,\n"
+     "aree che non sono cartelle, file rimasti da un salvataggio\n"
+     "interrotto, cataloghi che non finiscono con Dwh<codice>.oce."},
     {"distribuisci", Argomenti::Nessuno, [](Esecuzione& e) { return e.Distribuisci(); },
      "distribuisci [opzioni]",
      "Copia BRIO_PARAMS.txt, cos\xEC com'\xE8, nelle cartelle delle aree che\n"
@@ -97,10 +97,11 @@ constexpr VoceComando kComandi[] = {
     {"ripara", Argomenti::Nessuno, [](Esecuzione& e) { return e.Ripara(); }, "ripara [opzioni]",
      "Ripara BRIO_PARAMS.txt e lo distribuisce nelle aree, come un\n"
      "salvataggio: ogni LF o CR da solo, e l'ultima riga senza fine, diventa\n"
-     "CR LF; toglie il BOM UTF-8; un testo tutto in UTF-8 (salvato da un\n"
-     "editor) diventa Windows-1252, se ogni carattere vi esiste, altrimenti\n"
-     "non scrive nulla. Gli altri byte restano come sono. Se il file non ha\n"
-     "nulla da riparare non scrive nulla."},
+     "CR LF; toglie il BOM; un testo tutto in UTF-8 o in UTF-16 (salvato da\n"
+     "un editor) diventa Windows-1252, se ogni carattere vi esiste,\n"
+     "altrimenti non scrive nulla. Gli altri byte restano come sono. Se il\n"
+     "file non ha nulla da riparare lo copia solo nelle aree dove la copia\n"
+     "manca o \xE8 diversa; se anche le copie sono a posto non scrive nulla."},
 };
 
 // "a\r\nb\nc\x1B" -> "a\nb\nc\\x1B": message texts (lines ending in CR LF, as the window shows

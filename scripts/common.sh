@@ -24,7 +24,11 @@ ensure_packages() {
 }
 
 # Everything the builds and the tests need. Wine runs the 32-bit Windows programs with Debian's
-# wine32 for i386 beside wine64, so the i386 architecture is added first.
+# wine32 for i386 beside wine64, so the i386 architecture is added first. wine32 is installed on
+# its own: when the archive cannot give it (an i386 index that fails to download leaves apt unable
+# to match the i386 libraries with the amd64 ones), WINE32_MANCANTE says why, and only what runs
+# 32-bit Windows programs goes without.
+WINE32_MANCANTE=""
 ensure_build_packages() {
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         log "Adding the i386 architecture (for wine32)"
@@ -34,7 +38,13 @@ ensure_build_packages() {
     fi
     ensure_packages cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev \
         g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 \
-        g++-multilib qemu-user-static wine wine64 wine32:i386 xvfb xauth "$@"
+        g++-multilib qemu-user-static wine wine64 xvfb xauth "$@" || return 1
+    local errore
+    if ! errore=$(ensure_packages wine32:i386 2>&1); then
+        printf '%s\n' "$errore"
+        WINE32_MANCANTE="the package archive could not give wine32:i386 ($(printf '%s\n' "$errore" | grep -m1 '^E:' || echo 'apt-get failed'))"
+    fi
+    return 0
 }
 
 wine64_bin() {

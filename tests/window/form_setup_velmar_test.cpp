@@ -21,6 +21,7 @@
 #include "store/record.h"
 #include "store/salvataggio.h"
 #include "tests/support/funzioni_dpi_win32.h"
+#include "tests/support/dati.h"
 #include "tests/support/detentore_blocco.h"
 #include "tests/support/processo.h"
 #include "tests/support/valore.h"
@@ -655,6 +656,38 @@ TEST_F(ConfermaTest, ASaveThatWouldDropTheCompaniesAfterALoneLfIsRefused) {
         << ::testing::PrintToString(interfaccia_.messaggi[0]);
     EXPECT_EQ(interfaccia_.terminazioni, 0);
     EXPECT_EQ(Parametri(), prima);
+}
+
+// A save that would garble the file is refused and the window stays open; a save that keeps an
+// area copy holding a company of its own names it under "Setup terminato".
+TEST_F(ConfermaTest, ARefusedSaveKeepsTheWindowAndAKeptCopyIsNamedUnderSetupTerminato) {
+    Apri(nullptr);
+    const auto parametri = cartella_.Percorso() / "BRIO_PARAMS.txt";
+    const std::string utf16 = test::LeggiDato("utf16le_bom.txt");
+    test::ScriviTesto(parametri, utf16);
+    Compila({u"004", u"Nuova", "OptionServer(0)", u"10.0.0.4"});
+    Clicca("PictureOk");
+    ASSERT_EQ(interfaccia_.messaggi.size(), 1u);
+    EXPECT_TRUE(interfaccia_.messaggi[0].starts_with(
+        Utf16Da1252(std::string(kMsgSalvataggioNonRiuscito) + "\r\n" + cartella_.Testo() +
+                    "\\BRIO_PARAMS.txt: il file \xE8 in UTF-16 little endian")))
+        << ::testing::PrintToString(interfaccia_.messaggi[0]);
+    EXPECT_EQ(interfaccia_.terminazioni, 0);
+    EXPECT_EQ(Parametri(), utf16);
+
+    test::ScriviTesto(parametri, kParametri);
+    const auto copia = cartella_.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt";
+    test::ScriviTesto(copia, "Sua;C:\\Cat\\Dwh006.oce;x;x;x;006;m;\r\n");
+    Clicca("PictureOk");
+    ASSERT_EQ(interfaccia_.messaggi.size(), 2u);
+    const std::string testoCopia = cartella_.Testo() + "\\CONTABILITA\\BRIO_PARAMS.txt";
+    EXPECT_EQ(
+        interfaccia_.messaggi[1],
+        Utf16Da1252(
+            std::string(kMsgSetupTerminato) + "\r\n\r\n" + testoCopia + ": " +
+            DescrizioneConservata(
+                {testoCopia, cartella_.Testo() + "\\CONTABILITA\\BRIO_PARAMS.bak", {"006"}})));
+    EXPECT_EQ(interfaccia_.terminazioni, 1);
 }
 
 // Not a test: the other program of the test below, saving into the package.
