@@ -213,25 +213,41 @@ BENCHMARK(QuattroCopie)->Apply(Righe);
 BENCHMARK(QuattroCopieForzate)->Apply(Righe);
 BENCHMARK(Salvataggio)->Apply(Righe);
 
-// Peak heap above what was in use before one lookup and one save.
+// Peak heap above what was in use before one lookup, one save with the area copies equal to the
+// base file, and one save with one copy that differs (a company of its own added at its end,
+// so that all its codes are held and the copy is kept whole).
 void StampaPiccoMemoria() {
     std::printf("\nPeak heap (bytes above the baseline) for one call:\n");
-    std::printf("%-10s %14s %14s\n", "lines", "lookup", "save");
+    std::printf("%-10s %14s %14s %22s\n", "lines", "lookup", "save", "save, copy differing");
     for (long righe : {1000L, 1000000L}) {
-        const std::string base = Testo(Pacchetto(righe, "salvataggio"));
-        gPicco = gCorrente.load();
-        std::size_t inizio = gCorrente;
-        auto r = velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1));
-        benchmark::DoNotOptimize(r);
-        const std::size_t ricerca = gPicco - inizio;
+        const std::filesystem::path cartella = Pacchetto(righe, "salvataggio");
+        const std::string base = Testo(cartella);
+        const auto picco = [](auto&& chiamata) {
+            gPicco = gCorrente.load();
+            const std::size_t inizio = gCorrente;
+            chiamata();
+            return gPicco - inizio;
+        };
+        const std::size_t ricerca = picco([&] {
+            auto r = velmar::CercaDitta(FileSystemDiSistema(), base, Codice(righe - 1));
+            benchmark::DoNotOptimize(r);
+        });
         const velmar::DatiDitta stato{Codice(righe / 2), "Ditta salvata", "10.1.1.1",
                                       "db2admin",        "db2admin",      "db2admin"};
-        gPicco = gCorrente.load();
-        inizio = gCorrente;
-        auto e = velmar::SalvaDitta(FileSystemDiSistema(), stato, {"C:\\Cat"}, base);
-        benchmark::DoNotOptimize(e);
-        const std::size_t salvataggio = gPicco - inizio;
-        std::printf("%-10ld %14zu %14zu\n", righe, ricerca, salvataggio);
+        const auto salva = [&] {
+            auto e = velmar::SalvaDitta(FileSystemDiSistema(), stato, {"C:\\Cat"}, base);
+            if (!e || !e->Completo())
+                std::printf("save failed\n");
+            benchmark::DoNotOptimize(e);
+        };
+        salva();  // every copy equal to the base file
+        const std::size_t salvataggio = picco(salva);
+        const auto copia = cartella / "CONTABILITA" / "BRIO_PARAMS.txt";
+        std::ofstream(copia, std::ios::binary | std::ios::app)
+            << "Propria;C:\\Cat\\DwhP.oce;x;x;x;P;m;\r\n";
+        const std::size_t diversa = picco(salva);
+        std::filesystem::remove(cartella / "CONTABILITA" / "BRIO_PARAMS.bak");
+        std::printf("%-10ld %14zu %14zu %22zu\n", righe, ricerca, salvataggio, diversa);
     }
 }
 

@@ -1,10 +1,10 @@
 // The area copies before a change replaces them: compared, their own companies found, kept.
 #include "store/copie_aree.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <unordered_set>
 
 #include "store/ditte.h"
 #include "store/righe.h"
@@ -52,6 +52,49 @@ class CodiciDelTesto {
     }
     std::size_t separatori_ = 0;
     std::string codice_;
+};
+
+// The codes of a copy, each once: held sorted, so that a code found elsewhere is struck out by a
+// search; given back in the copy's order.
+class CodiciCopia {
+  public:
+    void Aggiungi(std::string codice) { codici_.push_back({std::move(codice), codici_.size()}); }
+    // After the last Aggiungi: sorted, each code once, at its first place.
+    void Ordina() {
+        std::sort(codici_.begin(), codici_.end(), [](const Codice& a, const Codice& b) {
+            return a.testo != b.testo ? a.testo < b.testo : a.ordine < b.ordine;
+        });
+        codici_.erase(
+            std::unique(codici_.begin(), codici_.end(),
+                        [](const Codice& a, const Codice& b) { return a.testo == b.testo; }),
+            codici_.end());
+    }
+    void Togli(const std::string& codice) {
+        const auto it = std::lower_bound(
+            codici_.begin(), codici_.end(), codice,
+            [](const Codice& c, const std::string& cercato) { return c.testo < cercato; });
+        if (it != codici_.end() && it->testo == codice)
+            it->altrove = true;
+    }
+    // The codes not struck out, in the copy's order.
+    std::vector<std::string> Rimasti() && {
+        std::erase_if(codici_, [](const Codice& c) { return c.altrove; });
+        std::sort(codici_.begin(), codici_.end(),
+                  [](const Codice& a, const Codice& b) { return a.ordine < b.ordine; });
+        std::vector<std::string> r;
+        r.reserve(codici_.size());
+        for (Codice& c : codici_)
+            r.push_back(std::move(c.testo));
+        return r;
+    }
+
+  private:
+    struct Codice {
+        std::string testo;
+        std::size_t ordine;
+        bool altrove = false;
+    };
+    std::vector<Codice> codici_;
 };
 
 // Passes every code of `file` to fn(std::string).
@@ -174,31 +217,30 @@ Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
     if (Esito e = Confronta(base->get(), confronti, esami); !e)
         return DelFile(vecchio, e.Errore());
 
-    // The codes of each copy that differs, then those that either base file has struck out.
-    std::vector<std::unordered_set<std::string>> proprie(esami.size());
+    // The codes of each copy that differs, once each, then those that either base file has
+    // struck out.
+    std::vector<CodiciCopia> codici(esami.size());
     bool diverse = false;
     for (Confronto& c : confronti) {
         EsameCopia& esame = esami[c.indice];
         if (esame.stato != StatoCopia::Diversa)
             continue;
         diverse = true;
-        if (Esito e = OgniCodice(*c.file,
-                                 [&](std::string codice) {
-                                     if (proprie[c.indice].insert(codice).second)
-                                         esame.proprie.push_back(std::move(codice));
-                                 });
+        if (Esito e = OgniCodice(
+                *c.file, [&](std::string codice) { codici[c.indice].Aggiungi(std::move(codice)); });
             !e) {
             esame.stato = StatoCopia::Illeggibile;
             esame.motivo = e.Errore().testo;
-            esame.proprie.clear();
+            codici[c.indice] = CodiciCopia();
         }
+        codici[c.indice].Ordina();
         c.file.reset();
     }
     if (!diverse)
         return esami;
     const auto togli = [&](const std::string& codice) {
-        for (std::unordered_set<std::string>& p : proprie)
-            p.erase(codice);
+        for (CodiciCopia& c : codici)
+            c.Togli(codice);
     };
     if (*base) {
         if (Esito e = OgniCodice(**base, togli); !e)
@@ -213,10 +255,8 @@ Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
                 return DelFile(nuovo, e.Errore());
         }
     }
-    for (std::size_t i = 0; i < esami.size(); ++i) {
-        std::erase_if(esami[i].proprie,
-                      [&](const std::string& codice) { return proprie[i].count(codice) == 0; });
-    }
+    for (std::size_t i = 0; i < esami.size(); ++i)
+        esami[i].proprie = std::move(codici[i]).Rimasti();
     return esami;
 }
 
