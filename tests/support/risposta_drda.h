@@ -19,6 +19,13 @@ inline void Aggiungi16(Byte& b, std::size_t valore) {
     b.push_back(static_cast<unsigned char>(valore & 0xFF));
 }
 
+// `altri` after the bytes of `b`. A loop, not insert: GCC 12 at -O3 warns of a read past an
+// empty vector inserted (-Wstringop-overread) where there is none.
+inline void Accoda(Byte& b, const Byte& altri) {
+    for (const unsigned char c : altri)
+        b.push_back(c);
+}
+
 // `testo` (ASCII) in CCSID 500.
 inline Byte Ebcdic(std::string_view testo) {
     return drda::EbcdicDaTesto(testo).value_or(Byte{});
@@ -29,14 +36,14 @@ inline Byte Ddm(std::uint16_t codice, const Byte& dati) {
     Byte b;
     Aggiungi16(b, dati.size() + 4);
     Aggiungi16(b, codice);
-    b.insert(b.end(), dati.begin(), dati.end());
+    Accoda(b, dati);
     return b;
 }
 
 inline Byte Unisci(std::initializer_list<Byte> parti) {
     Byte b;
     for (const Byte& p : parti)
-        b.insert(b.end(), p.begin(), p.end());
+        Accoda(b, p);
     return b;
 }
 
@@ -48,7 +55,7 @@ inline Byte Dss(const Byte& contenuto, unsigned char formato = 0x02,
     b.push_back(drda::kIdDss);
     b.push_back(formato);
     Aggiungi16(b, correlazione);
-    b.insert(b.end(), contenuto.begin(), contenuto.end());
+    Accoda(b, contenuto);
     return b;
 }
 
