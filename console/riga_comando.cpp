@@ -208,7 +208,8 @@ std::optional<std::uint16_t> PortaDaTesto(const VoceUtente& v) {
 
 std::optional<std::chrono::milliseconds> AttesaDaTesto(const VoceUtente& v) {
     constexpr std::uint64_t kMassimoSecondi = 3600;
-    const std::string_view t = v.testo.value_or("");
+    const std::string testo = v.testo.value_or("");
+    const std::string_view t = testo;
     const std::size_t virgola = t.find_first_of(",.");
     const std::optional<std::uint64_t> interi = Numero(t.substr(0, virgola), kMassimoSecondi);
     std::uint64_t ms = interi.value_or(0) * 1000;
