@@ -27,7 +27,7 @@ step() {
     fi
 }
 
-ensure_build_packages clang libclang-rt-14-dev || exit 1
+ensure_build_packages clang libclang-rt-14-dev default-jre-headless libderby-java || exit 1
 
 run_native() {
     configure_and_build "$VELMAR_BUILD/linux" -DCMAKE_BUILD_TYPE=Debug &&
@@ -113,10 +113,14 @@ run_fuzz() {
     CC=clang CXX=clang++ configure_and_build "$VELMAR_BUILD/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVELMAR_FUZZ=ON -DVELMAR_SANITIZE=ON -DVELMAR_TESTS=OFF || return 1
     local t corpus rc=0
-    for t in fuzz_righe fuzz_sostituzione; do
+    for t in fuzz_righe fuzz_sostituzione fuzz_drda; do
         corpus="$VELMAR_BUILD/fuzz/corpus-$t"
         mkdir -p "$corpus"
-        cp "$VELMAR_ROOT"/tests/data/*.txt "$corpus"/
+        if [ "$t" = fuzz_drda ]; then
+            cp "$VELMAR_ROOT"/tests/data/drda/*.bin "$corpus"/
+        else
+            cp "$VELMAR_ROOT"/tests/data/*.txt "$corpus"/
+        fi
         (cd "$VELMAR_BUILD/fuzz" && "./fuzz/$t" -runs="$FUZZ_RUNS" -max_len=4096 "$corpus" 2>&1 | tail -n 1) || rc=1
     done
     return $rc

@@ -38,7 +38,7 @@ std::string TestoAiuto(SistemaConsole sistema) {
         "SetupVelmarCmd: le ditte del file BRIO_PARAMS.txt dalla riga di comando, con gli stessi\n"
         "controlli, messaggi e salvataggio della finestra di SetupVelmar, e la cura del\n"
         "pacchetto: verifica delle copie, nuova distribuzione, eliminazione di una ditta,\n"
-        "riparazione del file.\n"
+        "riparazione del file, prova del server DB2 delle ditte.\n"
         "\n"
         "Uso:\n";
     for (const VoceComando& c : Comandi()) {
@@ -88,12 +88,18 @@ std::string TestoAiuto(SistemaConsole sistema) {
         "  \"aggiornati\",\"errori\",\"avvisi\"} (ripara anche \"riparazione\":{\"fini_riga\",\n"
         "  \"bom_tolto\",\"convertito\"}); verifica "
         "{\"esito\",\"stato\",\"problemi\":[{\"tipo\",\"file\",\n"
-        "  \"riga\" o \"codice\",\"descrizione\"}]}; ogni errore "
-        "{\"esito\",\"stato\",\"messaggio\"}.\n"
+        "  \"riga\" o \"codice\",\"descrizione\"}]}; prova "
+        "{\"esito\",\"stato\",\"macchina\",\"porta\",\n"
+        "  \"server\",\"indirizzo\",\"connessione_ms\",\"risposta_ms\",\"srvclsnm\",\"srvrlslv\",\n"
+        "  \"srvnam\",\"server_letto\",\"messaggio\"} (con il codice anche \"codice\" e\n"
+        "  \"descrizione\"; null quello che manca), prova --tutte {\"esito\",\"stato\",\"porta\",\n"
+        "  \"corrispondono\",\"non_corrispondono\",\"ditte\":[...]}; ogni errore\n"
+        "  {\"esito\",\"stato\",\"messaggio\"}.\n"
         "\n"
         "Stato di uscita:\n";
     for (const VoceStato& s : kStati) {
-        t += "  " + std::to_string(static_cast<int>(s.stato)) + "  ";
+        const std::string numero = std::to_string(static_cast<int>(s.stato));
+        t += "  " + numero + (numero.size() < 2 ? "  " : " ");
         t += Rientra(s.aiuto, kColonnaStati);
         t += '\n';
     }

@@ -2,9 +2,12 @@
 #include "console/comando.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <set>
 
 #include "console/json.h"
+#include "pacchetto/prova.h"
 #include "store/cp1252.h"
 #include "store/ditte.h"
 #include "store/salvataggio.h"
@@ -29,6 +32,7 @@ class Esecuzione {
     StatoUscita Distribuisci();
     StatoUscita Elimina();
     StatoUscita Ripara();
+    StatoUscita Prova();
 
     // A failure: its message on standard error and, with --json, an object with the name of
     // its status, the status, the message and `campi`.
@@ -46,6 +50,10 @@ class Esecuzione {
     StatoUscita Fallimento(const Errore& e) { return Fallimento(StatoDi(e.tipo), e.testo); }
     // The outcome of a change of the package's files; a repair also tells what it changed.
     StatoUscita Modifica(const RisultatoModifica& r, bool riparazione = false);
+    // "prova --tutte": a row for each company line and a summary.
+    StatoUscita ProvaTutte(std::uint16_t porta, AttesaProva attesa);
+    // The check of one server, of the company `ditta` when it was looked up by its code.
+    StatoUscita ScriviProva(const RisultatoProva& r, const ProvaDitta* ditta);
     void Scrivi(const OggettoJson& oggetto) { uscita_ << oggetto.Json() << '\n'; }
 
     const RigaComando& r_;
@@ -102,6 +110,16 @@ constexpr VoceComando kComandi[] = {
      "altrimenti non scrive nulla. Gli altri byte restano come sono. Se il\n"
      "file non ha nulla da riparare lo copia solo nelle aree dove la copia\n"
      "manca o \xE8 diversa; se anche le copie sono a posto non scrive nulla."},
+    {"prova", Argomenti::CodiceFacoltativo, [](Esecuzione& e) { return e.Prova(); },
+     "prova <codice> | --macchina <indirizzo> --server nt|linux | --tutte\n"
+     "[--porta <numero>] [--attesa <secondi>] [opzioni]",
+     "Prova il server DB2 della ditta del codice (come la trova mostra), o\n"
+     "della macchina e del tipo dati, o di ogni ditta del file: si connette\n"
+     "alla macchina (porta 50000), chiede al server i suoi attributi con il\n"
+     "comando EXCSAT del protocollo DRDA, senza accedere a nessun database e\n"
+     "senza credenziali, e dice se risponde, se \xE8 DB2 e se \xE8 del tipo\n"
+     "del record (NT: DB2 per Windows; Linux: DB2 per Linux o Unix). Non\n"
+     "scrive nulla."},
 };
 
 // "a\r\nb\nc\x1B" -> "a\nb\nc\\x1B": message texts (lines ending in CR LF, as the window shows
@@ -172,6 +190,46 @@ OggettoJson InizioJson(StatoUscita stato, std::string_view esito) {
     return OggettoJson().Testo("esito", esito).Numero("stato", static_cast<int>(stato));
 }
 
+// The exit status of one server's check.
+StatoUscita StatoProva(const RisultatoProva& r) noexcept {
+    return r.Corrisponde() ? StatoUscita::Riuscito : StatoUscita::ProvaNonRiuscita;
+}
+
+// What a check found, as the fields of a JSON object (each absent fact null).
+OggettoJson ProvaJson(const RisultatoProva& r) {
+    OggettoJson j;
+    j.Testo("macchina", r.server.macchina)
+        .Numero("porta", r.server.porta)
+        .Testo("server", r.server.server == TipoServer::NT ? "nt" : "linux");
+    const auto testo = [&j](std::string_view chiave, const std::optional<std::string>& v) {
+        if (v) {
+            j.Testo(chiave, *v);
+        } else {
+            j.Nullo(chiave);
+        }
+    };
+    const auto ms = [&j](std::string_view chiave,
+                         const std::optional<std::chrono::milliseconds>& v) {
+        if (v) {
+            j.Numero(chiave, static_cast<std::uint64_t>(std::max<std::int64_t>(v->count(), 0)));
+        } else {
+            j.Nullo(chiave);
+        }
+    };
+    testo("indirizzo", r.indirizzo);
+    ms("connessione_ms", r.connessione);
+    ms("risposta_ms", r.attributi ? r.risposta : std::nullopt);
+    const drda::AttributiServer nessuno;
+    const drda::AttributiServer& a = r.attributi ? *r.attributi : nessuno;
+    testo("srvclsnm", a.classe);
+    testo("srvrlslv", a.rilascio);
+    testo("srvnam", a.nome);
+    testo("server_letto", r.piattaforma ? std::optional<std::string>(
+                                              std::string(drda::NomePiattaforma(*r.piattaforma)))
+                                        : std::nullopt);
+    return j.Testo("messaggio", r.messaggio);
+}
+
 }  // namespace
 
 std::span<const VoceComando> Comandi() noexcept {
@@ -186,6 +244,113 @@ StatoUscita Esecuzione::Fallimento(StatoUscita stato, std::string_view messaggio
                    .Testo("messaggio", Righe(messaggio, false))
                    .Aggiungi(campi));
     }
+    return stato;
+}
+
+StatoUscita Esecuzione::Prova() {
+    const std::uint16_t porta = r_.porta ? PortaDaTesto(*r_.porta).value_or(kPortaDb2) : kPortaDb2;
+    AttesaProva attesa;
+    if (r_.attesa) {
+        attesa.connessione = AttesaDaTesto(*r_.attesa).value_or(kAttesaProva);
+        attesa.risposta = attesa.connessione;
+    }
+    if (r_.tutte)
+        return ProvaTutte(porta, attesa);
+    if (r_.macchina || r_.server) {
+        const VoceUtente vuota{std::string()};
+        const VoceUtente macchina = r_.macchina.value_or(vuota);
+        const TipoServer server = r_.server
+                                      ? ServerDaTesto(*r_.server).value_or(TipoServer::Nessuno)
+                                      : TipoServer::Nessuno;
+        if (!macchina.testo) {
+            return Fallimento(StatoUscita::VoceNonValida,
+                              MessaggioCaratteriNonAmmessi(kEtichettaMacchina));
+        }
+        return ScriviProva(ProvaServer(ReteDiSistema(), {*macchina.testo, porta, server}, attesa),
+                           nullptr);
+    }
+    const Risultato<std::string> codice = Codice();
+    if (!codice)
+        return Fallimento(codice.Errore());
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
+    const Risultato<ProvaDitta> d =
+        ProvaCodice(*archivio_, ReteDiSistema(), *codice, porta, attesa);
+    if (!d) {
+        return Fallimento(StatoDi(d.Errore().tipo), d.Errore().testo,
+                          d.Errore().tipo == TipoErrore::DittaNonTrovata
+                              ? OggettoJson().Testo("codice", *codice)
+                              : OggettoJson());
+    }
+    return ScriviProva(d->risultato, &*d);
+}
+
+StatoUscita Esecuzione::ScriviProva(const RisultatoProva& r, const ProvaDitta* ditta) {
+    // Nothing to check: the entry missing, as the window says it.
+    if (r.esito == EsitoProva::DatiMancanti)
+        return Fallimento(StatoUscita::VoceNonValida, r.messaggio);
+    const StatoUscita stato = StatoProva(r);
+    if (r_.json) {
+        OggettoJson j = InizioJson(stato, NomeEsito(r.esito));
+        if (ditta)
+            j.Testo("codice", ditta->codice).Testo("descrizione", ditta->descrizione);
+        Scrivi(j.Aggiungi(ProvaJson(r)));
+        return stato;
+    }
+    if (ditta) {
+        uscita_ << kEtichettaCodice << ": " << TestoVisibile(ditta->codice) << '\n'
+                << kEtichettaDescrizione << ": " << TestoVisibile(ditta->descrizione) << '\n';
+    }
+    uscita_ << Righe(TestoProva(r)) << '\n';
+    return stato;
+}
+
+StatoUscita Esecuzione::ProvaTutte(std::uint16_t porta, AttesaProva attesa) {
+    if (const Esito e = CreaArchivio(); !e)
+        return Fallimento(e.Errore());
+    const auto inizio = std::chrono::steady_clock::now();
+    const Risultato<std::vector<ProvaDitta>> ditte =
+        velmar::ProvaTutte(*archivio_, ReteDiSistema(), porta, attesa);
+    if (!ditte)
+        return Fallimento(ditte.Errore());
+    const auto durata = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - inizio);
+    std::size_t corrispondono = 0;
+    std::set<std::string> macchine;
+    for (const ProvaDitta& d : *ditte) {
+        corrispondono += d.risultato.Corrisponde();
+        if (d.risultato.esito != EsitoProva::DatiMancanti)
+            macchine.insert(d.risultato.server.macchina);
+    }
+    const std::size_t altre = ditte->size() - corrispondono;
+    const StatoUscita stato = altre ? StatoUscita::ProvaNonRiuscita : StatoUscita::Riuscito;
+    if (r_.json) {
+        std::vector<OggettoJson> righe;
+        for (const ProvaDitta& d : *ditte) {
+            righe.push_back(std::move(OggettoJson()
+                                          .Testo("codice", d.codice)
+                                          .Testo("descrizione", d.descrizione)
+                                          .Testo("esito", NomeEsito(d.risultato.esito))
+                                          .Aggiungi(ProvaJson(d.risultato))));
+        }
+        Scrivi(InizioJson(stato, NomeStato(stato))
+                   .Numero("porta", porta)
+                   .Numero("corrispondono", corrispondono)
+                   .Numero("non_corrispondono", altre)
+                   .Oggetti("ditte", righe));
+        return stato;
+    }
+    for (const ProvaDitta& d : *ditte) {
+        const std::string& macchina = d.risultato.server.macchina;
+        uscita_ << TestoVisibile(d.codice) << ' '
+                << (macchina.empty() ? std::string("(senza macchina)") : TestoVisibile(macchina))
+                << ": " << Righe(d.risultato.messaggio) << '\n';
+    }
+    uscita_ << "Ditte provate: " << ditte->size() << " su " << macchine.size()
+            << (macchine.size() == 1 ? " macchina" : " macchine") << ", porta " << porta
+            << "; corrispondono: " << corrispondono
+            << ", non corrispondono o non rispondono: " << altre << " (" << Secondi(durata)
+            << ")\n";
     return stato;
 }
 

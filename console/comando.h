@@ -1,7 +1,8 @@
 // SetupVelmarCmd: the console companion of the setup window. It lists the company codes, shows
 // one company and saves one company with the window's own checks, messages and save, reading
-// its entries from the command line; and it keeps the package in order: it checks the copies,
-// copies the file into the area folders again, removes a company and mends the file's shape.
+// its entries from the command line; it keeps the package in order: it checks the copies,
+// copies the file into the area folders again, removes a company and mends the file's shape;
+// and it checks that a company's DB2 server answers and is of the record's type.
 // Everything here is portable: the thin mains convert the arguments to Windows-1252, give the
 // store of the package and print what is written to the two streams (Windows-1252 text) in the
 // console's own encoding.

@@ -1,6 +1,8 @@
 // The console program's options and the reading of its command line.
 #include "console/riga_comando.h"
 
+#include <algorithm>
+
 #include "store/cp1252.h"
 
 namespace velmar {
@@ -12,10 +14,22 @@ constexpr VoceOpzione kOpzioni[] = {
      ""},
     {"--descrizione", "", &RigaComando::descrizione, std::nullopt, "salva", "<testo>",
      "Descrizione Ditta (salva)", ""},
-    {"--server", "", &RigaComando::server, std::nullopt, "salva", "nt|linux",
-     "Server DB2: nt scrive db2admin, linux db2inst1 (salva)", ""},
-    {"--macchina", "", &RigaComando::macchina, std::nullopt, "salva", "<testo>",
-     "IP Macchina Unix (salva)", ""},
+    {"--server", "", &RigaComando::server, std::nullopt, "salva prova", "nt|linux",
+     "Server DB2: nt scrive db2admin, linux db2inst1 (salva); il tipo\n"
+     "che il server deve avere (prova)",
+     ""},
+    {"--macchina", "", &RigaComando::macchina, std::nullopt, "salva prova", "<testo>",
+     "IP Macchina Unix (salva); la macchina da provare (prova)", ""},
+    {"--tutte", "", nullptr, Segnale::Tutte, "prova", "",
+     "Prova i server di tutte le ditte del file, pi\xF9 d'uno alla volta\n"
+     "(prova).",
+     ""},
+    {"--porta", "", &RigaComando::porta, std::nullopt, "prova", "<numero>",
+     "La porta del server DB2, se non \xE8 50000 (prova).", ""},
+    {"--attesa", "", &RigaComando::attesa, std::nullopt, "prova", "<secondi>",
+     "Quanto attendere la connessione, e poi la risposta, se non 3\n"
+     "secondi; anche con decimali: 0,5 (prova).",
+     ""},
     {"--dettagli", "", nullptr, Segnale::Dettagli, "elenco", "",
      "Ogni riga di ditta con tutti i suoi campi: codice, descrizione,\n"
      "server, macchina e catalogo (elenco).",
@@ -46,6 +60,43 @@ std::optional<std::string_view> Testo(const VoceUtente& v) {
     if (!v.testo)
         return std::nullopt;
     return std::string_view(*v.testo);
+}
+
+// Whether `comando` is among `comandi`, names separated by spaces.
+bool TraComandi(std::string_view comandi, std::string_view comando) noexcept {
+    for (std::size_t inizio = 0; inizio < comandi.size();) {
+        const std::size_t fine = std::min(comandi.find(' ', inizio), comandi.size());
+        if (comandi.substr(inizio, fine - inizio) == comando)
+            return true;
+        inizio = fine + 1;
+    }
+    return false;
+}
+
+// "salva prova" -> "i comandi salva e prova"; "prova" -> "il comando prova".
+std::string NomiComandi(std::string_view comandi) {
+    const std::size_t spazio = comandi.rfind(' ');
+    if (spazio == std::string_view::npos)
+        return "il comando " + std::string(comandi);
+    std::string primi(comandi.substr(0, spazio));
+    for (std::size_t i = 0; (i = primi.find(' ', i)) != std::string::npos; i += 2)
+        primi.replace(i, 1, ", ");
+    return "i comandi " + primi + " e " + std::string(comandi.substr(spazio + 1));
+}
+
+// The digits of `testo`, all of it, as a number no greater than `massimo`.
+std::optional<std::uint64_t> Numero(std::string_view testo, std::uint64_t massimo) noexcept {
+    if (testo.empty())
+        return std::nullopt;
+    std::uint64_t n = 0;
+    for (const char c : testo) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+        if (n > massimo)
+            return std::nullopt;
+    }
+    return n;
 }
 
 }  // namespace
@@ -120,6 +171,8 @@ RigaComando LeggiRiga(std::span<const VoceUtente> argomenti) {
                 r.json = true;
             } else if (*voce->segnale == Segnale::Dettagli) {
                 r.dettagli = true;
+            } else if (*voce->segnale == Segnale::Tutte) {
+                r.tutte = true;
             } else if (!r.richiesta) {
                 r.richiesta = voce->segnale;
             }
@@ -146,6 +199,32 @@ RigaComando LeggiRiga(std::span<const VoceUtente> argomenti) {
     return r;
 }
 
+std::optional<std::uint16_t> PortaDaTesto(const VoceUtente& v) {
+    const std::optional<std::uint64_t> n = Numero(v.testo.value_or(""), 65535);
+    if (!n || *n == 0)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(*n);
+}
+
+std::optional<std::chrono::milliseconds> AttesaDaTesto(const VoceUtente& v) {
+    constexpr std::uint64_t kMassimoSecondi = 3600;
+    const std::string testo = v.testo.value_or("");
+    const std::string_view t = testo;
+    const std::size_t virgola = t.find_first_of(",.");
+    const std::optional<std::uint64_t> interi = Numero(t.substr(0, virgola), kMassimoSecondi);
+    std::uint64_t ms = interi.value_or(0) * 1000;
+    if (virgola != std::string_view::npos) {
+        const std::string_view decimali = t.substr(virgola + 1);
+        const std::optional<std::uint64_t> parte = Numero(decimali, 999);
+        if (!parte || decimali.size() > 3)
+            return std::nullopt;
+        ms += *parte * (decimali.size() == 1 ? 100 : decimali.size() == 2 ? 10 : 1);
+    }
+    if ((!interi && virgola != 0) || ms == 0 || ms > kMassimoSecondi * 1000)
+        return std::nullopt;
+    return std::chrono::milliseconds(ms);
+}
+
 std::optional<TipoServer> ServerDaTesto(const VoceUtente& v) {
     if (v.testo == "nt" || v.testo == "NT")
         return TipoServer::NT;
@@ -164,17 +243,38 @@ std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sist
         return ErroreUso{std::move(m)};
     }
     const std::string nome(r.comando->nome);
-    for (const auto& [opzione, comando] : r.opzioniDiComando) {
-        if (comando != r.comando->nome) {
-            return ErroreUso{"L'opzione '" + std::string(opzione) + "' vale solo con il comando " +
-                             std::string(comando)};
+    for (const auto& [opzione, comandi] : r.opzioniDiComando) {
+        if (!TraComandi(comandi, r.comando->nome)) {
+            return ErroreUso{"L'opzione '" + std::string(opzione) + "' vale solo con " +
+                             NomiComandi(comandi)};
         }
     }
-    const std::size_t attesi = r.comando->argomenti == Argomenti::Codice ? 1 : 0;
+    const std::size_t attesi = r.comando->argomenti == Argomenti::Nessuno ? 0 : 1;
     if (r.posizionali.size() > attesi)
         return ErroreUso{"Argomento in pi\xF9: " + Citato(r.posizionali[attesi])};
-    if (r.posizionali.size() < attesi)
+    if (r.posizionali.size() < attesi && r.comando->argomenti == Argomenti::Codice)
         return ErroreUso{"Il comando " + nome + " vuole il codice della ditta"};
+    // "prova": a company's code, a machine with its server type, or every company.
+    const bool macchina = r.macchina || r.server;
+    if (r.comando->argomenti == Argomenti::CodiceFacoltativo) {
+        const int modi = !r.posizionali.empty() + macchina + r.tutte;
+        if (modi == 0) {
+            return ErroreUso{"Il comando " + nome +
+                             " vuole il codice della ditta, --macchina e --server, o --tutte"};
+        }
+        if (modi > 1) {
+            return ErroreUso{"Il comando " + nome +
+                             " vuole uno solo fra il codice della ditta, --macchina e --tutte"};
+        }
+    }
+    if (r.porta && !PortaDaTesto(*r.porta)) {
+        return ErroreUso{"Valore non ammesso per '--porta': " + Citato(*r.porta) +
+                         " (usa un numero da 1 a 65535)"};
+    }
+    if (r.attesa && !AttesaDaTesto(*r.attesa)) {
+        return ErroreUso{"Valore non ammesso per '--attesa': " + Citato(*r.attesa) +
+                         " (usa i secondi, da 0,001 a 3600)"};
+    }
     // An empty --server is the window with no server type chosen: the checks report it.
     if (r.server && !(r.server->Vuota() || ServerDaTesto(*r.server))) {
         return ErroreUso{"Valore non ammesso per '--server': " + Citato(*r.server) +
@@ -183,7 +283,9 @@ std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sist
     // A catalog folder that cannot be stored is the save's to report, as for the registry's.
     if (r.base && !r.base->testo)
         return ErroreUso{"La cartella di '--base' contiene caratteri non ammessi"};
-    if (sistema == SistemaConsole::Linux && !r.base) {
+    // A machine checked with "prova" needs no package.
+    const bool senzaPacchetto = r.comando->argomenti == Argomenti::CodiceFacoltativo && macchina;
+    if (sistema == SistemaConsole::Linux && !r.base && !senzaPacchetto) {
         return ErroreUso{
             "Manca l'opzione '--base': su Linux la cartella del pacchetto va indicata"};
     }

@@ -2,6 +2,8 @@
 // and the checks of a line against its command.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,7 +30,8 @@ inline constexpr std::string_view kNomeProgrammaConsole = "SetupVelmarCmd";
 
 class Esecuzione;
 
-enum class Argomenti { Nessuno, Codice };
+// What a command takes after its name: nothing, a company code, or a company code or nothing.
+enum class Argomenti { Nessuno, Codice, CodiceFacoltativo };
 
 // A command: its name, its arguments, what runs it, and its lines in --help.
 struct VoceComando {
@@ -50,7 +53,7 @@ struct ErroreUso {
 };
 
 // What an option without a value asks for.
-enum class Segnale { Json, Aiuto, Versione, Dettagli };
+enum class Segnale { Json, Aiuto, Versione, Dettagli, Tutte };
 
 // The command line, read but not yet checked against its command.
 struct RigaComando {
@@ -62,10 +65,13 @@ struct RigaComando {
     std::optional<VoceUtente> descrizione;
     std::optional<VoceUtente> server;
     std::optional<VoceUtente> macchina;
+    std::optional<VoceUtente> porta;
+    std::optional<VoceUtente> attesa;
     // The options given that belong to one command, each with that command's name.
     std::vector<std::pair<std::string_view, std::string_view>> opzioniDiComando;
     bool json = false;
     bool dettagli = false;
+    bool tutte = false;
     // --help or --versione, the first of them given: it wins over everything else on the line.
     std::optional<Segnale> richiesta;
     // The first thing wrong with the line.
@@ -73,7 +79,8 @@ struct RigaComando {
 };
 
 // An option: its names, the field its value fills (or, taking no value, what it asks for),
-// the one command that takes it (or "" for all), and its lines in --help.
+// the commands that take it (their names separated by spaces, or "" for all), and its lines in
+// --help.
 struct VoceOpzione {
     std::string_view nome;
     std::string_view alias;  // another name, or ""
@@ -99,6 +106,12 @@ struct VoceOpzione {
 
 // "nt" or "NT" -> NT, "linux" or "Linux" -> Linux (the window's captions), else nothing.
 [[nodiscard]] std::optional<TipoServer> ServerDaTesto(const VoceUtente& v);
+
+// A port, 1 to 65535: "50000" -> 50000; "0", "65536", "5e4", "" -> nothing.
+[[nodiscard]] std::optional<std::uint16_t> PortaDaTesto(const VoceUtente& v);
+// Seconds, whole or with up to three decimals after ',' or '.', from 0,001 to 3600:
+// "3" -> 3000 ms, "0,5" -> 500 ms, "1.25" -> 1250 ms; "0", "-1", "1,2345", "3601" -> nothing.
+[[nodiscard]] std::optional<std::chrono::milliseconds> AttesaDaTesto(const VoceUtente& v);
 
 // abc -> 'abc', control characters shown as escapes; an entry that failed conversion is
 // "(caratteri non ammessi)".

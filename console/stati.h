@@ -19,6 +19,8 @@ enum class StatoUscita : int {
     CartellaNonDisponibile = 7,  // the package's base folder cannot be obtained or is missing
     ProblemiTrovati = 8,         // "verifica" found something to mend
     ParametriIlleggibili = 9,    // the parameters file exists but cannot be read
+    ProvaNonRiuscita = 10,       // "prova": a server not reached, silent, not DB2 or of the other
+                                 // type
 };
 
 struct VoceStato {
@@ -35,7 +37,7 @@ inline constexpr VoceStato kStati[] = {
     {StatoUscita::VoceNonValida, "voce_non_valida",
      "dato mancante o non valido: i messaggi della finestra, nello stesso ordine"},
     {StatoUscita::DittaNonTrovata, "ditta_non_trovata",
-     "codice ditta non trovato (mostra, elimina)"},
+     "codice ditta non trovato (mostra, elimina, prova)"},
     {StatoUscita::SalvataggioNonRiuscito, "non_salvato",
      "salvataggio non riuscito: i file non aggiornati, ciascuno con il motivo; anche\n"
      "quando un altro salvataggio tiene il pacchetto per pi\xF9 di 30 secondi, o\n"
@@ -48,6 +50,9 @@ inline constexpr VoceStato kStati[] = {
     {StatoUscita::ProblemiTrovati, "problemi", "verifica: trovati problemi"},
     {StatoUscita::ParametriIlleggibili, "parametri_illeggibili",
      "il file dei parametri esiste ma non si pu\xF2 leggere"},
+    {StatoUscita::ProvaNonRiuscita, "prova_non_riuscita",
+     "prova: il server non risponde, non \xE8 DB2 o non \xE8 del tipo del record (con\n"
+     "--tutte, anche per una sola ditta)"},
 };
 
 // The status's name in JSON ("non_salvato").
@@ -74,6 +79,7 @@ inline constexpr VoceErrore kStatiErrori[] = {
     {TipoErrore::NessunaArea, StatoUscita::NessunaArea},
     {TipoErrore::NonSalvato, StatoUscita::SalvataggioNonRiuscito},
     {TipoErrore::Sistema, StatoUscita::ErroreImprevisto},
+    {TipoErrore::Rete, StatoUscita::ProvaNonRiuscita},
 };
 
 // The exit status of a failure of that kind.

@@ -3,7 +3,9 @@
 // a handle by hand.
 #pragma once
 
+#include <winsock2.h>
 #include <windows.h>
+#include <ws2tcpip.h>
 #include <oleauto.h>
 #include <unknwn.h>
 
@@ -45,6 +47,13 @@ inline bool LiberaLocale(HLOCAL m) noexcept {
 inline bool EliminaMetafile(HENHMETAFILE m) noexcept {
     return ::DeleteEnhMetaFile(m) != 0;
 }
+inline bool ChiudiPresa(SOCKET s) noexcept {
+    return ::closesocket(s) == 0;
+}
+inline bool LiberaIndirizzi(ADDRINFOW* a) noexcept {
+    ::FreeAddrInfoW(a);
+    return true;
+}
 }  // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::ChiudiChiave, nullptr>;
@@ -68,6 +77,10 @@ using unique_henhmetafile = unique_any<HENHMETAFILE, detail::EliminaMetafile, nu
 // Memory the system allocated with LocalAlloc for the caller (FormatMessage, security
 // descriptors).
 using unique_hlocal = unique_any<HLOCAL, detail::LiberaLocale, nullptr>;
+// A Winsock socket: INVALID_SOCKET means none.
+using unique_socket = unique_any<SOCKET, detail::ChiudiPresa, INVALID_SOCKET>;
+// The addresses GetAddrInfoW gave.
+using unique_addrinfo = unique_any<ADDRINFOW*, detail::LiberaIndirizzi, nullptr>;
 
 // Owns one reference to a COM interface.
 template <class I>

@@ -22,6 +22,7 @@ enum class TipoErrore {
     NessunaArea,             // none of the area folders exists: nothing written
     NonSalvato,              // a change that wrote nothing: every file as it was
     Sistema,                 // any other failure the system reports
+    Rete,                    // a server's reply that is not what the check asked for
 };
 
 // A path a change could not update ("" when the change stopped before any), and why.

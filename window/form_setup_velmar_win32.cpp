@@ -17,6 +17,7 @@
 #include "store/salvataggio.h"
 #include "window/attesa_win32.h"
 #include "window/immagini.h"
+#include "window/prova_win32.h"
 #include "window/risorse.h"
 
 namespace velmar {
@@ -279,6 +280,13 @@ bool Attivo(HWND opzione) noexcept {
     return ::SendMessageW(opzione, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// The server type of the option button checked, or none.
+TipoServer ServerScelto(HWND opzioneNT, HWND opzioneLinux) noexcept {
+    return Attivo(opzioneNT)      ? TipoServer::NT
+           : Attivo(opzioneLinux) ? TipoServer::Linux
+                                  : TipoServer::Nessuno;
+}
+
 // A 32-bit top-down DIB section holding premultiplied pixels, for AlphaBlend.
 unique_hbitmap Bitmap(Immagine immagine, int lato, std::optional<std::uint32_t> bordo) {
     const std::vector<std::uint32_t> pixel = DisegnaImmagine(immagine, lato, bordo);
@@ -394,6 +402,7 @@ bool FormSetupVelmar::OnCreate() {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     CaricaDitte();
+    AggiungiProvaConnessione(finestra_);
     return true;
 }
 
@@ -799,6 +808,15 @@ bool FormSetupVelmar::OnSetCursor() const noexcept {
     return true;
 }
 
+// The system menu's own item; the system's commands are the system's.
+bool FormSetupVelmar::OnSysCommand(UINT comando) {
+    if ((comando & 0xFFF0) != kComandoProvaConnessione)
+        return false;
+    if (!inAttesa_)
+        ProvaConnessione();
+    return true;
+}
+
 void FormSetupVelmar::OnClose() noexcept {
     // Not while a save runs, however the close was asked for.
     if (!inAttesa_)
@@ -879,14 +897,23 @@ void FormSetupVelmar::Avvisa(std::string_view testo1252) {
     interfaccia_.Messaggio(finestra_, Utf16Da1252(testo1252));
 }
 
+void FormSetupVelmar::ProvaConnessione() {
+    std::string testo;
+    {
+        const Attesa attesa(inAttesa_);
+        testo =
+            TestoProvaConnessione(Voce(controlli_[kMacchina]),
+                                  ServerScelto(controlli_[kOpzioneNT], controlli_[kOpzioneLinux]));
+    }
+    Avvisa(testo);
+}
+
 void FormSetupVelmar::Conferma() {
     VociUtente voci;
     voci.codice = Voce(controlli_[kCombo]);
     voci.descrizione = Voce(controlli_[kDescrizione]);
     voci.macchina = Voce(controlli_[kMacchina]);
-    voci.server = Attivo(controlli_[kOpzioneNT])      ? TipoServer::NT
-                  : Attivo(controlli_[kOpzioneLinux]) ? TipoServer::Linux
-                                                      : TipoServer::Nessuno;
+    voci.server = ServerScelto(controlli_[kOpzioneNT], controlli_[kOpzioneLinux]);
     stato_ = CopiaVoci(voci);
     if (const Esito valide = ValidaVoci(voci); !valide) {
         Avvisa(valide.Errore().testo);
@@ -960,6 +987,10 @@ LRESULT FormSetupVelmar::Gestisci(UINT messaggio, WPARAM w, LPARAM l) {
         case WM_SETTINGCHANGE:
             OnSettingChange();
             return 0;
+        case WM_SYSCOMMAND:
+            if (OnSysCommand(static_cast<UINT>(w)))
+                return 0;
+            return ::DefWindowProcW(finestra_, messaggio, w, l);
         case WM_SETCURSOR:
             if (OnSetCursor())
                 return TRUE;

@@ -101,6 +101,7 @@ class FormSetupVelmar {
     void OnDpiChanged(UINT dpi, const RECT& suggerito);
     void OnSysColorChange();
     void OnSettingChange();
+    bool OnSysCommand(UINT comando);
     void OnActivate(bool attiva) noexcept;
     void OnEraseBkgnd(HWND finestra, HDC dc) const noexcept;
     bool OnSetCursor() const noexcept;
@@ -123,6 +124,8 @@ class FormSetupVelmar {
     void CaricaDitte();
     void CercaDitta(std::u16string_view codice);
     void Avvisa(std::string_view testo1252);
+    // "Prova la connessione…": the machine and the server type checked, the result shown.
+    void ProvaConnessione();
     void Termina() noexcept { interfaccia_.Termina(); }
 
     ArchivioDitte& archivio_;

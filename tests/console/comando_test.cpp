@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "tests/support/dati.h"
 #include "tests/support/file_system_memoria.h"
+#include "tests/support/server_drda.h"
 
 namespace velmar {
 namespace {
@@ -114,9 +116,12 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         std::string messaggio;
     };
     const Caso casi[] = {
-        {{}, "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina o ripara"},
+        {{},
+         "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina, ripara o "
+         "prova"},
         {{"--json"},
-         "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina o ripara"},
+         "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina, ripara o "
+         "prova"},
         {{"aggiungi"}, "Comando sconosciuto: 'aggiungi'"},
         {{"ELENCO"}, "Comando sconosciuto: 'ELENCO'"},
         {{kNonRappresentabile}, "Comando sconosciuto: (caratteri non ammessi)"},
@@ -125,8 +130,33 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         {{"elenco", "-j"}, "Opzione sconosciuta: '-j'"},
         {{"elenco", "--json=si"}, "L'opzione '--json' non vuole un valore"},
         {{"salva", "--codice", "1", "--codice=2"}, "L'opzione '--codice' \xE8 ripetuta"},
-        {{"elenco", "--macchina", "m"}, "L'opzione '--macchina' vale solo con il comando salva"},
-        {{"elimina", "1", "--server=nt"}, "L'opzione '--server' vale solo con il comando salva"},
+        {{"elenco", "--macchina", "m"},
+         "L'opzione '--macchina' vale solo con i comandi salva e prova"},
+        {{"elimina", "1", "--server=nt"},
+         "L'opzione '--server' vale solo con i comandi salva e prova"},
+        {{"salva", "--tutte"}, "L'opzione '--tutte' vale solo con il comando prova"},
+        {{"prova"},
+         "Il comando prova vuole il codice della ditta, --macchina e --server, o --tutte"},
+        {{"prova", "001", "--tutte"},
+         "Il comando prova vuole uno solo fra il codice della ditta, --macchina e --tutte"},
+        {{"prova", "--tutte", "--server", "nt"},
+         "Il comando prova vuole uno solo fra il codice della ditta, --macchina e --tutte"},
+        {{"prova", "001", "002"}, "Argomento in pi\xF9: '002'"},
+        {{"prova", "--tutte", "--porta", "0"},
+         "Valore non ammesso per '--porta': '0' (usa un numero da 1 a 65535)"},
+        {{"prova", "--tutte", "--porta", "65536"},
+         "Valore non ammesso per '--porta': '65536' (usa un numero da 1 a 65535)"},
+        {{"prova", "--tutte", "--porta=5e4"},
+         "Valore non ammesso per '--porta': '5e4' (usa un numero da 1 a 65535)"},
+        {{"prova", "--tutte", "--attesa", "0"},
+         "Valore non ammesso per '--attesa': '0' (usa i secondi, da 0,001 a 3600)"},
+        {{"prova", "--tutte", "--attesa", "1,2345"},
+         "Valore non ammesso per '--attesa': '1,2345' (usa i secondi, da 0,001 a 3600)"},
+        {{"prova", "--tutte", "--attesa", "3601"},
+         "Valore non ammesso per '--attesa': '3601' (usa i secondi, da 0,001 a 3600)"},
+        {{"prova", "--tutte", "--attesa", "-1"},
+         "Valore non ammesso per '--attesa': '-1' (usa i secondi, da 0,001 a 3600)"},
+        {{"mostra", "1", "--porta", "50000"}, "L'opzione '--porta' vale solo con il comando prova"},
         {{"mostra", "1", "--dettagli"}, "L'opzione '--dettagli' vale solo con il comando elenco"},
         {{"mostra"}, "Il comando mostra vuole il codice della ditta"},
         {{"elimina"}, "Il comando elimina vuole il codice della ditta"},
@@ -175,12 +205,13 @@ TEST_F(Console, HelpAndVersionWinAnywhereBeforeTheEndOfOptions) {
     }
     for (const SistemaConsole s : {SistemaConsole::Linux, SistemaConsole::Windows}) {
         const std::string aiuto = TestoAiuto(s);
-        for (int stato = 0; stato <= 9; ++stato) {
-            EXPECT_NE(aiuto.find("\n  " + std::to_string(stato) + "  "), std::string::npos)
+        for (int stato = 0; stato <= 10; ++stato) {
+            EXPECT_NE(aiuto.find("\n  " + std::to_string(stato) + (stato < 10 ? "  " : " ")),
+                      std::string::npos)
                 << stato;
         }
-        for (const char* comando :
-             {"elenco", "mostra", "salva", "verifica", "distribuisci", "elimina", "ripara"}) {
+        for (const char* comando : {"elenco", "mostra", "salva", "verifica", "distribuisci",
+                                    "elimina", "ripara", "prova"}) {
             EXPECT_NE(aiuto.find("\n  " + std::string(comando) + " "), std::string::npos)
                 << comando;
         }
@@ -558,6 +589,119 @@ TEST_F(Console, ArgumentsArriveInWindows1252OrAreRefusedAsEntries) {
     EXPECT_EQ(voci[0].testo, "mostra");
     EXPECT_FALSE(voci[1].testo);
     EXPECT_EQ(voci[2].testo, "\xE8");
+}
+
+}  // namespace
+}  // namespace velmar
+
+namespace velmar {
+namespace {
+
+// The times of a check, which vary from run to run, as "N": "Connessione: 0 ms" -> "Connessione:
+// N ms", "(1,02 s)" -> "(N s)", "\"risposta_ms\":7" -> "\"risposta_ms\":N".
+std::string SenzaTempi(const std::string& testo) {
+    static const std::regex kTempi(R"(\d+(,\d+)?( m?s\b))");
+    static const std::regex kJson(R"((_ms":)\d+)");
+    return std::regex_replace(std::regex_replace(testo, kTempi, "N$2"), kJson, "$1N");
+}
+
+TEST(RigaComando, PortsAndWaitsAreReadAsNumbers) {
+    using std::chrono::milliseconds;
+    EXPECT_EQ(PortaDaTesto({"1"}), 1);
+    EXPECT_EQ(PortaDaTesto({"65535"}), 65535);
+    EXPECT_EQ(PortaDaTesto({std::nullopt}), std::nullopt);
+    EXPECT_EQ(AttesaDaTesto({"3"}), milliseconds(3000));
+    EXPECT_EQ(AttesaDaTesto({"0,5"}), milliseconds(500));
+    EXPECT_EQ(AttesaDaTesto({"1.25"}), milliseconds(1250));
+    EXPECT_EQ(AttesaDaTesto({"0,001"}), milliseconds(1));
+    EXPECT_EQ(AttesaDaTesto({"3600"}), milliseconds(3600000));
+    EXPECT_EQ(AttesaDaTesto({"3600,001"}), std::nullopt);
+    EXPECT_EQ(AttesaDaTesto({"1,"}), std::nullopt);
+    EXPECT_EQ(AttesaDaTesto({""}), std::nullopt);
+}
+
+// The check of one company, of a machine and of every company, in text and JSON, with the tests'
+// DB2 server for Windows on the loopback address: the status of each outcome, what a missing
+// entry and an unknown code give, and a machine checked on Linux without a package.
+TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
+    test::ServerDrda nt64(test::Copione::Db2Nt64);
+    ASSERT_TRUE(nt64.Attivo());
+    const std::string porta = std::to_string(nt64.Porta());
+    fs.file[kParametri] =
+        "Uno;c;db2admin;db2admin;db2admin;001;127.0.0.1;\r\n"
+        "Due;c;db2inst1;db2inst1;db2inst1;002;127.0.0.1;\r\n"
+        "Tre\x1B;c;db2inst1;db2inst1;db2inst1;003\r\n";
+    const std::string riga =
+        "il server \xE8 DB2 per Windows (QDB2/NT64, SQL11055), il record dice ";
+
+    EXPECT_EQ(Esegui({"prova", "001", "--porta", porta}), StatoUscita::Riuscito);
+    EXPECT_EQ(SenzaTempi(uscita.str()),
+              "Codice Ditta: 001\nDescrizione Ditta: Uno\nMacchina: 127.0.0.1, porta " + porta +
+                  "\nIndirizzo raggiunto: 127.0.0.1\nConnessione: N ms\nRisposta: N ms\n"
+                  "SRVCLSNM: QDB2/NT64\nSRVRLSLV: SQL11055\nSRVNAM: DB2NT\n"
+                  "Server letto: DB2 per Windows\nEsito: corrisponde: " +
+                  riga + "NT (db2admin)\n");
+    EXPECT_EQ(Esegui({"prova", "002", "--porta", porta, "--json", "--attesa", "0,5"}),
+              StatoUscita::ProvaNonRiuscita);
+    EXPECT_EQ(SenzaTempi(uscita.str()),
+              "{\"esito\":\"tipo_diverso\",\"stato\":10,\"codice\":\"002\",\"descrizione\":"
+              "\"Due\",\"macchina\":\"127.0.0.1\",\"porta\":" +
+                  porta +
+                  ",\"server\":\"linux\",\"indirizzo\":\"127.0.0.1\",\"connessione_ms\":N,"
+                  "\"risposta_ms\":N,\"srvclsnm\":\"QDB2/NT64\",\"srvrlslv\":\"SQL11055\","
+                  "\"srvnam\":\"DB2NT\",\"server_letto\":\"db2_windows\",\"messaggio\":\"non "
+                  "corrisponde: il server \\u00e8 DB2 per Windows (QDB2/NT64, SQL11055), il record "
+                  "dice Linux (db2inst1)\"}\n");
+    EXPECT_EQ(errori.str(), "");
+
+    // The line without a machine, an unknown code.
+    EXPECT_EQ(Esegui({"prova", "003", "--porta", porta}), StatoUscita::VoceNonValida);
+    EXPECT_EQ(errori.str(), "Inserisci la Macchina Unix\n");
+    EXPECT_EQ(Esegui({"prova", "004"}), StatoUscita::DittaNonTrovata);
+    EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '004'\n");
+
+    // A machine and a server type, with no package (on Linux too).
+    creazioni = 0;
+    EXPECT_EQ(Esegui({"prova", "--macchina", "127.0.0.1", "--server", "linux", "--porta", porta},
+                     SistemaConsole::Linux),
+              StatoUscita::ProvaNonRiuscita);
+    const std::string testo = uscita.str();
+    EXPECT_EQ(testo.substr(testo.find("Esito: ")),
+              "Esito: non corrisponde: " + riga + "Linux (db2inst1)\n");
+    EXPECT_EQ(Esegui({"prova", "--macchina", "127.0.0.1", "--porta", porta}),
+              StatoUscita::VoceNonValida);
+    EXPECT_EQ(errori.str(), "Seleziona un Server DB2\n");
+    EXPECT_EQ(creazioni, 0);
+
+    // Every company: a row each in file order and the summary; one server asked once.
+    EXPECT_EQ(Esegui({"prova", "--tutte", "--porta", porta}), StatoUscita::ProvaNonRiuscita);
+    EXPECT_EQ(SenzaTempi(uscita.str()),
+              "001 127.0.0.1: corrisponde: " + riga + "NT (db2admin)\n" +
+                  "002 127.0.0.1: non corrisponde: " + riga + "Linux (db2inst1)\n" +
+                  "003 (senza macchina): Inserisci la Macchina Unix\n"
+                  "Ditte provate: 3 su 1 macchina, porta " +
+                  porta + "; corrispondono: 1, non corrispondono o non rispondono: 2 (N s)\n");
+    EXPECT_EQ(nt64.Connessioni(), 4);
+    EXPECT_EQ(Esegui({"prova", "--tutte", "--porta", porta, "--json"}),
+              StatoUscita::ProvaNonRiuscita);
+    const std::string json = uscita.str();
+    EXPECT_EQ(json.rfind("{\"esito\":\"prova_non_riuscita\",\"stato\":10,\"porta\":" + porta +
+                             ",\"corrispondono\":1,\"non_corrispondono\":2,\"ditte\":[{"
+                             "\"codice\":\"001\",\"descrizione\":\"Uno\",\"esito\":"
+                             "\"corrisponde\",\"macchina\":\"127.0.0.1\"",
+                         0),
+              0u)
+        << json;
+    EXPECT_NE(json.find("{\"codice\":\"003\",\"descrizione\":\"Tre\\u001b\",\"esito\":"
+                        "\"dati_mancanti\",\"macchina\":\"\",\"porta\":" +
+                        porta +
+                        ",\"server\":\"linux\",\"indirizzo\":null,\"connessione_ms\":null,"
+                        "\"risposta_ms\":null,\"srvclsnm\":null,\"srvrlslv\":null,\"srvnam\":"
+                        "null,\"server_letto\":null,\"messaggio\":\"Inserisci la Macchina "
+                        "Unix\"}]}\n"),
+              std::string::npos)
+        << json;
+    EXPECT_EQ(fs.file.size(), 1u) << "nothing written";
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // The built SetupVelmarCmd run as a child process, natively and under Wine: every exit status
-// with its message, the text conversions at both ends, and the files a save leaves.
+// with its message, the text conversions at both ends, the files a save leaves, and the check of
+// every company's server, many at once.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "store/record.h"
 #include "tests/console/programma.h"
 #include "tests/support/cartella_temporanea.h"
+#include "tests/support/server_drda.h"
 
 namespace velmar {
 namespace {
@@ -64,9 +68,10 @@ TEST_F(Programma, EveryExitStatusComesWithItsMessage) {
         {{"--json"},
          2,
          "{\"esito\":\"uso_errato\",\"stato\":2,\"messaggio\":\"Manca il comando: elenco, "
-         "mostra, salva, verifica, distribuisci, elimina o ripara\\nPer l'aiuto: SetupVelmarCmd "
-         "--help\"}\n",
-         "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina o ripara\n" +
+         "mostra, salva, verifica, distribuisci, elimina, ripara o prova\\nPer l'aiuto: "
+         "SetupVelmarCmd --help\"}\n",
+         "Manca il comando: elenco, mostra, salva, verifica, distribuisci, elimina, ripara o "
+         "prova\n" +
              aiuto},
         {{"salva", "--base", b, "--codice", "003", "--descrizione", "Tre", "--server", "nt"},
          3,
@@ -221,6 +226,86 @@ TEST_F(Programma, ArgumentsWithCharactersWindows1252LacksAreRejected) {
         EXPECT_EQ(e.uscita, "");
     }
     EXPECT_EQ(test::LeggiTesto(base / "BRIO_PARAMS.txt"), kRighe);
+}
+
+}  // namespace
+}  // namespace velmar
+
+namespace velmar {
+namespace {
+
+// 40 companies on 8 servers of the loopback addresses 127.0.0.2 to 127.0.0.9, all on one port,
+// three of them silent: every row gives its server's outcome against its own record's type,
+// each server is asked once, and the whole run, the program's start and end included, takes
+// one wait and about a second more.
+TEST_F(Programma, ProvaTutteChecksFortyCompaniesOnEightServersInAboutOneWait) {
+    using namespace std::chrono_literals;
+    using test::Copione;
+    const Copione copioni[] = {Copione::Db2Nt64,       Copione::Db2LinuxX8664, Copione::Silenzioso,
+                               Copione::Db2Aix64,      Copione::Db2Nt64,       Copione::Silenzioso,
+                               Copione::Db2LinuxX8664, Copione::Silenzioso};
+    // One port free on all eight addresses.
+    std::vector<std::unique_ptr<test::ServerDrda>> server;
+    for (int tentativo = 0; tentativo < 20 && server.size() < std::size(copioni); ++tentativo) {
+        server.clear();
+        std::uint16_t porta = 0;
+        for (std::size_t i = 0; i < std::size(copioni); ++i) {
+            server.push_back(std::make_unique<test::ServerDrda>(
+                copioni[i], "127.0.0." + std::to_string(i + 2), porta));
+            if (!server.back()->Attivo()) {
+                server.clear();
+                break;
+            }
+            porta = server.back()->Porta();
+        }
+    }
+    ASSERT_EQ(server.size(), std::size(copioni));
+    const std::string porta = std::to_string(server[0]->Porta());
+
+    std::string righe;
+    std::vector<std::string> attese;
+    for (int i = 0; i < 40; ++i) {
+        const std::size_t s = static_cast<std::size_t>(i) % std::size(copioni);
+        const bool nt = i % 3 == 0;
+        const std::string codice = std::to_string(100 + i);
+        const std::string macchina = "127.0.0." + std::to_string(s + 2);
+        const DatiDitta d{codice,
+                          "Ditta " + codice,
+                          macchina,
+                          nt ? "db2admin" : "db2inst1",
+                          nt ? "db2admin" : "db2inst1",
+                          nt ? "db2admin" : "db2inst1"};
+        righe += ComponiRecord(d, "C:\\OCE") + "\r\n";
+        const bool windows = copioni[s] == Copione::Db2Nt64;
+        const char* esito = copioni[s] == Copione::Silenzioso ? "nessuna_risposta"
+                            : windows == nt                   ? "corrisponde"
+                                                              : "tipo_diverso";
+        attese.push_back("{\"codice\":\"" + codice + "\",\"descrizione\":\"Ditta " + codice +
+                         "\",\"esito\":\"" + esito + "\",\"macchina\":\"" + macchina +
+                         "\",\"porta\":" + porta + ",\"server\":\"" + (nt ? "nt" : "linux") +
+                         "\",");
+    }
+    test::ScriviTesto(base / "BRIO_PARAMS.txt", righe);
+
+    const auto inizio = std::chrono::steady_clock::now();
+    const test::EsitoProgramma e = Esegui(
+        {"prova", "--tutte", "--base", base.string(), "--porta", porta, "--attesa", "2", "--json"});
+    const auto durata = std::chrono::steady_clock::now() - inizio;
+
+    EXPECT_EQ(e.stato, 10) << e.errori;
+    std::size_t dove = 0;
+    for (const std::string& attesa : attese) {
+        const std::size_t trovata = e.uscita.find(attesa, dove);
+        ASSERT_NE(trovata, std::string::npos) << attesa << "\n" << e.uscita;
+        dove = trovata + attesa.size();
+    }
+    for (const auto& s : server)
+        EXPECT_EQ(s->Connessioni(), 1) << "port " << s->Porta();
+    EXPECT_LT(durata, 3s) << std::chrono::duration_cast<std::chrono::milliseconds>(durata).count()
+                          << " ms";
+    std::cout << "prova --tutte, 40 companies on 8 servers (3 silent), a wait of 2 s: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(durata).count()
+              << " ms, the program's start and end included\n";
 }
 
 }  // namespace
