@@ -30,8 +30,8 @@ class CodiciDelTesto {
                 separatori_ = 0;
             } else if (c == ';') {
                 Chiudi(fn);
-                separatori_ += separatori_ < 6 ? 1 : 0;
-            } else if (separatori_ == 5) {
+                separatori_ += separatori_ <= kCampoCodice ? 1 : 0;
+            } else if (separatori_ == kCampoCodice) {
                 codice_ += c;
             }
         }
@@ -46,7 +46,7 @@ class CodiciDelTesto {
     // The end of a field: of field 5, its code.
     template <class Fn>
     void Chiudi(Fn& fn) {
-        if (separatori_ == 5)
+        if (separatori_ == kCampoCodice)
             fn(std::move(codice_));
         codice_.clear();
     }

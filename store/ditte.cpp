@@ -67,17 +67,17 @@ struct CampiDitta {
 // `campi` are the line's first seven fields, six at least.
 Risultato<CampiDitta> LeggiCampiDitta(const RigaLetta& riga, const CampiRiga& campi) {
     CampiDitta d;
-    Risultato<std::string> descrizione = riga.Campo(campi, 0);
+    Risultato<std::string> descrizione = riga.Campo(campi, kCampoDescrizione);
     if (!descrizione)
         return std::move(descrizione).Errore();
     d.descrizione = *std::move(descrizione);
-    const Risultato<bool> nt = riga.CampoUguale(campi, 4, kParolaNT);
+    const Risultato<bool> nt = riga.CampoUguale(campi, kCampoServer, kParolaNT);
     if (!nt)
         return nt.Errore();
     if (*nt)
         d.server = TipoServer::NT;
-    if (campi.numero == 7) {
-        Risultato<std::string> macchina = riga.Campo(campi, 6);
+    if (campi.numero == kCampiLetti) {
+        Risultato<std::string> macchina = riga.Campo(campi, kCampoMacchina);
         if (!macchina)
             return std::move(macchina).Errore();
         d.macchina = *std::move(macchina);
@@ -91,8 +91,8 @@ Risultato<std::vector<std::string>> LeggiCodici(FileLettura& file, std::size_t c
     std::vector<std::string> codici;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
-        const CampiRiga campi = riga.Campi(6);
-        if (campi.numero < 6)
+        const CampiRiga campi = riga.Campi(kCampiDitta);
+        if (campi.numero < kCampiDitta)
             continue;
         if (codici.size() == kCodiciCampione) {
             // Room for as many codes as the file's first lines promise.
@@ -102,10 +102,11 @@ Risultato<std::vector<std::string>> LeggiCodici(FileLettura& file, std::size_t c
         }
         // A line held whole, the common case, gives its code at once.
         if (riga.Intera()) {
-            codici.emplace_back(riga.Testo().substr(campi.Inizio(5), campi.Lunghezza(5)));
+            codici.emplace_back(
+                riga.Testo().substr(campi.Inizio(5), campi.Lunghezza(kCampoCodice)));
             continue;
         }
-        Risultato<std::string> codice = riga.Campo(campi, 5);
+        Risultato<std::string> codice = riga.Campo(campi, kCampoCodice);
         if (!codice)
             return std::move(codice).Errore();
         codici.push_back(*std::move(codice));
@@ -119,8 +120,8 @@ Risultato<std::vector<VoceDitta>> LeggiVoci(FileLettura& file, std::size_t capac
     std::vector<VoceDitta> voci;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
-        const CampiRiga campi = riga.Campi(7);
-        if (campi.numero < 6)
+        const CampiRiga campi = riga.Campi(kCampiLetti);
+        if (campi.numero < kCampiDitta)
             continue;
         VoceDitta v;
         for (const auto& [indice, campo] : {std::pair{5, &v.codice}, std::pair{1, &v.catalogo}}) {
@@ -147,15 +148,15 @@ Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codi
     std::optional<RisultatoRicerca> ditta;
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
-        const CampiRiga campi = riga.Campi(6);
-        if (campi.numero < 6 || campi.Lunghezza(5) != codice.size())
+        const CampiRiga campi = riga.Campi(kCampiDitta);
+        if (campi.numero < kCampiDitta || campi.Lunghezza(kCampoCodice) != codice.size())
             continue;
-        const Risultato<bool> sua = riga.CampoUguale(campi, 5, codice);
+        const Risultato<bool> sua = riga.CampoUguale(campi, kCampoCodice, codice);
         if (!sua)
             return sua.Errore();
         if (!*sua)
             continue;
-        Risultato<CampiDitta> letta = LeggiCampiDitta(riga, riga.Campi(7));
+        Risultato<CampiDitta> letta = LeggiCampiDitta(riga, riga.Campi(kCampiLetti));
         if (!letta)
             return std::move(letta).Errore();
         if (!ditta)
@@ -175,7 +176,7 @@ Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codi
 Risultato<bool> HaDitte(FileLettura& file) {
     LettoreRighe lettore(file);
     for (RigaLetta riga; lettore.Prossima(riga);) {
-        if (riga.Campi(6).numero == 6)
+        if (riga.Campi(kCampiDitta).numero == kCampiDitta)
             return true;
     }
     if (!lettore.EsitoLettura())

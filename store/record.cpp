@@ -3,25 +3,6 @@
 
 namespace velmar {
 
-namespace {
-
-struct VoceServer {
-    TipoServer tipo;
-    std::string_view parola;
-};
-
-constexpr VoceServer kParole[] = {{TipoServer::NT, kParolaNT}, {TipoServer::Linux, kParolaLinux}};
-
-}  // namespace
-
-std::string_view ParolaDaTipo(TipoServer tipo) noexcept {
-    for (const VoceServer& v : kParole) {
-        if (v.tipo == tipo)
-            return v.parola;
-    }
-    return {};
-}
-
 std::string ComponiRecord(const DatiDitta& d, std::string_view catalogo) {
     std::string r;
     r.reserve(d.DescrizioneDitta.size() + catalogo.size() + 2 * d.CodiceDitta.size() +

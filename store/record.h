@@ -11,11 +11,44 @@
 
 namespace velmar {
 
+// The company line: fields cut at every ';'. A line of fewer than kCampiDitta fields is no
+// company's; the fields the programs read, by their number from 0.
+inline constexpr std::size_t kCampiDitta = 6;
+inline constexpr std::size_t kCampoDescrizione = 0;
+inline constexpr std::size_t kCampoCatalogo = 1;
+inline constexpr std::size_t kCampoServer = 4;  // the account word read for the server type
+inline constexpr std::size_t kCampoCodice = 5;  // the record's key
+inline constexpr std::size_t kCampoMacchina = 6;
+// The fields read of a company line: up to its machine.
+inline constexpr std::size_t kCampiLetti = kCampoMacchina + 1;
+
 // Account words stored in fields 2, 3 and 4 for each server type.
 inline constexpr std::string_view kParolaNT = "db2admin";
 inline constexpr std::string_view kParolaLinux = "db2inst1";
 
 enum class TipoServer { Nessuno, NT, Linux };
+
+// Each server type: its account word, its caption (the window's option button, the console's
+// output) and its name in the console's options and JSON.
+struct VoceServer {
+    TipoServer tipo;
+    std::string_view parola;
+    std::string_view didascalia;
+    std::string_view nome;
+};
+inline constexpr VoceServer kServer[] = {
+    {TipoServer::NT, kParolaNT, "NT", "nt"},
+    {TipoServer::Linux, kParolaLinux, "Linux", "linux"},
+};
+
+// The row of a server type, or nothing for none.
+[[nodiscard]] constexpr const VoceServer* ServerDi(TipoServer tipo) noexcept {
+    for (const VoceServer& v : kServer) {
+        if (v.tipo == tipo)
+            return &v;
+    }
+    return nullptr;
+}
 
 // The values of one company as a save writes them: the three server words are the account
 // word of its server type.
@@ -131,14 +164,14 @@ class DitteDopoLf {
                 ChiudiCodice();
                 ++separatori_;
                 ++separatoriTesto_;
-                inCodice_ = cerca_ && altroTesto_ && separatoriTesto_ == 5;
+                inCodice_ = cerca_ && altroTesto_ && separatoriTesto_ == kCampoCodice;
                 letti_ = 0;
                 diverso_ = false;
             } else if (c == '\n') {
                 ChiudiCodice();
                 lf_ = true;
                 Chiudi();
-                altroTesto_ = separatori_ >= 5;
+                altroTesto_ = separatori_ >= kCampoCodice;
             } else if (inCodice_) {
                 diverso_ = diverso_ || letti_ >= codice_.size() || codice_[letti_] != c;
                 ++letti_;
@@ -149,14 +182,14 @@ class DitteDopoLf {
     [[nodiscard]] bool Lf() const noexcept { return lf_; }
     // The records after the line's own, the text still open included.
     [[nodiscard]] std::uint64_t Ditte() const noexcept {
-        return ditte_ + (altroTesto_ && separatoriTesto_ >= 5 ? 1 : 0);
+        return ditte_ + (altroTesto_ && separatoriTesto_ >= kCampoCodice ? 1 : 0);
     }
     // Whether one of them carries the code this was made with.
     [[nodiscard]] bool ConCodice() const noexcept { return conCodice_ || CodiceUguale(); }
 
   private:
     void Chiudi() noexcept {
-        if (altroTesto_ && separatoriTesto_ >= 5)
+        if (altroTesto_ && separatoriTesto_ >= kCampoCodice)
             ++ditte_;
         separatoriTesto_ = 0;
     }
@@ -186,7 +219,10 @@ class DitteDopoLf {
 }
 
 // Account word for a server type ("" for none).
-[[nodiscard]] std::string_view ParolaDaTipo(TipoServer tipo) noexcept;
+[[nodiscard]] constexpr std::string_view ParolaDaTipo(TipoServer tipo) noexcept {
+    const VoceServer* v = ServerDi(tipo);
+    return v ? v->parola : std::string_view();
+}
 
 // The record for a company, without line terminator:
 // description;<catalog>\Dwh<code>.oce;word1;word2;word3;code;machine;

@@ -94,10 +94,10 @@ Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
     LettoreRighe lettore(file, capacita);
     for (RigaLetta riga; lettore.Prossima(riga);) {
         ++numero;
-        const CampiRiga campi = riga.Campi(6);
+        const CampiRiga campi = riga.Campi(kCampiDitta);
         bool sua = false;
-        if (campi.numero == 6 && campi.Lunghezza(5) == codice.size()) {
-            const Risultato<bool> uguale = riga.CampoUguale(campi, 5, codice);
+        if (campi.numero == kCampiDitta && campi.Lunghezza(kCampoCodice) == codice.size()) {
+            const Risultato<bool> uguale = riga.CampoUguale(campi, kCampoCodice, codice);
             if (!uguale)
                 return lettura(uguale.Errore());
             sua = *uguale;

@@ -142,16 +142,16 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
         contenuto.impronta = Impronta(contenuto.impronta, terminatore);
         if (problemi)
             forma.Aggiungi(terminatore, nulla);
-        const CampiRiga campi = riga.Campi(6);
+        const CampiRiga campi = riga.Campi(kCampiDitta);
         std::string codice;
-        if (campi.numero == 6) {
-            Risultato<std::string> c = riga.Campo(campi, 5);
+        if (campi.numero == kCampiDitta) {
+            Risultato<std::string> c = riga.Campo(campi, kCampoCodice);
             if (!c)
                 return std::move(c).Errore();
             codice = *std::move(c);
         }
         if (righe) {
-            if (campi.numero < 6) {
+            if (campi.numero < kCampiDitta) {
                 problema(TipoProblema::RigaCorta, numero, "",
                          campi.numero == 0 ? "riga vuota, senza campi"
                                            : "meno di sei campi: non \xE8 la riga di una ditta");
@@ -166,19 +166,19 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
                 contenuto.problemi.back().ditteNascoste = dopoLf.Ditte();
             }
             std::string catalogo;
-            if (campi.numero == 6) {
-                Risultato<std::string> c = riga.Campo(campi, 1);
+            if (campi.numero == kCampiDitta) {
+                Risultato<std::string> c = riga.Campo(campi, kCampoCatalogo);
                 if (!c)
                     return std::move(c).Errore();
                 catalogo = *std::move(c);
             }
             const std::string atteso = "Dwh" + codice + ".oce";
-            if (campi.numero == 6 && !catalogo.ends_with(atteso)) {
+            if (campi.numero == kCampiDitta && !catalogo.ends_with(atteso)) {
                 problema(TipoProblema::Catalogo, numero, codice,
                          "il campo del catalogo non finisce con " + TestoVisibile(atteso));
             }
         }
-        if (campi.numero == 6) {
+        if (campi.numero == kCampiDitta) {
             Ditta& d = contenuto.ditte[codice];
             d.impronte.push_back(impronta);
             d.righe.push_back(numero);
