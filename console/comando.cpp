@@ -7,6 +7,7 @@
 #include <set>
 
 #include "console/json.h"
+#include "pacchetto/messaggi.h"
 #include "pacchetto/prova.h"
 #include "store/cp1252.h"
 #include "store/ditte.h"
@@ -47,7 +48,7 @@ class Esecuzione {
     // The company code of "mostra" and "elimina"; fails (VoceNonValida) for one with a character
     // Windows-1252 lacks.
     Risultato<std::string> Codice() const;
-    StatoUscita Fallimento(const Errore& e) { return Fallimento(StatoDi(e.tipo), e.testo); }
+    StatoUscita Fallimento(const Errore& e) { return Fallimento(StatoDi(e.tipo), TestoErrore(e)); }
     // The outcome of a change of the package's files; a repair also tells what it changed.
     StatoUscita Modifica(const RisultatoModifica& r, bool riparazione = false);
     // "prova --tutte": a row for each company line and a summary.
@@ -150,7 +151,8 @@ std::string Righe(std::string_view testo, bool visibile = true) {
 std::vector<OggettoJson> Voci(const std::vector<PercorsoNonAggiornato>& percorsi) {
     std::vector<OggettoJson> voci;
     for (const PercorsoNonAggiornato& p : percorsi)
-        voci.push_back(OggettoJson().Testo("percorso", p.percorso).Testo("motivo", p.motivo));
+        voci.push_back(
+            OggettoJson().Testo("percorso", p.percorso).Testo("motivo", TestoMotivo(p.motivo)));
     return voci;
 }
 
@@ -277,7 +279,7 @@ StatoUscita Esecuzione::Prova() {
     const Risultato<ProvaDitta> d =
         ProvaCodice(*archivio_, ReteDiSistema(), *codice, porta, attesa);
     if (!d) {
-        return Fallimento(StatoDi(d.Errore().tipo), d.Errore().testo,
+        return Fallimento(StatoDi(d.Errore().tipo), TestoErrore(d.Errore()),
                           d.Errore().tipo == TipoErrore::DittaNonTrovata
                               ? OggettoJson().Testo("codice", *codice)
                               : OggettoJson());
@@ -370,8 +372,8 @@ Esito Esecuzione::CreaArchivio() {
 }
 
 void Esecuzione::AvvisaLettura() {
-    if (const std::optional<std::string> avviso = archivio_->AvvisoLettura())
-        errori_ << Righe(*avviso) << '\n';
+    if (const std::optional<Problema> avviso = archivio_->AvvisoLettura())
+        errori_ << "Attenzione: " << Righe(avviso->file + " " + TestoProblema(*avviso)) << '\n';
 }
 
 Risultato<std::string> Esecuzione::Codice() const {
@@ -437,7 +439,7 @@ StatoUscita Esecuzione::Mostra() {
     AvvisaLettura();
     const Risultato<RisultatoRicerca> d = archivio_->CercaDitta(*codice);
     if (!d) {
-        return Fallimento(StatoDi(d.Errore().tipo), d.Errore().testo,
+        return Fallimento(StatoDi(d.Errore().tipo), TestoErrore(d.Errore()),
                           d.Errore().tipo == TipoErrore::DittaNonTrovata
                               ? OggettoJson().Testo("codice", *codice)
                               : OggettoJson());
@@ -471,7 +473,7 @@ StatoUscita Esecuzione::Elimina() {
         return Fallimento(e.Errore());
     const RisultatoModifica r = archivio_->Elimina(*codice);
     if (!r && r.Errore().tipo == TipoErrore::DittaNonTrovata) {
-        return Fallimento(StatoUscita::DittaNonTrovata, r.Errore().testo,
+        return Fallimento(StatoUscita::DittaNonTrovata, TestoErrore(r.Errore()),
                           OggettoJson().Testo("codice", *codice));
     }
     return Modifica(r);
@@ -502,9 +504,9 @@ StatoUscita Esecuzione::Verifica() {
             uscita_ << "Nessun problema trovato\n";
         for (const Problema& p : *problemi) {
             uscita_ << TestoVisibile(p.file);
-            if (p.riga > 0)
-                uscita_ << ", riga " << p.riga;
-            uscita_ << ": " << p.descrizione << '\n';
+            if (p.riga)
+                uscita_ << ", riga " << *p.riga;
+            uscita_ << ": " << TestoProblema(p) << '\n';
         }
         return esito;
     }
@@ -512,8 +514,8 @@ StatoUscita Esecuzione::Verifica() {
     for (const Problema& p : *problemi) {
         OggettoJson v;
         v.Testo("tipo", NomeProblema(p.tipo)).Testo("file", p.file);
-        if (p.riga > 0)
-            v.Numero("riga", p.riga);
+        if (p.riga)
+            v.Numero("riga", *p.riga);
         if (!p.codice.empty() || p.tipo == TipoProblema::CodiceRipetuto)
             v.Testo("codice", p.codice);
         if (p.tipo == TipoProblema::LfSolitario)
@@ -521,7 +523,7 @@ StatoUscita Esecuzione::Verifica() {
         if (p.tipo == TipoProblema::CopiaDiversa) {
             v.Testi("mancanti", p.mancanti).Testi("in_piu", p.inPiu).Testi("diversi", p.diversi);
         }
-        voci.push_back(std::move(v.Testo("descrizione", p.descrizione)));
+        voci.push_back(std::move(v.Testo("descrizione", TestoProblema(p))));
     }
     Scrivi(
         InizioJson(esito, problemi->empty() ? "in_ordine" : "problemi").Oggetti("problemi", voci));
@@ -541,7 +543,7 @@ StatoUscita Esecuzione::Modifica(const RisultatoModifica& r, bool riparazione) {
         stato = StatoUscita::SalvataggioNonRiuscito;
         esito = "salvato_in_parte";
     }
-    const std::string& messaggio = r ? r->messaggio : r.Errore().testo;
+    const std::string messaggio = r ? TestoAggiornamento(*r) : TestoErrore(r.Errore());
     if (r_.json) {
         OggettoJson j = InizioJson(stato, esito);
         j.Testo("messaggio", Righe(messaggio, false))

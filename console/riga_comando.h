@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "console/stati.h"
+#include "pacchetto/messaggi.h"
 #include "store/conferma.h"
 
 namespace velmar {
@@ -25,8 +26,6 @@ inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Windows;
 #else
 inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
 #endif
-
-inline constexpr std::string_view kNomeProgrammaConsole = "SetupVelmarCmd";
 
 class Esecuzione;
 

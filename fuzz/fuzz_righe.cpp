@@ -91,7 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
             atteso->server =
                 c[4] == "db2admin" ? velmar::TipoServer::NT : velmar::TipoServer::Linux;
         }
-        Verifica(velmar::CercaInTesto(testo, codice, capacita) == atteso);
+        const velmar::Risultato<velmar::RisultatoRicerca> trovata =
+            velmar::CercaInTesto(testo, codice, capacita);
+        Verifica(trovata ? atteso && *trovata == *atteso : !atteso);
     }
     return 0;
 }

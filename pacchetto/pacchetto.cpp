@@ -1,6 +1,8 @@
 // The package's catalog folder and the store over a named package folder.
 #include "pacchetto/pacchetto.h"
 
+#include "store/ditte.h"
+
 namespace velmar {
 
 ValoreCatalogo CartellaCatalogo(ValoreCatalogo letto) {
@@ -17,7 +19,7 @@ Risultato<std::unique_ptr<ArchivioDitte>> CreaArchivioCartella(
         base.remove_suffix(1);
     }
     const std::string cartella(base);
-    if (!fs.PercorsoAssoluto(cartella)) {
+    if (!CartellaUsabile(fs, cartella)) {
         return Errore(
             TipoErrore::CartellaNonDisponibile,
             "La cartella del pacchetto deve essere un percorso completo: '" + cartella + "'");

@@ -11,8 +11,9 @@ namespace {
 
 // A read of a package whose folder the component did not give.
 Errore NonDisponibile(const Errore& causa) {
-    return Errore(TipoErrore::CartellaNonDisponibile,
-                  "Cartella del pacchetto non disponibile: " + causa.testo);
+    Errore e(TipoErrore::CartellaNonDisponibile, std::string(kCartellaNonDisponibile));
+    e.causa.push_back(causa);
+    return e;
 }
 
 }  // namespace
@@ -50,7 +51,7 @@ Risultato<RisultatoRicerca> ArchivioPacchetto::CercaDitta(std::string_view codic
     return velmar::CercaDitta(FileSystemDiSistema(), *base, codice);
 }
 
-std::optional<std::string> ArchivioPacchetto::AvvisoLettura() {
+std::optional<Problema> ArchivioPacchetto::AvvisoLettura() {
     const Risultato<std::string> base = componente_.ChiediCartella();
     if (!base)
         return std::nullopt;
@@ -65,7 +66,7 @@ template <class Modifica>
 RisultatoModifica NellaCartella(ComponentePercorsi& componente, Modifica&& modifica) {
     const Risultato<std::string> base = componente.ChiediCartella();
     if (!base)
-        return CartellaNonDisponibile(base.Errore().testo);
+        return CartellaNonDisponibile(base.Errore());
     return modifica(*base);
 }
 
@@ -76,9 +77,8 @@ Salvataggio ArchivioPacchetto::PreparaScrittura(const DatiDitta& dati) {
     const ValoreCatalogo catalogo = CartellaCatalogo(LeggiCartellaCatalogo());
     Risultato<std::string> base = componente_.ChiediCartella();
     if (!base) {
-        return [errore = CartellaNonDisponibile(base.Errore().testo)] {
-            return RisultatoModifica(errore);
-        };
+        return
+            [errore = CartellaNonDisponibile(base.Errore())] { return RisultatoModifica(errore); };
     }
     return [dati, catalogo, cartella = *std::move(base)] {
         return SalvaDitta(FileSystemDiSistema(), dati, catalogo, cartella);

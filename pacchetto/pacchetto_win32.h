@@ -26,7 +26,7 @@ class ArchivioPacchetto final : public ArchivioDitte {
     Risultato<std::vector<std::string>> LeggiDitte() override;
     Risultato<std::vector<VoceDitta>> LeggiElenco() override;
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override;
-    std::optional<std::string> AvvisoLettura() override;
+    std::optional<Problema> AvvisoLettura() override;
     Salvataggio PreparaScrittura(const DatiDitta& dati) override;
     RisultatoModifica Elimina(std::string_view codice) override;
     RisultatoModifica Distribuisci() override;

@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "platform/file_system_win32.h"
+#include "store/conferma.h"
 #include "store/cp1252.h"
+#include "store/ditte.h"
 #include "store/file_system.h"
 
 namespace velmar {
@@ -14,14 +16,17 @@ namespace velmar {
 namespace {
 
 constexpr wchar_t kMetodoPercorso[] = L"Percorso";
+// The step of a failed request: the component's method.
+constexpr char kPasso[] = "Percorso";
 constexpr wchar_t kChiaveApplicazione[] = L"Brio";
 
 std::u16string_view Testo16(const wchar_t* testo, std::size_t lunghezza) noexcept {
     return {reinterpret_cast<const char16_t*>(testo), lunghezza};
 }
 
-std::string DescrizioneHresult(std::string_view passo, HRESULT hr) {
-    return std::string(passo) + ": " + DescrizioneErrore(static_cast<DWORD>(hr));
+// The system's description of `hr`.
+Errore DelSistema(HRESULT hr) {
+    return Errore(TipoErrore::Sistema, DescrizioneErrore(static_cast<DWORD>(hr)));
 }
 
 struct VoceMotivo {
@@ -36,16 +41,24 @@ constexpr VoceMotivo kMotivi[] = {
     {StatoCartella::ErrorePercorso, "il componente non ha dato la cartella"},
     {StatoCartella::Vuota, "il componente ha dato una cartella vuota"},
     {StatoCartella::Relativa, "il componente ha dato un percorso non completo"},
-    {StatoCartella::NonRappresentabile,
-     "la cartella data dal componente contiene caratteri non ammessi"},
+    {StatoCartella::NonRappresentabile, "la cartella data dal componente contiene "},
 };
 
-// The failure for `stato`: its reason, then what the component or the system said.
-Errore Fallita(StatoCartella stato, std::string_view dettaglio) {
-    std::string causa(MotivoCartella(stato));
-    if (!dettaglio.empty())
-        causa.append(": ").append(dettaglio);
-    return Errore(TipoErrore::CartellaNonDisponibile, std::move(causa));
+// The failure for `stato`: its reason, at the step `passo` of the request when it is one, and
+// what the component or the system said.
+Errore Fallita(StatoCartella stato, std::string passo, std::optional<Errore> causa) {
+    Errore e(TipoErrore::CartellaNonDisponibile, MotivoCartella(stato));
+    e.passo = std::move(passo);
+    if (causa)
+        e.causa.push_back(std::move(*causa));
+    return e;
+}
+
+// The failure for `stato` of the folder the component gave.
+Errore FallitaCartella(StatoCartella stato, std::string cartella) {
+    Errore e(TipoErrore::CartellaNonDisponibile, MotivoCartella(stato));
+    e.percorso = std::move(cartella);
+    return e;
 }
 
 // The registry view of programs of the other width, and the release folder of their build.
@@ -99,10 +112,13 @@ bool SoloNellAltraVista(const std::wstring& progId) {
 
 }  // namespace
 
-std::string_view MotivoCartella(StatoCartella stato) noexcept {
+std::string MotivoCartella(StatoCartella stato) {
     for (const VoceMotivo& v : kMotivi) {
-        if (v.stato == stato)
-            return v.motivo;
+        if (v.stato != stato)
+            continue;
+        if (stato == StatoCartella::NonRappresentabile)
+            return std::string(v.motivo) + std::string(kCaratteriNonAmmessi);
+        return std::string(v.motivo);
     }
     return {};
 }
@@ -120,9 +136,12 @@ Esito ComponentePercorsi::Crea() {
         passo = "CoCreateInstance";
     }
     if (FAILED(hr)) {
-        if (SoloNellAltraVista(progId_))
-            return Fallita(StatoCartella::AltraArchitettura, kSoloAltraVista);
-        return Fallita(StatoCartella::ComponenteAssente, DescrizioneHresult(passo, hr));
+        if (SoloNellAltraVista(progId_)) {
+            return Errore(
+                TipoErrore::CartellaNonDisponibile,
+                MotivoCartella(StatoCartella::AltraArchitettura) + ": " + kSoloAltraVista);
+        }
+        return Fallita(StatoCartella::ComponenteAssente, passo, DelSistema(hr));
     }
     istanza_ = std::move(istanza);
     percorso_ = DISPID_UNKNOWN;
@@ -139,9 +158,8 @@ Risultato<std::string> ComponentePercorsi::ChiediCartella() {
         LPOLESTR nome = const_cast<LPOLESTR>(kMetodoPercorso);
         DISPID id = DISPID_UNKNOWN;
         const HRESULT hr = istanza_->GetIDsOfNames(IID_NULL, &nome, 1, LOCALE_USER_DEFAULT, &id);
-        if (FAILED(hr)) {
-            return Fallita(StatoCartella::ErrorePercorso, DescrizioneHresult("Percorso", hr));
-        }
+        if (FAILED(hr))
+            return Fallita(StatoCartella::ErrorePercorso, kPasso, DelSistema(hr));
         percorso_ = id;
     }
 
@@ -149,8 +167,7 @@ Risultato<std::string> ComponentePercorsi::ChiediCartella() {
     argomento.get()->vt = VT_BSTR;
     argomento.get()->bstrVal = ::SysAllocString(kChiaveApplicazione);
     if (argomento.get()->bstrVal == nullptr) {
-        return Fallita(StatoCartella::ErrorePercorso,
-                       DescrizioneHresult("Percorso", E_OUTOFMEMORY));
+        return Fallita(StatoCartella::ErrorePercorso, kPasso, DelSistema(E_OUTOFMEMORY));
     }
     DISPPARAMS parametri{argomento.get(), nullptr, 1, 0};
     unique_variant risultato;
@@ -168,28 +185,30 @@ Risultato<std::string> ComponentePercorsi::ChiediCartella() {
     unique_bstr guida(eccezione.bstrHelpFile);
     if (FAILED(hr)) {
         if (hr == DISP_E_EXCEPTION && descrizione) {
-            return Fallita(
-                StatoCartella::ErrorePercorso,
-                "Percorso: " + Cp1252DaMostrare(
-                                   Testo16(descrizione.get(), ::SysStringLen(descrizione.get()))));
+            // The component's own words.
+            return Fallita(StatoCartella::ErrorePercorso, kPasso,
+                           Errore(TipoErrore::Sistema,
+                                  Cp1252DaMostrare(Testo16(descrizione.get(),
+                                                           ::SysStringLen(descrizione.get())))));
         }
-        return Fallita(StatoCartella::ErrorePercorso, DescrizioneHresult("Percorso", hr));
+        return Fallita(StatoCartella::ErrorePercorso, kPasso, DelSistema(hr));
     }
 
     hr = ::VariantChangeType(risultato.get(), risultato.get(), 0, VT_BSTR);
-    if (FAILED(hr)) {
-        return Fallita(StatoCartella::ErrorePercorso, DescrizioneHresult("Percorso", hr));
-    }
+    if (FAILED(hr))
+        return Fallita(StatoCartella::ErrorePercorso, kPasso, DelSistema(hr));
     const BSTR testo = risultato.get()->bstrVal;
     const std::u16string_view cartella = Testo16(testo, ::SysStringLen(testo));
-    if (cartella.empty())
-        return Fallita(StatoCartella::Vuota, "Percorso: testo vuoto");
+    if (cartella.empty()) {
+        return Fallita(StatoCartella::Vuota, kPasso,
+                       Errore(TipoErrore::CartellaNonDisponibile, "testo vuoto"));
+    }
 
     std::optional<std::string> ansi = Cp1252DaUtf16(cartella);
     if (!ansi)
-        return Fallita(StatoCartella::NonRappresentabile, Cp1252DaMostrare(cartella));
-    if (!FileSystemDiSistema().PercorsoAssoluto(*ansi))
-        return Fallita(StatoCartella::Relativa, *ansi);
+        return FallitaCartella(StatoCartella::NonRappresentabile, Cp1252DaMostrare(cartella));
+    if (!CartellaUsabile(FileSystemDiSistema(), *ansi))
+        return FallitaCartella(StatoCartella::Relativa, *ansi);
     return *std::move(ansi);
 }
 

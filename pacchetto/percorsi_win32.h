@@ -30,7 +30,7 @@ enum class StatoCartella {
 };
 
 // The words of each reason: "il componente ha dato una cartella vuota".
-[[nodiscard]] std::string_view MotivoCartella(StatoCartella stato) noexcept;
+[[nodiscard]] std::string MotivoCartella(StatoCartella stato);
 
 class ComponentePercorsi {
   public:
@@ -39,9 +39,10 @@ class ComponentePercorsi {
     ComponentePercorsi& operator=(const ComponentePercorsi&) = delete;
 
     // Asks Percorso("Brio") anew: the base folder as an absolute Windows-1252 path. Fails as
-    // CartellaNonDisponibile, its text the reason (MotivoCartella) followed by what the component
-    // or the system said. A component that could not be created is tried again at the next
-    // request, so one registered while the program runs is found.
+    // CartellaNonDisponibile, its text the reason (MotivoCartella), the step that failed and what
+    // the component or the system said as its cause, or the folder given as its path. A component
+    // that could not be created is tried again at the next request, so one registered while the
+    // program runs is found.
     [[nodiscard]] Risultato<std::string> ChiediCartella();
 
   private:

@@ -29,7 +29,7 @@ class ArchivioDitte {
     // The company of `codice` (see CercaDitta).
     [[nodiscard]] virtual Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) = 0;
     // A warning for the reads above, when the file's encoding garbles them (see AvvisoLettura).
-    [[nodiscard]] virtual std::optional<std::string> AvvisoLettura() = 0;
+    [[nodiscard]] virtual std::optional<Problema> AvvisoLettura() = 0;
     // Makes ready the save of the company and the distribution of the file (see SalvaDitta):
     // what needs the calling thread (the application-folder component, the registry) is done
     // here, the work of the files when the result is called.
@@ -68,9 +68,7 @@ class ArchivioCartella final : public ArchivioDitte {
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
         return velmar::CercaDitta(fs_, base_, codice);
     }
-    std::optional<std::string> AvvisoLettura() override {
-        return velmar::AvvisoLettura(fs_, base_);
-    }
+    std::optional<Problema> AvvisoLettura() override { return velmar::AvvisoLettura(fs_, base_); }
     Salvataggio PreparaScrittura(const DatiDitta& dati) override {
         return [this, dati] { return SalvaDitta(fs_, dati, catalogo_, base_, attesa_); };
     }

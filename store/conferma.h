@@ -47,6 +47,8 @@ struct VociUtente {
 // message of the first failing check.
 [[nodiscard]] Esito ValidaVoci(const VociUtente& voci);
 
+inline constexpr std::string_view kCaratteriNonAmmessi = "caratteri non ammessi";
+
 // "Il campo <etichetta> contiene caratteri non ammessi"
 [[nodiscard]] std::string MessaggioCaratteriNonAmmessi(std::string_view etichetta);
 

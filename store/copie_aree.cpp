@@ -107,9 +107,12 @@ Esito OgniCodice(FileLettura& file, Fn&& fn) {
     return e;
 }
 
-// A failure of the file at `percorso`, named in its only path.
-Errore DelFile(const std::string& percorso, const Errore& e) {
-    return Errore(e.tipo, e.testo, {{percorso, e.testo}});
+// A failure to read the file at `percorso`.
+Errore Lettura(const std::string& percorso, Errore causa) {
+    Errore e(causa.tipo, "");
+    e.percorso = percorso;
+    e.causa.push_back(std::move(causa));
+    return e;
 }
 
 // A copy being compared: its file, and whether it is still equal so far.
@@ -133,7 +136,7 @@ Esito Confronta(FileLettura* vecchio, std::vector<Confronto>& confronti,
     }
     const auto illeggibile = [&](Confronto* c, const Errore& e) {
         esami[c->indice].stato = StatoCopia::Illeggibile;
-        esami[c->indice].motivo = e.testo;
+        esami[c->indice].errore = e;
     };
     const std::unique_ptr<char[]> base = std::make_unique_for_overwrite<char[]>(kBufferLettura);
     const std::unique_ptr<char[]> copia = std::make_unique_for_overwrite<char[]>(kBufferLettura);
@@ -195,7 +198,7 @@ Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
             confronti.push_back({esami.size(), *std::move(file)});
         } else if (file.Errore().tipo != TipoErrore::Assente) {
             esame.stato = StatoCopia::Illeggibile;
-            esame.motivo = file.Errore().testo;
+            esame.errore = file.Errore();
         }
         esami.push_back(std::move(esame));
     }
@@ -208,14 +211,14 @@ Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
         if (!file && file.Errore().tipo == TipoErrore::Assente)
             return std::unique_ptr<FileLettura>();
         if (!file)
-            return DelFile(percorso, file.Errore());
+            return Lettura(percorso, file.Errore());
         return file;
     };
     Risultato<std::unique_ptr<FileLettura>> base = apri(vecchio);
     if (!base)
         return std::move(base).Errore();
     if (Esito e = Confronta(base->get(), confronti, esami); !e)
-        return DelFile(vecchio, e.Errore());
+        return Lettura(vecchio, e.Errore());
 
     // The codes of each copy that differs, once each, then those that either base file has
     // struck out.
@@ -230,7 +233,7 @@ Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
                 *c.file, [&](std::string codice) { codici[c.indice].Aggiungi(std::move(codice)); });
             !e) {
             esame.stato = StatoCopia::Illeggibile;
-            esame.motivo = e.Errore().testo;
+            esame.errore = e.Errore();
             codici[c.indice] = CodiciCopia();
         }
         codici[c.indice].Ordina();
@@ -244,7 +247,7 @@ Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
     };
     if (*base) {
         if (Esito e = OgniCodice(**base, togli); !e)
-            return DelFile(vecchio, e.Errore());
+            return Lettura(vecchio, e.Errore());
     }
     if (nuovo != vecchio) {
         Risultato<std::unique_ptr<FileLettura>> file = apri(nuovo);
@@ -252,7 +255,7 @@ Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
             return std::move(file).Errore();
         if (*file) {
             if (Esito e = OgniCodice(**file, togli); !e)
-                return DelFile(nuovo, e.Errore());
+                return Lettura(nuovo, e.Errore());
         }
     }
     for (std::size_t i = 0; i < esami.size(); ++i)

@@ -4,6 +4,7 @@
 // is replaced, so that no company is lost without a trace.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,7 @@ struct EsameCopia {
     // copy's order.
     std::vector<std::string> proprie;
     // Of a copy that cannot be read: why.
-    std::string motivo;
+    std::optional<Errore> errore;
 };
 
 // Examines the copy of the parameters file in each folder of `aree` against `vecchio` (the base
@@ -38,8 +39,8 @@ struct EsameCopia {
 // against `nuovo` (the file that will replace them; it may be `vecchio` itself). Codes are read
 // as an editor shows lines, a lone LF ending one too, so that a company hidden after one counts.
 // A copy equal to `vecchio` is read only as far as the comparison needs; only the codes of the
-// copies that differ are held. Fails, naming the file in its only path, when `vecchio` or
-// `nuovo` cannot be read.
+// copies that differ are held. Fails, the file in the failure's `percorso` and the system's
+// reason its cause, when `vecchio` or `nuovo` cannot be read.
 [[nodiscard]] Risultato<std::vector<EsameCopia>> EsaminaCopie(FileSystem& fs,
                                                               const std::vector<std::string>& aree,
                                                               const std::string& vecchio,

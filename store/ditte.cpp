@@ -6,7 +6,6 @@
 
 #include "store/conferma.h"
 #include "store/cp1252.h"
-#include "store/forma.h"
 
 namespace velmar {
 
@@ -19,28 +18,20 @@ std::string PercorsoIn(const FileSystem& fs, std::string_view cartella, std::str
     return p;
 }
 
-std::optional<std::string_view> CartellaNonUsabile(const FileSystem& fs,
-                                                   std::string_view cartella) {
-    if (cartella.empty())
-        return kCartellaNonDisponibile;
-    if (!fs.PercorsoAssoluto(cartella))
-        return "la cartella del pacchetto non \xE8 un percorso completo";
-    return std::nullopt;
-}
-
 Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella) {
-    const std::optional<std::string_view> motivo = CartellaNonUsabile(fs, cartella);
-    if (!motivo)
+    if (cartella.empty())
+        return Errore(TipoErrore::CartellaNonDisponibile, std::string(kCartellaNonDisponibile));
+    if (fs.PercorsoAssoluto(cartella))
         return {};
-    std::string errore(cartella);
-    errore.append(cartella.empty() ? "" : ": ").append(*motivo);
-    return Errore(TipoErrore::CartellaNonDisponibile, std::move(errore));
+    Errore e(TipoErrore::CartellaNonDisponibile, std::string(kNonPercorsoCompleto));
+    e.percorso = cartella;
+    return e;
 }
 
-Errore ParametriIlleggibili(std::string_view percorso, const Errore& causa) {
-    std::string testo = "Il file dei parametri non si pu\xF2 leggere: ";
-    testo.append(percorso).append(": ").append(causa.testo);
-    return Errore(TipoErrore::Illeggibile, std::move(testo));
+Errore ParametriIlleggibili(std::string_view percorso, Errore causa) {
+    return DelFile(TipoErrore::Illeggibile,
+                   "il file dei parametri " + std::string(kNonSiPuoLeggere), std::string(percorso),
+                   std::move(causa));
 }
 
 Errore DittaNonTrovata(std::string_view codice) {
@@ -224,21 +215,6 @@ Risultato<std::vector<VoceDitta>> LeggiElenco(FileSystem& fs, std::string_view c
         [&](FileLettura& file) { return LeggiVoci(file); });
 }
 
-std::optional<std::string> AvvisoLettura(FileSystem& fs, std::string_view cartellaBase) {
-    if (CartellaNonUsabile(fs, cartellaBase))
-        return std::nullopt;
-    const std::string percorso = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
-    Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(percorso);
-    const Risultato<std::string> inizio =
-        file ? LeggiInizio(**file) : Risultato<std::string>(file.Errore());
-    const Codifica codifica = inizio ? CodificaDaInizio(*inizio) : Codifica::Byte;
-    if (codifica == Codifica::Byte)
-        return std::nullopt;
-    return "Attenzione: " + percorso + " \xE8 in " + std::string(NomeCodifica(codifica)) +
-           " e non in Windows-1252: i codici e i testi si leggono male. SetupVelmarCmd ripara lo "
-           "converte";
-}
-
 std::vector<VoceDitta> VociDaTesto(std::string_view testo, std::size_t capacita) {
     LetturaDaTesto file(testo);
     return *LeggiVoci(file, capacita);
@@ -250,13 +226,10 @@ std::vector<std::string> CodiciDaTesto(std::string_view testo, std::size_t capac
     return *LeggiCodici(file, capacita);
 }
 
-std::optional<RisultatoRicerca> CercaInTesto(std::string_view testo, std::string_view codice,
-                                             std::size_t capacita) {
+Risultato<RisultatoRicerca> CercaInTesto(std::string_view testo, std::string_view codice,
+                                         std::size_t capacita) {
     LetturaDaTesto file(testo);
-    Risultato<RisultatoRicerca> ditta = CercaCodice(file, codice, capacita);
-    if (!ditta)
-        return std::nullopt;
-    return *std::move(ditta);
+    return CercaCodice(file, codice, capacita);
 }
 
 }  // namespace velmar

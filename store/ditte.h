@@ -40,16 +40,18 @@ struct VoceDitta {
 
 inline constexpr std::string_view kCartellaNonDisponibile =
     "cartella del pacchetto non disponibile";
+inline constexpr std::string_view kNonSiPuoLeggere = "non si pu\xF2 leggere";
+inline constexpr std::string_view kNonPercorsoCompleto =
+    "la cartella del pacchetto non \xE8 un percorso completo";
 
-// Why `cartella` cannot be a package's folder (empty, or not a complete path), or nothing.
-[[nodiscard]] std::optional<std::string_view> CartellaNonUsabile(const FileSystem& fs,
-                                                                 std::string_view cartella);
-// The same as a failure (CartellaNonDisponibile) that names the folder.
+// The rule of a package's folder: a complete path (FileSystem::PercorsoAssoluto). Fails as
+// CartellaNonDisponibile for an empty folder (kCartellaNonDisponibile) and for one that is not
+// a complete path (kNonPercorsoCompleto, naming it).
 [[nodiscard]] Esito CartellaUsabile(const FileSystem& fs, std::string_view cartella);
 
 // The failure (Illeggibile) of the parameters file at `percorso`, which exists but could not be
 // read for `causa`.
-[[nodiscard]] Errore ParametriIlleggibili(std::string_view percorso, const Errore& causa);
+[[nodiscard]] Errore ParametriIlleggibili(std::string_view percorso, Errore causa);
 
 // The failure of a code that no line carries: "Codice Ditta non trovato: '<codice>'".
 [[nodiscard]] Errore DittaNonTrovata(std::string_view codice);
@@ -84,19 +86,13 @@ inline constexpr std::string_view kCartellaNonDisponibile =
 [[nodiscard]] Risultato<std::vector<VoceDitta>> LeggiElenco(FileSystem& fs,
                                                             std::string_view cartellaBase);
 
-// What the reads above should be told with, when the parameters file of the package in
-// `cartellaBase` is UTF-16 text, which they read as bytes all the same: the file, its encoding
-// and how to mend it. Nothing for any other file, a missing one, or one that cannot be read.
-[[nodiscard]] std::optional<std::string> AvvisoLettura(FileSystem& fs,
-                                                       std::string_view cartellaBase);
-
-// The same two over a text at hand; no company when no line carries the code.
+// The same two over a text at hand.
 [[nodiscard]] std::vector<std::string> CodiciDaTesto(std::string_view testo,
                                                      std::size_t capacita = kBufferLettura);
 [[nodiscard]] std::vector<VoceDitta> VociDaTesto(std::string_view testo,
                                                  std::size_t capacita = kBufferLettura);
-[[nodiscard]] std::optional<RisultatoRicerca> CercaInTesto(std::string_view testo,
-                                                           std::string_view codice,
-                                                           std::size_t capacita = kBufferLettura);
+[[nodiscard]] Risultato<RisultatoRicerca> CercaInTesto(std::string_view testo,
+                                                       std::string_view codice,
+                                                       std::size_t capacita = kBufferLettura);
 
 }  // namespace velmar

@@ -3,6 +3,11 @@
 
 namespace velmar {
 
+std::string RecordDopoLf(std::uint64_t ditte) {
+    return "dopo il LF stanno " + std::to_string(ditte) +
+           (ditte == 1 ? " record di ditta" : " record di ditte");
+}
+
 std::string ComponiRecord(const DatiDitta& d, std::string_view catalogo) {
     std::string r;
     r.reserve(d.DescrizioneDitta.size() + catalogo.size() + 2 * d.CodiceDitta.size() +

@@ -213,6 +213,9 @@ class DitteDopoLf {
     bool conCodice_ = false;
 };
 
+// "dopo il LF stanno 2 record di ditte": the company records after a lone LF.
+[[nodiscard]] std::string RecordDopoLf(std::uint64_t ditte);
+
 // Whether a value can stand in a record: no ';' and no line break, which would split it.
 [[nodiscard]] inline bool ValoreMemorizzabile(std::string_view valore) noexcept {
     return valore.find_first_of(";\r\n") == std::string_view::npos;

@@ -1,6 +1,8 @@
-// The outcome of every operation that can fail: its value, or an error with its kind and its
-// text. The text is written once, by the layer that owns its words (the system's message for a
-// file operation, the store's for a save); callers branch on the kind and show the text as it is.
+// The outcome of every operation that can fail: its value, or an error with its kind and what a
+// person needs to know of it. Each layer writes only its own words (the system's description of a
+// file operation, the store's sentence for a refused save) and gives the context it knows (the
+// file, the step, what the layer below reported) as fields; the text a person reads is composed
+// from them once, where it is shown. Callers branch on the kind.
 #pragma once
 
 #include <optional>
@@ -25,24 +27,67 @@ enum class TipoErrore {
     Rete,                    // a server's reply that is not what the check asked for
 };
 
+// What a person can do about a change that wrote nothing, which the programs word with the
+// tools they know.
+enum class Rimedio {
+    Nessuno,
+    Ripara,         // mend the package's file with the repair, then try again
+    RimettiCopia,   // put one of the area copies back in the base folder, then try again
+    CorreggiAMano,  // correct the file by hand
+};
+
+struct PercorsoNonAggiornato;
+
+struct Errore {
+    Errore(TipoErrore t, std::string descrizione);
+    Errore(TipoErrore t, std::string descrizione, std::vector<PercorsoNonAggiornato> p);
+
+    TipoErrore tipo;
+    // What went wrong, in the words of the layer that knows it ("" when the layer adds only
+    // context to its cause): Windows-1252 text.
+    std::string testo;
+    // The file or folder it concerns, and the step of the operation that failed ("lettura",
+    // "copia"), when the layer knows them.
+    std::string percorso;
+    std::string passo;
+    Rimedio rimedio = Rimedio::Nessuno;
+    // What the layer below reported (none or one): the system's own failure, say.
+    std::vector<Errore> causa;
+    // Of a change: each path it did not update, and why.
+    std::vector<PercorsoNonAggiornato> percorsi;
+
+    bool operator==(const Errore&) const = default;
+};
+
 // A path a change could not update ("" when the change stopped before any), and why.
 struct PercorsoNonAggiornato {
     std::string percorso;
-    std::string motivo;
+    Errore motivo;
 
     bool operator==(const PercorsoNonAggiornato&) const = default;
 };
 
-struct Errore {
-    Errore(TipoErrore t, std::string descrizione, std::vector<PercorsoNonAggiornato> p = {})
-        : tipo(t), testo(std::move(descrizione)), percorsi(std::move(p)) {}
+inline Errore::Errore(TipoErrore t, std::string descrizione)
+    : tipo(t), testo(std::move(descrizione)) {}
+inline Errore::Errore(TipoErrore t, std::string descrizione, std::vector<PercorsoNonAggiornato> p)
+    : tipo(t), testo(std::move(descrizione)), percorsi(std::move(p)) {}
 
-    TipoErrore tipo;
-    // What to show, in Italian, in Windows-1252.
-    std::string testo;
-    // Of a change that wrote nothing: where and why it stopped.
-    std::vector<PercorsoNonAggiornato> percorsi;
-};
+// `causa` told as a failure of the step `passo`: "copia: <causa>".
+[[nodiscard]] inline Errore NelPasso(std::string passo, Errore causa) {
+    Errore e(causa.tipo, "");
+    e.passo = std::move(passo);
+    e.causa.push_back(std::move(causa));
+    return e;
+}
+
+// `testo` of the file `percorso`, caused by `causa`: "<testo>: <percorso>: <causa>".
+[[nodiscard]] inline Errore DelFile(TipoErrore tipo, std::string testo, std::string percorso,
+                                    Errore causa) {
+    Errore e(tipo, std::move(testo));
+    e.percorso = std::move(percorso);
+    e.causa.push_back(std::move(causa));
+    return e;
+}
 
 template <class T>
 class [[nodiscard]] Risultato {

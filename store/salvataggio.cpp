@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "store/conferma.h"
 #include "store/copie_aree.h"
 #include "store/cp1252.h"
 #include "store/ditte.h"
@@ -18,10 +19,11 @@ namespace {
 constexpr std::string_view kFineRiga = "\r\n";
 constexpr std::size_t kSogliaScrittura = 256 * 1024;
 
-// "passo: testo" for a failure of one step.
-std::string Passo(std::string_view passo, const Errore& e) {
-    std::string m(passo);
-    return m.append(": ").append(e.testo);
+// A change refused for `motivo`, the store's sentence, with what a person can do about it.
+Errore Rifiuto(std::string motivo, Rimedio rimedio = Rimedio::Nessuno) {
+    Errore e(TipoErrore::NonSalvato, std::move(motivo));
+    e.rimedio = rimedio;
+    return e;
 }
 
 // A line of the code that holds a lone LF: its number, and the company records after the LF.
@@ -30,49 +32,46 @@ struct LfNellaRiga {
     std::uint64_t ditte = 0;
 };
 
-// The end of the reasons of a change refused for the shape of the file, which a repair mends.
-constexpr std::string_view kRiparaERiprova =
-    ". Non \xE8 stato scritto nulla: ripara il pacchetto con SetupVelmarCmd ripara e riprova";
-
 std::string InizioLf(std::uint64_t riga) {
     return "la riga " + std::to_string(riga) + " ha fini riga Unix (LF senza CR): ";
 }
 
-std::string MotivoLf(const LfNellaRiga& lf) {
+// The shape of the file, which a repair mends, would make a change lose or garble companies.
+Errore MotivoLf(const LfNellaRiga& lf) {
     std::string m = InizioLf(lf.riga);
     if (lf.ditte == 0) {
         m += "il testo dopo il LF andrebbe perso";
     } else {
-        m += "dopo il LF stanno " + std::to_string(lf.ditte) +
-             (lf.ditte == 1 ? " record di ditta" : " record di ditte") +
-             ", che la modifica cancellerebbe";
+        m += RecordDopoLf(lf.ditte) + ", che la modifica cancellerebbe";
     }
-    return m.append(kRiparaERiprova);
+    return Rifiuto(std::move(m), Rimedio::Ripara);
 }
 
 // A record of the code hidden after a lone LF in line `riga`.
-std::string MotivoNascosto(std::uint64_t riga, std::string_view codice) {
-    return InizioLf(riga) + "dopo il LF sta un record della ditta '" + TestoVisibile(codice) +
-           "', che nessun programma elenca e che la modifica lascerebbe com'\xE8" +
-           std::string(kRiparaERiprova);
+Errore MotivoNascosto(std::uint64_t riga, std::string_view codice) {
+    return Rifiuto(InizioLf(riga) + "dopo il LF sta un record della ditta '" +
+                       TestoVisibile(codice) +
+                       "', che nessun programma elenca e che la modifica lascerebbe com'\xE8",
+                   Rimedio::Ripara);
 }
 
 // A file that looks like UTF-8 (first seen in line `riga`) and a record beyond ASCII.
-std::string MotivoUtf8(std::uint64_t riga) {
-    return "il file \xE8 in UTF-8 (alla riga " + std::to_string(riga) +
-           "), come lo salvano gli editor, ma il pacchetto legge Windows-1252: il nuovo record, "
-           "che ha caratteri oltre l'ASCII, lo renderebbe misto" +
-           std::string(kRiparaERiprova);
+Errore MotivoUtf8(std::uint64_t riga) {
+    return Rifiuto("il file \xE8 in UTF-8 (alla riga " + std::to_string(riga) +
+                       "), come lo salvano gli editor, ma il pacchetto legge Windows-1252: il "
+                       "nuovo record, che ha caratteri oltre l'ASCII, lo renderebbe misto",
+                   Rimedio::Ripara);
 }
 
-// Why a change cannot be made on text in `codifica`, or nothing when it can.
-std::optional<std::string> MotivoCodifica(Codifica codifica) {
+// Whether a change can be made on text in `codifica`: not on UTF-16.
+Esito CodificaModificabile(Codifica codifica) {
     if (codifica == Codifica::Byte)
-        return std::nullopt;
-    return "il file \xE8 in " + std::string(NomeCodifica(codifica)) +
-           " (come lo salva Blocco note con la codifica Unicode), ma il pacchetto legge "
-           "Windows-1252: i programmi ne leggono male ogni ditta e la modifica lo rovinerebbe" +
-           std::string(kRiparaERiprova);
+        return {};
+    return Rifiuto("il file \xE8 in " + std::string(NomeCodifica(codifica)) +
+                       " (come lo salva Blocco note con la codifica Unicode), ma il pacchetto "
+                       "legge Windows-1252: i programmi ne leggono male ogni ditta e la modifica "
+                       "lo rovinerebbe",
+                   Rimedio::Ripara);
 }
 
 // Writes every line of `file` to out(std::string_view), each ending with CR LF, but those whose
@@ -81,12 +80,13 @@ std::optional<std::string> MotivoCodifica(Codifica codifica) {
 // of the code that holds a lone LF (replacing or leaving it out would drop the text after it),
 // at a record of the code hidden after a lone LF in another line (it would stay beside the new
 // one), and, when `record` holds a character beyond ASCII, at the first line that shows the
-// text is UTF-8 (the record would make it mixed). A failure to read is told as "lettura: ...".
+// text is UTF-8 (the record would make it mixed). A failure to read is told as one of the step
+// "lettura".
 template <class Out>
 Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
                            std::optional<std::string_view> record, Out&& out,
                            std::size_t capacita = kBufferLettura) {
-    const auto lettura = [](const Errore& e) { return Errore(e.tipo, Passo("lettura", e)); };
+    const auto lettura = [](const Errore& e) { return NelPasso("lettura", e); };
     const bool conUtf8 = record && !SoloAscii(*record);
     CercaUtf8 utf8;
     bool trovato = false;
@@ -120,11 +120,11 @@ Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
         }
         utf8.FineRiga();
         if (sua && dopoLf.Lf())
-            return Errore(TipoErrore::NonSalvato, MotivoLf({numero, dopoLf.Ditte()}));
+            return MotivoLf({numero, dopoLf.Ditte()});
         if (!sua && dopoLf.ConCodice())
-            return Errore(TipoErrore::NonSalvato, MotivoNascosto(numero, codice));
+            return MotivoNascosto(numero, codice);
         if (utf8.Trovato())
-            return Errore(TipoErrore::NonSalvato, MotivoUtf8(numero));
+            return MotivoUtf8(numero);
         trovato = trovato || sua;
         if (sua && !record)
             continue;
@@ -180,25 +180,26 @@ Esito MettiAlPosto(FileSystem& fs, const std::string& origine, std::string_view 
                    const std::string& destinazione) {
     const std::string temporaneo = PercorsoIn(fs, cartella, kNomeCopiaTemporanea);
     if (Esito e = fs.Copia(origine, temporaneo, destinazione); !e)
-        return Errore(TipoErrore::Sistema, Passo("copia", e.Errore()));
+        return NelPasso("copia", std::move(e).Errore());
     if (Esito e = fs.Sostituisci(temporaneo, destinazione); !e) {
         (void)fs.Elimina(temporaneo);
-        return Errore(TipoErrore::Sistema, Passo("sostituzione", e.Errore()));
+        return NelPasso("sostituzione", std::move(e).Errore());
     }
     return {};
 }
 
-// Why a catalog folder cannot go into a record, or nothing when it can.
-std::optional<std::string> CatalogoNonAmmesso(const ValoreCatalogo& c) {
+// Whether a catalog folder can go into a record.
+Esito CatalogoAmmesso(const ValoreCatalogo& c) {
     if (!c.rappresentabile) {
         const std::string nome = c.testo.empty() ? "" : " '" + TestoVisibile(c.testo) + "'";
-        return "La cartella del catalogo" + nome + " contiene caratteri che Windows-1252 non ha";
+        return Rifiuto("La cartella del catalogo" + nome +
+                       " contiene caratteri che Windows-1252 non ha");
     }
     if (!ValoreMemorizzabile(c.testo)) {
-        return "La cartella del catalogo '" + TestoVisibile(c.testo) +
-               "' contiene caratteri non ammessi (';' o un a capo)";
+        return Rifiuto("La cartella del catalogo '" + TestoVisibile(c.testo) + "' contiene " +
+                       std::string(kCaratteriNonAmmessi) + " (';' o un a capo)");
     }
-    return std::nullopt;
+    return {};
 }
 
 std::string MotivoOccupato(std::string_view cartellaBase, std::chrono::milliseconds attesa) {
@@ -207,38 +208,18 @@ std::string MotivoOccupato(std::string_view cartellaBase, std::chrono::milliseco
            " secondi di attesa non \xE8 stato scritto nulla. Riprova pi\xF9 tardi";
 }
 
-// "Salvataggio non riuscito." and a line for each path with its reason.
-std::string MessaggioNonRiuscito(const std::vector<PercorsoNonAggiornato>& percorsi) {
-    std::string m(kMsgSalvataggioNonRiuscito);
-    for (const PercorsoNonAggiornato& p : percorsi) {
-        m.append("\r\n");
-        if (!p.percorso.empty())
-            m.append(p.percorso).append(": ");
-        m.append(p.motivo);
-    }
-    return m;
-}
-
 // A change that wrote nothing, stopped at `percorso` ("" for none) for `motivo`.
-Errore Fermata(TipoErrore tipo, std::string percorso, std::string motivo) {
-    std::vector<PercorsoNonAggiornato> percorsi = {{std::move(percorso), std::move(motivo)}};
-    std::string testo = MessaggioNonRiuscito(percorsi);
-    return Errore(tipo, std::move(testo), std::move(percorsi));
+Errore Fermata(TipoErrore tipo, std::string percorso, Errore motivo) {
+    return Errore(tipo, "", {{std::move(percorso), std::move(motivo)}});
 }
 
-Errore Fermata(std::string percorso, std::string motivo) {
+Errore Fermata(std::string percorso, Errore motivo) {
     return Fermata(TipoErrore::NonSalvato, std::move(percorso), std::move(motivo));
 }
 
-// `titolo` followed by each of `percorsi` on a line of its own.
-std::string ConPercorsi(std::string titolo, const std::vector<std::string>& percorsi) {
-    for (const std::string& p : percorsi)
-        titolo.append("\r\n").append(p);
-    return titolo;
-}
+}  // namespace
 
-std::string Riparato(const Aggiornamento& a) {
-    const Riparazione& r = a.riparazione;
+std::string MessaggioRiparato(const Riparazione& r) {
     std::string m = "Riparato " + std::string(kNomeFileParametri) + ":";
     std::string_view separatore = " ";
     if (r.fini > 0) {
@@ -261,19 +242,21 @@ std::string Riparato(const Aggiornamento& a) {
             .append("testo convertito da ")
             .append(codifica)
             .append(" a Windows-1252");
-    return ConPercorsi(std::move(m.append("\r\nFile aggiornati:")), a.aggiornati);
-}
-
-// The lines that tell the copies kept.
-std::string Conservate(const std::vector<CopiaConservata>& conservate) {
-    std::string m;
-    for (const CopiaConservata& c : conservate)
-        m.append("\r\n\r\n").append(c.copia).append(": ").append(DescrizioneConservata(c));
     return m;
 }
 
-constexpr std::string_view kRimetti =
-    "Non \xE8 stato scritto nulla: rimetti una delle copie al suo posto e riprova";
+std::string MessaggioNessunaArea() {
+    std::string m = "Deve esistere almeno una di queste cartelle";
+    for (std::size_t i = 0; i < kCartelleAree.size(); ++i)
+        m.append(i ? " o '" : " '").append(kCartelleAree[i]).append("'");
+    return m + " Setup Interrotto.";
+}
+
+std::string MessaggioEliminata(std::string_view codice) {
+    return "Ditta '" + TestoVisibile(codice) + "' eliminata";
+}
+
+namespace {
 
 // One change of a package, step by step: each step that stops it gives the failure.
 class Modifica {
@@ -290,24 +273,29 @@ class Modifica {
     // A complete folder, then the package's lock: from here to the last copy no other change
     // runs on it.
     Esito Inizia(std::chrono::milliseconds attesa) {
-        if (const auto motivo = CartellaNonUsabile(fs_, base_))
-            return Fermata(std::string(base_), std::string(*motivo));
+        if (Esito e = CartellaUsabile(fs_, base_); !e) {
+            Errore motivo = std::move(e).Errore();
+            motivo.percorso.clear();
+            return Fermata(std::string(base_), std::move(motivo));
+        }
         const std::string fileBlocco = PercorsoIn(fs_, base_, kNomeFileBlocco);
         Risultato<std::unique_ptr<Blocco>> blocco = fs_.Blocca(fileBlocco, attesa);
         if (blocco) {
             blocco_ = *std::move(blocco);
             return {};
         }
-        if (blocco.Errore().tipo == TipoErrore::Occupato)
-            return Fermata(TipoErrore::Occupato, "", MotivoOccupato(base_, attesa));
-        return Fermata(fileBlocco, Passo("blocco", blocco.Errore()));
+        if (blocco.Errore().tipo == TipoErrore::Occupato) {
+            return Fermata(TipoErrore::Occupato, "",
+                           Errore(TipoErrore::Occupato, MotivoOccupato(base_, attesa)));
+        }
+        return Fermata(fileBlocco, NelPasso("blocco", std::move(blocco).Errore()));
     }
 
     // The area folders that exist: none stops the change.
     Esito TrovaAree() {
         aree_ = AreeEsistenti(fs_, base_);
         if (aree_.empty())
-            return Errore(TipoErrore::NessunaArea, std::string(kMsgNessunaArea));
+            return Errore(TipoErrore::NessunaArea, MessaggioNessunaArea());
         return {};
     }
 
@@ -327,15 +315,15 @@ class Modifica {
     Risultato<std::unique_ptr<FileLettura>> ApriParametri(bool converte = false) {
         Risultato<std::unique_ptr<FileLettura>> letto = fs_.ApriLettura(parametri_);
         if (!letto && letto.Errore().tipo != TipoErrore::Assente)
-            return Fermata(parametri_, Passo("lettura", letto.Errore()));
+            return Fermata(parametri_, NelPasso("lettura", letto.Errore()));
         if (letto) {
-            const Risultato<std::string> inizio = LeggiInizio(**letto);
+            Risultato<std::string> inizio = LeggiInizio(**letto);
             if (!inizio)
-                return Fermata(parametri_, Passo("lettura", inizio.Errore()));
+                return Fermata(parametri_, NelPasso("lettura", std::move(inizio).Errore()));
             codifica_ = CodificaDaInizio(*inizio);
-            if (std::optional<std::string> motivo = MotivoCodifica(codifica_); motivo) {
+            if (Esito modificabile = CodificaModificabile(codifica_); !modificabile) {
                 if (!converte)
-                    return Fermata(parametri_, std::move(*motivo));
+                    return Fermata(parametri_, std::move(modificabile).Errore());
                 return letto;  // its companies are counted once it is converted
             }
         }
@@ -351,12 +339,13 @@ class Modifica {
             }
             if (copie.empty())
                 return letto;
-            return Fermata(parametri_, "il file manca, ma ne esistono copie nelle aree: " + copie +
-                                           ". " + std::string(kRimetti));
+            return Fermata(parametri_,
+                           Rifiuto("il file manca, ma ne esistono copie nelle aree: " + copie,
+                                   Rimedio::RimettiCopia));
         }
-        const Risultato<bool> ditte = HaDitte(**letto);
+        Risultato<bool> ditte = HaDitte(**letto);
         if (!ditte)
-            return Fermata(parametri_, Passo("lettura", ditte.Errore()));
+            return Fermata(parametri_, NelPasso("lettura", std::move(ditte).Errore()));
         if (*ditte)
             return letto;
         for (std::string_view area : kCartelleAree) {
@@ -364,16 +353,17 @@ class Modifica {
             Risultato<std::unique_ptr<FileLettura>> file = fs_.ApriLettura(copia);
             const Risultato<bool> conDitte = file ? HaDitte(**file) : std::move(file).Errore();
             if (!conDitte && conDitte.Errore().tipo != TipoErrore::Assente) {
-                elenca(copia, " (non si pu\xF2 leggere)");
+                elenca(copia, " (" + std::string(kNonSiPuoLeggere) + ")");
             } else if (conDitte && *conDitte) {
                 elenca(copia);
             }
         }
         if (copie.empty())
             return letto;
-        return Fermata(parametri_,
-                       "il file non ha nessuna ditta, ma le copie nelle aree ne hanno: " + copie +
-                           ". " + std::string(kRimetti));
+        return Fermata(
+            parametri_,
+            Rifiuto("il file non ha nessuna ditta, ma le copie nelle aree ne hanno: " + copie,
+                    Rimedio::RimettiCopia));
     }
 
     // Rebuilds the parameters file into the work file, made afresh, with the lines of `codice`
@@ -396,17 +386,18 @@ class Modifica {
         if (Esito e = LeggiABlocchi(
                 *letto, [&](std::string_view pezzo) { lettura.Aggiungi(pezzo, nulla); });
             !e) {
-            return Fermata(parametri_, Passo("lettura", e.Errore()));
+            return Fermata(parametri_, NelPasso("lettura", std::move(e).Errore()));
         }
         const FormaFile forma = lettura.Fine(nulla);
         if (forma.NonConvertibile()) {
             const std::string come = forma.Utf16()
                                          ? "\xE8 in " + std::string(NomeCodifica(forma.codifica))
                                          : "sembra UTF-8";
-            return Fermata(parametri_,
-                           "il testo " + come + ", ma non si pu\xF2 convertire in Windows-1252: " +
-                               MotivoNonConvertibile(forma) +
-                               ". Non \xE8 stato scritto nulla: correggi il file a mano");
+            return Fermata(
+                parametri_,
+                Rifiuto("il testo " + come + ", ma non si pu\xF2 convertire in Windows-1252: " +
+                            MotivoNonConvertibile(forma),
+                        Rimedio::CorreggiAMano));
         }
         if (forma.InOrdine()) {
             letto.reset();
@@ -425,7 +416,7 @@ class Modifica {
             (void)riparazione.Fine(pezzi);
             out(pezzi);
             if (!e)
-                return Esito(Errore(e.Errore().tipo, Passo("lettura", e.Errore())));
+                return Esito(NelPasso("lettura", std::move(e).Errore()));
             return e;
         });
     }
@@ -443,13 +434,15 @@ class Modifica {
         if (!esami) {
             if (origine == lavoro_)
                 (void)fs_.Elimina(lavoro_);
-            const PercorsoNonAggiornato& p = esami.Errore().percorsi.front();
-            return Fermata(p.percorso, "lettura: " + p.motivo);
+            Errore e = std::move(esami).Errore();
+            std::string percorso = std::move(e.percorso);
+            e.percorso.clear();
+            return Fermata(std::move(percorso), NelPasso("lettura", std::move(e)));
         }
         if (origine != parametri_) {
             if (Esito e = MettiAlPosto(fs_, origine, base_, parametri_); !e) {
                 (void)fs_.Elimina(origine);
-                return Fermata(parametri_, e.Errore().testo);
+                return Fermata(parametri_, std::move(e).Errore());
             }
             fatto_.aggiornati.push_back(parametri_);
         }
@@ -458,31 +451,21 @@ class Modifica {
             if (soloDiverse && esame.stato == StatoCopia::Uguale)
                 continue;
             if (Esito e = AggiornaCopia(origine, aree_[i], esame); !e)
-                fatto_.nonAggiornati.push_back({std::move(esame.copia), e.Errore().testo});
+                fatto_.nonAggiornati.push_back({std::move(esame.copia), std::move(e).Errore()});
         }
         if (origine == lavoro_) {
             if (Esito e = fs_.Elimina(lavoro_); !e)
-                fatto_.avvisi.push_back({lavoro_, Passo("eliminazione", e.Errore())});
+                fatto_.avvisi.push_back({lavoro_, NelPasso("eliminazione", std::move(e).Errore())});
         }
-        if (fatto_.aggiornati.empty() && !fatto_.nonAggiornati.empty()) {
-            std::string testo = MessaggioNonRiuscito(fatto_.nonAggiornati);
-            return Errore(TipoErrore::NonSalvato, std::move(testo),
-                          std::move(fatto_.nonAggiornati));
-        }
+        if (fatto_.aggiornati.empty() && !fatto_.nonAggiornati.empty())
+            return Errore(TipoErrore::NonSalvato, "", std::move(fatto_.nonAggiornati));
         return {};
     }
 
-    // What the change did, with `riuscito` as what it says when every target was updated.
-    Aggiornamento Fatto(std::string riuscito) {
+    // What the change did.
+    Aggiornamento Fatto(TipoModifica modifica) {
         Aggiornamento a = std::move(fatto_);
-        a.messaggio = a.Completo() ? std::move(riuscito) : MessaggioNonRiuscito(a.nonAggiornati);
-        a.messaggio.append(Conservate(a.conservate));
-        for (const PercorsoNonAggiornato& p : a.avvisi) {
-            a.messaggio.append("\r\n\r\nFile non eliminato: ")
-                .append(p.percorso)
-                .append(": ")
-                .append(p.motivo);
-        }
+        a.modifica = modifica;
         return a;
     }
 
@@ -495,18 +478,21 @@ class Modifica {
     // keeping it first when it holds companies of its own.
     Esito AggiornaCopia(const std::string& origine, const std::string& area, EsameCopia& esame) {
         if (esame.stato == StatoCopia::Illeggibile) {
-            return Errore(TipoErrore::Sistema,
-                          "la copia non si pu\xF2 leggere (" + esame.motivo +
-                              "): non si sa se ha ditte che il file della cartella del pacchetto "
-                              "non ha, e resta com'\xE8");
+            Errore e(TipoErrore::Sistema,
+                     "la copia resta com'\xE8: non si sa se ha ditte che il file della cartella "
+                     "del pacchetto non ha, perch\xE9 non si pu\xF2 leggere");
+            if (esame.errore)
+                e.causa.push_back(std::move(*esame.errore));
+            return e;
         }
         if (!esame.proprie.empty()) {
             Risultato<std::string> conservata = ConservaCopia(fs_, area, esame.copia);
             if (!conservata) {
-                return Errore(TipoErrore::Sistema,
-                              "ha ditte che il file della cartella del pacchetto non ha, e non si "
-                              "\xE8 potuta conservare (" +
-                                  conservata.Errore().testo + "): resta com'\xE8");
+                Errore e(TipoErrore::Sistema,
+                         "la copia resta com'\xE8: ha ditte che il file della cartella del "
+                         "pacchetto non ha, e non si \xE8 potuta conservare");
+                e.causa.push_back(std::move(conservata).Errore());
+                return e;
             }
             fatto_.conservate.push_back(
                 {esame.copia, *std::move(conservata), std::move(esame.proprie)});
@@ -525,7 +511,7 @@ class Modifica {
     Esito ScriviLavoro(std::unique_ptr<FileLettura> letto, Scrivi&& scrivi) {
         Risultato<std::unique_ptr<FileScrittura>> file = fs_.CreaNuovo(lavoro_);
         if (!file)
-            return Fermata(lavoro_, Passo("creazione", file.Errore()));
+            return Fermata(lavoro_, NelPasso("creazione", std::move(file).Errore()));
         ScritturaBufferizzata out(**file);
         const Esito letturaFatta = scrivi(*letto, out);
         const Esito scrittura = letturaFatta ? out.Fine() : Esito();
@@ -535,9 +521,9 @@ class Modifica {
             return Distribuisci(lavoro_);
         (void)fs_.Elimina(lavoro_);
         if (!letturaFatta)
-            return Fermata(parametri_, letturaFatta.Errore().testo);
-        return Fermata(lavoro_, !scrittura ? Passo("scrittura", scrittura.Errore())
-                                           : Passo("chiusura", chiusura.Errore()));
+            return Fermata(parametri_, letturaFatta.Errore());
+        return Fermata(lavoro_, !scrittura ? NelPasso("scrittura", scrittura.Errore())
+                                           : NelPasso("chiusura", chiusura.Errore()));
     }
 
     FileSystem& fs_;
@@ -569,7 +555,7 @@ Risultato<std::unique_ptr<FileLettura>> IniziaSulFile(Modifica& m, std::chrono::
         return std::move(e).Errore();
     Risultato<std::unique_ptr<FileLettura>> letto = m.ApriParametri(converte);
     if (!letto && letto.Errore().tipo == TipoErrore::Assente)
-        return Fermata(m.Parametri(), "il file manca: " + std::string(manca));
+        return Fermata(m.Parametri(), Rifiuto("il file manca: " + std::string(manca)));
     return letto;
 }
 
@@ -587,8 +573,8 @@ std::vector<std::string> AreeEsistenti(FileSystem& fs, std::string_view cartella
 
 Risultato<std::string> SostituisciInTesto(std::string_view testo, std::string_view codice,
                                           std::string_view record, std::size_t capacita) {
-    if (std::optional<std::string> motivo = MotivoCodifica(CodificaDaInizio(testo)))
-        return Errore(TipoErrore::NonSalvato, std::move(*motivo));
+    if (Esito e = CodificaModificabile(CodificaDaInizio(testo)); !e)
+        return std::move(e).Errore();
     std::string out;
     out.reserve(testo.size() + record.size() + 64);
     LetturaDaTesto file(testo);
@@ -602,8 +588,8 @@ Risultato<std::string> SostituisciInTesto(std::string_view testo, std::string_vi
 
 RisultatoModifica SalvaDitta(FileSystem& fs, const DatiDitta& dati, const ValoreCatalogo& catalogo,
                              std::string_view cartellaBase, std::chrono::milliseconds attesa) {
-    if (std::optional<std::string> motivo = CatalogoNonAmmesso(catalogo))
-        return Fermata("", std::move(*motivo));
+    if (Esito e = CatalogoAmmesso(catalogo); !e)
+        return Fermata("", std::move(e).Errore());
     const std::string record = ComponiRecord(dati, catalogo.testo);
     Modifica m(fs, cartellaBase);
     if (Esito e = m.Inizia(attesa); !e)
@@ -617,7 +603,7 @@ RisultatoModifica SalvaDitta(FileSystem& fs, const DatiDitta& dati, const Valore
         return std::move(letto).Errore();
     if (Esito e = m.Riscrivi(*std::move(letto), dati.CodiceDitta, record); !e)
         return std::move(e).Errore();
-    return m.Fatto(std::string(kMsgSetupTerminato));
+    return m.Fatto(TipoModifica::Salvataggio);
 }
 
 RisultatoModifica EliminaDitta(FileSystem& fs, std::string_view codice,
@@ -632,7 +618,7 @@ RisultatoModifica EliminaDitta(FileSystem& fs, std::string_view codice,
     if (Risultato<RisultatoRicerca> ditta = CercaCodice(**letto, codice); !ditta) {
         if (ditta.Errore().tipo == TipoErrore::DittaNonTrovata)
             return std::move(ditta).Errore();
-        return Fermata(m.Parametri(), Passo("lettura", ditta.Errore()));
+        return Fermata(m.Parametri(), NelPasso("lettura", std::move(ditta).Errore()));
     }
     if (Esito e = m.TrovaAree(); !e) {
         m.CreaLavoroSeManca();
@@ -640,7 +626,9 @@ RisultatoModifica EliminaDitta(FileSystem& fs, std::string_view codice,
     }
     if (Esito e = m.Riscrivi(*std::move(letto), codice, std::nullopt); !e)
         return std::move(e).Errore();
-    return m.Fatto("Ditta '" + TestoVisibile(codice) + "' eliminata");
+    Aggiornamento a = m.Fatto(TipoModifica::Eliminazione);
+    a.codice = codice;
+    return a;
 }
 
 RisultatoModifica DistribuisciFile(FileSystem& fs, std::string_view cartellaBase,
@@ -653,7 +641,7 @@ RisultatoModifica DistribuisciFile(FileSystem& fs, std::string_view cartellaBase
     }
     if (Esito e = m.Distribuisci(m.Parametri()); !e)
         return std::move(e).Errore();
-    return m.Fatto(ConPercorsi("Copie aggiornate:", m.Finora().aggiornati));
+    return m.Fatto(TipoModifica::Distribuzione);
 }
 
 RisultatoModifica RiparaFile(FileSystem& fs, std::string_view cartellaBase,
@@ -665,17 +653,10 @@ RisultatoModifica RiparaFile(FileSystem& fs, std::string_view cartellaBase,
         return std::move(letto).Errore();
     if (Esito e = m.Ripara(*std::move(letto)); !e)
         return std::move(e).Errore();
-    const Aggiornamento& fatto = m.Finora();
-    if (fatto.riparazione != Riparazione{})
-        return m.Fatto(Riparato(fatto));
-    if (fatto.aggiornati.empty() && fatto.nonAggiornati.empty()) {
-        Aggiornamento a = m.Fatto("Nessuna riparazione necessaria");
-        a.nienteDaRiparare = true;
-        return a;
-    }
-    return m.Fatto(ConPercorsi(
-        std::string(kNomeFileParametri) + " non aveva nulla da riparare; copie aggiornate:",
-        fatto.aggiornati));
+    Aggiornamento a = m.Fatto(TipoModifica::Riparazione);
+    a.nienteDaRiparare =
+        a.riparazione == Riparazione{} && a.aggiornati.empty() && a.nonAggiornati.empty();
+    return a;
 }
 
 std::string DescrizioneConservata(const CopiaConservata& c) {
@@ -691,10 +672,9 @@ std::string DescrizioneConservata(const CopiaConservata& c) {
            c.conservata;
 }
 
-Errore CartellaNonDisponibile(std::string_view dettaglio) {
-    std::string motivo(kCartellaNonDisponibile);
-    if (!dettaglio.empty())
-        motivo.append(": ").append(dettaglio);
+Errore CartellaNonDisponibile(Errore causa) {
+    Errore motivo(TipoErrore::CartellaNonDisponibile, std::string(kCartellaNonDisponibile));
+    motivo.causa.push_back(std::move(causa));
     return Fermata("", std::move(motivo));
 }
 

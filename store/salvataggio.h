@@ -31,11 +31,24 @@ inline constexpr std::chrono::milliseconds kAttesaBlocco = std::chrono::seconds(
 inline constexpr std::array<std::string_view, 3> kCartelleAree = {"CONTABILITA", "COMMERCIALE",
                                                                   "SCHEDULATORE"};
 
+// What the changes say: the sentences a person reads of them, each written here once; the
+// programs compose them with the paths and reasons of an outcome.
 inline constexpr std::string_view kMsgSetupTerminato = "Setup terminato";
-inline constexpr std::string_view kMsgNessunaArea =
-    "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o "
-    "'SCHEDULATORE' Setup Interrotto.";
 inline constexpr std::string_view kMsgSalvataggioNonRiuscito = "Salvataggio non riuscito.";
+inline constexpr std::string_view kMsgCopieAggiornate = "Copie aggiornate:";
+inline constexpr std::string_view kMsgFileAggiornati = "File aggiornati:";
+inline constexpr std::string_view kMsgNessunaRiparazione = "Nessuna riparazione necessaria";
+inline constexpr std::string_view kMsgSoloCopieAggiornate =
+    "BRIO_PARAMS.txt non aveva nulla da riparare; copie aggiornate:";
+inline constexpr std::string_view kMsgFileNonEliminato = "File non eliminato";
+// Of a change refused: before what a person can do about it.
+inline constexpr std::string_view kMsgNonScrittoNulla = "Non \xE8 stato scritto nulla";
+
+// "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o
+// 'SCHEDULATORE' Setup Interrotto.", with the folders of kCartelleAree.
+[[nodiscard]] std::string MessaggioNessunaArea();
+// "Ditta '001' eliminata".
+[[nodiscard]] std::string MessaggioEliminata(std::string_view codice);
 
 // The catalog folder written in field 1 of the record, in Windows-1252, as read from the
 // registry or given as an option. `rappresentabile` is false when it held characters that
@@ -68,9 +81,18 @@ struct CopiaConservata {
     bool operator==(const CopiaConservata&) const = default;
 };
 
+// "Riparato BRIO_PARAMS.txt: 2 fini riga corrette in CR LF; tolto il BOM UTF-8; testo
+// convertito da UTF-8 a Windows-1252": what a repair changed.
+[[nodiscard]] std::string MessaggioRiparato(const Riparazione& r);
+
+enum class TipoModifica { Salvataggio, Eliminazione, Distribuzione, Riparazione };
+
 // What a change of the package's files did, when it updated the base folder's file (or, for a
 // new distribution, at least one copy), or when a repair found nothing to mend.
 struct Aggiornamento {
+    TipoModifica modifica = TipoModifica::Salvataggio;
+    // Of a removal: the code removed.
+    std::string codice;
     // Paths replaced with the new content, in order.
     std::vector<std::string> aggiornati;
     // The area copies that kept their old content, and why: the change went through in part.
@@ -82,18 +104,14 @@ struct Aggiornamento {
     // Of a repair.
     Riparazione riparazione;
     bool nienteDaRiparare = false;
-    // What to tell the user: the change's own text ("Setup terminato" for a save) when every
-    // target was updated, else "Salvataggio non riuscito." and each area left as it was with
-    // its reason; each copy kept, and a work file left behind, are told after either.
-    std::string messaggio;
 
     [[nodiscard]] bool Completo() const noexcept { return nonAggiornati.empty(); }
 };
 
 // A change fails, writing nothing, as NonSalvato (a step that stopped it: its path and reason
-// in `percorsi`, and in the text after "Salvataggio non riuscito."), as Occupato (another save
-// held the package), as NessunaArea (none of the area folders exists: kMsgNessunaArea), or, for
-// a removal, as DittaNonTrovata.
+// in `percorsi`, told after "Salvataggio non riuscito."), as Occupato (another save held the
+// package, told the same way), as NessunaArea (none of the area folders exists:
+// MessaggioNessunaArea), or, for a removal, as DittaNonTrovata.
 using RisultatoModifica = Risultato<Aggiornamento>;
 
 // The area folders of the package in `cartellaBase` that exist, in the order of kCartelleAree.
@@ -152,11 +170,11 @@ using RisultatoModifica = Risultato<Aggiornamento>;
                                            std::chrono::milliseconds attesa = kAttesaBlocco);
 
 // What a copy kept tells: "aveva le ditte 006, 007, che il file della cartella del pacchetto non
-// ha; la copia è conservata intera in <path>" (the first ten codes, then how many more).
+// ha; la copia \xE8 conservata intera in <path>" (the first ten codes, then how many more).
 [[nodiscard]] std::string DescrizioneConservata(const CopiaConservata& c);
 
-// The failure of a change on a package whose folder could not be obtained, `dettaglio` saying
-// why (the application-folder component's answer).
-[[nodiscard]] Errore CartellaNonDisponibile(std::string_view dettaglio);
+// The failure of a change on a package whose folder could not be obtained, `causa` saying why
+// (the application-folder component's answer).
+[[nodiscard]] Errore CartellaNonDisponibile(Errore causa);
 
 }  // namespace velmar

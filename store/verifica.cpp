@@ -53,30 +53,38 @@ std::string Elenco(const std::vector<std::string>& codici) {
 std::string DescrizioneLf(std::uint64_t nascoste) {
     if (nascoste == 0)
         return "la riga contiene un LF senza CR";
-    return "la riga contiene un LF senza CR (fine riga Unix): dopo il LF stanno " +
-           std::to_string(nascoste) + (nascoste == 1 ? " record di ditta" : " record di ditte") +
+    return "la riga contiene un LF senza CR (fine riga Unix): " + RecordDopoLf(nascoste) +
            " che nessun programma elenca";
 }
 
-std::string DescrizioneUtf8(const FormaFile& f) {
+// What is wrong with the encoding of a text that looks like UTF-8 or is UTF-16, and whether the
+// repair converts it.
+struct Codifica8o16 {
+    std::string descrizione;
+    RimedioProblema rimedio = RimedioProblema::Nessuno;
+};
+
+Codifica8o16 DescrizioneUtf8(const FormaFile& f) {
     if (f.caratteriUtf8 == 0 && !f.NonConvertibile()) {
-        return "il file inizia con il BOM UTF-8, che si legge come parte della prima riga. "
-               "SetupVelmarCmd ripara lo toglie";
+        return {"il file inizia con il BOM UTF-8, che si legge come parte della prima riga",
+                RimedioProblema::TogliBom};
     }
     std::string d = std::string("il file \xE8 in UTF-8") + (f.bom ? " con il BOM" : "") +
                     ", come lo salva un editor, e non in Windows-1252: i caratteri oltre l'ASCII "
                     "si leggono male";
-    return d + (f.NonConvertibile() ? "; " + MotivoNonConvertibile(f) + ": va corretto a mano"
-                                    : ". SetupVelmarCmd ripara lo converte");
+    if (f.NonConvertibile())
+        return {d + "; " + MotivoNonConvertibile(f) + ": va corretto a mano"};
+    return {d, RimedioProblema::Converti};
 }
 
-std::string DescrizioneUtf16(const FormaFile& f) {
+Codifica8o16 DescrizioneUtf16(const FormaFile& f) {
     std::string d = "il file \xE8 in " + std::string(NomeCodifica(f.codifica)) +
                     (f.bom ? " con il BOM" : "") +
                     ", come lo salva Blocco note con la codifica Unicode, e non in Windows-1252: "
                     "i programmi ne leggono male ogni ditta";
-    return d + (f.NonConvertibile() ? "; " + MotivoNonConvertibile(f) + ": va corretto a mano"
-                                    : ". SetupVelmarCmd ripara lo converte");
+    if (f.NonConvertibile())
+        return {d + "; " + MotivoNonConvertibile(f) + ": va corretto a mano"};
+    return {d, RimedioProblema::Converti};
 }
 
 // The codes on more than one line, in the order of their first line, each with its lines.
@@ -104,14 +112,16 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
     Contenuto contenuto;
     const bool problemi = esame == Esame::Problemi;
     const bool righe = problemi && codifica == Codifica::Byte;
-    const auto problema = [&](TipoProblema tipo, std::uint64_t riga, std::string codice,
-                              std::string descrizione) {
+    const auto problema = [&](TipoProblema tipo, std::optional<std::uint64_t> riga,
+                              std::string codice, std::string descrizione,
+                              RimedioProblema rimedio = RimedioProblema::Nessuno) {
         Problema p;
         p.tipo = tipo;
         p.file = nome;
         p.riga = riga;
         p.codice = std::move(codice);
         p.descrizione = std::move(descrizione);
+        p.rimedio = rimedio;
         contenuto.problemi.push_back(std::move(p));
     };
     LettoreRighe lettore(file);
@@ -189,11 +199,14 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
     if (problemi) {
         const FormaFile f = forma.Fine(nulla);
         if (f.Utf16()) {
-            problema(TipoProblema::Utf16, 0, "", DescrizioneUtf16(f));
+            Codifica8o16 d = DescrizioneUtf16(f);
+            problema(TipoProblema::Utf16, std::nullopt, "", std::move(d.descrizione), d.rimedio);
             return contenuto;
         }
-        if (f.SembraUtf8())
-            problema(TipoProblema::Utf8, 0, "", DescrizioneUtf8(f));
+        if (f.SembraUtf8()) {
+            Codifica8o16 d = DescrizioneUtf8(f);
+            problema(TipoProblema::Utf8, std::nullopt, "", std::move(d.descrizione), d.rimedio);
+        }
         if (primoNul > 0) {
             problema(TipoProblema::ByteNul, primoNul, "",
                      "la riga contiene byte NUL (0x00), che un testo Windows-1252 non ha: il file "
@@ -201,7 +214,7 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
                      "ne ha)");
         }
         for (const auto& [codice, righe] : Ripetuti(contenuto)) {
-            problema(TipoProblema::CodiceRipetuto, 0, *codice,
+            problema(TipoProblema::CodiceRipetuto, std::nullopt, *codice,
                      "il codice '" + TestoVisibile(*codice) + "' \xE8 su pi\xF9 righe: " + righe);
         }
     }
@@ -277,16 +290,36 @@ std::string_view NomeProblema(TipoProblema tipo) noexcept {
     return {};
 }
 
+std::optional<Problema> AvvisoLettura(FileSystem& fs, std::string_view cartellaBase) {
+    if (!CartellaUsabile(fs, cartellaBase))
+        return std::nullopt;
+    const std::string percorso = PercorsoIn(fs, cartellaBase, kNomeFileParametri);
+    Risultato<std::unique_ptr<FileLettura>> file = fs.ApriLettura(percorso);
+    const Risultato<Codifica> codifica =
+        file ? CodificaDi(**file) : Risultato<Codifica>(file.Errore());
+    if (!codifica || *codifica == Codifica::Byte)
+        return std::nullopt;
+    Problema p;
+    p.tipo = TipoProblema::Utf16;
+    p.file = percorso;
+    p.descrizione = "\xE8 in " + std::string(NomeCodifica(*codifica)) +
+                    " e non in Windows-1252: i codici e i testi si leggono male";
+    p.rimedio = RimedioProblema::Converti;
+    return p;
+}
+
 Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs, std::string_view cartellaBase) {
     if (Esito e = CartellaUsabile(fs, cartellaBase); !e)
         return std::move(e).Errore();
     std::vector<Problema> problemi;
-    const auto semplice = [&](TipoProblema tipo, std::string file, std::string descrizione) {
+    const auto semplice = [&](TipoProblema tipo, std::string file, std::string descrizione,
+                              RimedioProblema rimedio = RimedioProblema::Nessuno) -> Problema& {
         Problema p;
         p.tipo = tipo;
         p.file = std::move(file);
         p.descrizione = std::move(descrizione);
-        problemi.push_back(std::move(p));
+        p.rimedio = rimedio;
+        return problemi.emplace_back(std::move(p));
     };
 
     const std::vector<std::string> aree = AreeEsistenti(fs, cartellaBase);
@@ -348,13 +381,13 @@ Risultato<std::vector<Problema>> VerificaPacchetto(FileSystem& fs, std::string_v
             semplice(TipoProblema::Utf16, copia,
                      "la copia \xE8 in " + std::string(NomeCodifica(*codifica)) +
                          " e non in Windows-1252: i programmi dell'area ne leggono male ogni "
-                         "ditta. SetupVelmarCmd distribuisci o ripara la sostituiscono con il "
-                         "file della cartella del pacchetto, conservandola prima se ha ditte che "
-                         "quello non ha");
+                         "ditta",
+                     RimedioProblema::SostituisciCopia);
         }
         if (!contenuto) {
             semplice(TipoProblema::CopiaIlleggibile, copia,
-                     "la copia non si pu\xF2 leggere: " + contenuto.Errore().testo);
+                     "la copia " + std::string(kNonSiPuoLeggere))
+                .causa.push_back(contenuto.Errore());
         } else if (base && contenuto->impronta != base->impronta) {
             problemi.push_back(Differenze(*base, *contenuto, copia));
         }

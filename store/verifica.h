@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,11 +29,19 @@ enum class TipoProblema {
     ByteNul,           // the base folder's file holds NUL bytes
 };
 
+// What mends a problem, which the programs word with the tools they know.
+enum class RimedioProblema {
+    Nessuno,
+    TogliBom,          // the repair removes the byte order mark
+    Converti,          // the repair converts the file to Windows-1252
+    SostituisciCopia,  // a distribution or a repair replaces the copy, keeping it if need be
+};
+
 struct Problema {
     TipoProblema tipo = TipoProblema::CopiaDiversa;
     std::string file;
-    std::uint64_t riga =
-        0;               // from 1; 0 when the problem is not of one line (of NUL bytes: the first)
+    // The line, from 1, when the problem is of one (of NUL bytes: the first that holds one).
+    std::optional<std::uint64_t> riga;
     std::string codice;  // the company it concerns, when it concerns one
     // For a copy that differs: the codes missing there, those only there, and those whose
     // lines differ.
@@ -41,12 +50,21 @@ struct Problema {
     std::vector<std::string> diversi;
     // For a line holding a lone LF: the company records after the LF, which no program lists.
     std::uint64_t ditteNascoste = 0;
-    // In Italian, what is wrong.
+    // In Italian, what is wrong; then what the layer below reported, when it caused it, and
+    // what mends it.
     std::string descrizione;
+    std::vector<Errore> causa;
+    RimedioProblema rimedio = RimedioProblema::Nessuno;
 };
 
 // The name of a kind of problem, for a program reading the check ("copia_diversa").
 [[nodiscard]] std::string_view NomeProblema(TipoProblema tipo) noexcept;
+
+// What the list and the lookup should be told with, when the parameters file of the package in
+// `cartellaBase` is UTF-16 text, which they read as bytes all the same (the problem Utf16, with
+// the file, its encoding and its remedy). Nothing for any other file, a missing one, or one that
+// cannot be read.
+[[nodiscard]] std::optional<Problema> AvvisoLettura(FileSystem& fs, std::string_view cartellaBase);
 
 // The problems of the package in `cartellaBase`, in the order: leftover files, the base folder's
 // file line by line and then as a whole, then each area folder. Fails as CartellaNonDisponibile

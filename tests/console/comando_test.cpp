@@ -82,7 +82,7 @@ class ArchivioFisso final : public ArchivioDitte {
     Risultato<RisultatoRicerca> CercaDitta(std::string_view codice) override {
         return DittaNonTrovata(codice);
     }
-    std::optional<std::string> AvvisoLettura() override { return std::nullopt; }
+    std::optional<Problema> AvvisoLettura() override { return std::nullopt; }
     Salvataggio PreparaScrittura(const DatiDitta&) override {
         return [this] { return r_; };
     }
@@ -99,12 +99,13 @@ class ArchivioFisso final : public ArchivioDitte {
 // A change that went through, in part when `nonAggiornati` is not empty.
 Aggiornamento Fatto(std::vector<std::string> aggiornati,
                     std::vector<PercorsoNonAggiornato> nonAggiornati,
-                    std::vector<PercorsoNonAggiornato> avvisi, std::string messaggio) {
+                    std::vector<PercorsoNonAggiornato> avvisi,
+                    TipoModifica modifica = TipoModifica::Salvataggio) {
     Aggiornamento a;
+    a.modifica = modifica;
     a.aggiornati = std::move(aggiornati);
     a.nonAggiornati = std::move(nonAggiornati);
     a.avvisi = std::move(avvisi);
-    a.messaggio = std::move(messaggio);
     return a;
 }
 
@@ -311,14 +312,14 @@ TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato
 // The console prints the store's message of a change where it belongs and gives its status;
 // with --json, every path with its reason.
 TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
-    const RisultatoModifica parziale = Fatto(
-        {"C:\\P\\BRIO_PARAMS.txt"},
-        {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "Accesso negato. (5)"}}, {},
-        "Salvataggio non riuscito.\r\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)");
-    const RisultatoModifica nessuna = Errore(TipoErrore::NessunaArea, std::string(kMsgNessunaArea));
+    const RisultatoModifica parziale = Fatto({"C:\\P\\BRIO_PARAMS.txt"},
+                                             {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt",
+                                               Errore(TipoErrore::Sistema, "Accesso negato. (5)")}},
+                                             {});
+    const RisultatoModifica nessuna = Errore(TipoErrore::NessunaArea, MessaggioNessunaArea());
     const RisultatoModifica conAvviso =
-        Fatto({"C:\\P\\BRIO_PARAMS.txt"}, {}, {{"C:\\P\\BRIO_PARAMS.dep", "In uso"}},
-              "Setup terminato\r\n\r\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso");
+        Fatto({"C:\\P\\BRIO_PARAMS.txt"}, {},
+              {{"C:\\P\\BRIO_PARAMS.dep", Errore(TipoErrore::Sistema, "In uso")}});
     struct Caso {
         RisultatoModifica r;
         StatoUscita stato;
@@ -334,8 +335,8 @@ TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
          "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[{\"percorso\":"
          "\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt\",\"motivo\":\"Accesso negato. (5)\"}],"
          "\"avvisi\":[]}\n"},
-        {nessuna, StatoUscita::NessunaArea, "", std::string(kMsgNessunaArea) + "\n",
-         "{\"esito\":\"nessuna_area\",\"stato\":6,\"messaggio\":\"" + std::string(kMsgNessunaArea) +
+        {nessuna, StatoUscita::NessunaArea, "", MessaggioNessunaArea() + "\n",
+         "{\"esito\":\"nessuna_area\",\"stato\":6,\"messaggio\":\"" + MessaggioNessunaArea() +
              "\",\"aggiornati\":[],\"errori\":[],\"avvisi\":[]}\n"},
         {conAvviso, StatoUscita::Riuscito,
          "Setup terminato\n\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso\n", "",
@@ -364,8 +365,8 @@ TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
     archivio = std::make_unique<ArchivioFisso>(parziale);
     EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::SalvataggioNonRiuscito);
     EXPECT_EQ(errori.str(), casi[0].errori);
-    archivio = std::make_unique<ArchivioFisso>(Fatto(
-        {"C:\\P\\A\\BRIO_PARAMS.txt"}, {}, {}, "Copie aggiornate:\r\nC:\\P\\A\\BRIO_PARAMS.txt"));
+    archivio = std::make_unique<ArchivioFisso>(
+        Fatto({"C:\\P\\A\\BRIO_PARAMS.txt"}, {}, {}, TipoModifica::Distribuzione));
     EXPECT_EQ(Esegui({"distribuisci"}), StatoUscita::Riuscito);
     EXPECT_EQ(uscita.str(), "Copie aggiornate:\nC:\\P\\A\\BRIO_PARAMS.txt\n");
     archivio = std::make_unique<ArchivioFisso>(nessuna);

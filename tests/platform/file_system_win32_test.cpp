@@ -16,6 +16,7 @@
 #include "store/salvataggio.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/ditta_di_prova.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
@@ -152,7 +153,7 @@ TEST_P(BersaglioOstruito, KeepsItsOldContentIsNamedAndNoOtherFileIsHalfWritten) 
     ASSERT_EQ(nominati.size(), 1u);
     EXPECT_EQ(nominati[0].percorso, file(c.cartella).string());
     if (c.motivo) {
-        EXPECT_NE(nominati[0].motivo.find(c.motivo), std::string::npos) << nominati[0].motivo;
+        EXPECT_TRUE(test::Contiene(nominati[0].motivo, c.motivo));
     }
     for (const char* cartella : {"", "CONTABILITA", "COMMERCIALE"}) {
         const bool aggiornato = area && std::string_view(cartella) != c.cartella;

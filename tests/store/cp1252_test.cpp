@@ -28,7 +28,9 @@ TEST(Cp1252, RejectsCharactersWithoutAByteInsteadOfReplacingThem) {
     EXPECT_EQ(Cp1252DaUtf8("\xF0\x9F\x98\x80"), std::nullopt);
     EXPECT_EQ(Cp1252DaUtf16(u""), "");
     // Only shown, never stored: a character without a byte becomes '?', a pair of surrogates one.
-    EXPECT_EQ(Cp1252DaMostrare(u"\u0141\u00F3d\U0001F600\u20AC"), "?\xF3" "d?\x80");
+    EXPECT_EQ(Cp1252DaMostrare(u"\u0141\u00F3d\U0001F600\u20AC"),
+              "?\xF3"
+              "d?\x80");
 }
 
 TEST(Cp1252, RejectsMalformedUtf8) {

@@ -121,7 +121,7 @@ TEST_F(Salvataggio, ReplacesTheLineInPlaceInTheBaseAndInEveryExistingAreaOnly) {
     const RisultatoModifica r = Salva(fs);
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->Completo());
-    EXPECT_EQ(r->messaggio, "Setup terminato");
+    EXPECT_EQ(r->modifica, TipoModifica::Salvataggio);
     const std::string atteso = "A;p;x;x;x;002;m;\r\n" + kRecord001 + "\r\n";
     EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[0], bersagli[2], bersagli[3]}));
     for (const auto& b : r->aggiornati)
@@ -136,7 +136,10 @@ TEST_F(Salvataggio, StopsWithoutAreasLeavingTheWorkFileAsItWasOrEmpty) {
     fs.cartelle = {kBase};
     RisultatoModifica r = Salva(fs);
     ASSERT_EQ(Fallimento(r), TipoErrore::NessunaArea);
-    EXPECT_EQ(r.Errore().testo, kMsgNessunaArea);
+    EXPECT_EQ(r.Errore().testo, MessaggioNessunaArea());
+    EXPECT_EQ(MessaggioNessunaArea(),
+              "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o "
+              "'SCHEDULATORE' Setup Interrotto.");
     EXPECT_EQ(fs.file[bersagli[0]], "A;p;x;x;x;001;m;\r\n");
     EXPECT_EQ(fs.file.at(lavoro), "");
     // A leftover work file is left as it was by the stop...
@@ -167,15 +170,19 @@ TEST_F(Salvataggio, WritesNothingWithoutAnAbsoluteBaseFolder) {
         const RisultatoModifica r = SalvaDitta(fs, kDitta001, {"C:\\Cat"}, cartella);
         ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
         ASSERT_EQ(r.Errore().percorsi.size(), 1u);
-        EXPECT_FALSE(r.Errore().percorsi[0].motivo.empty());
+        EXPECT_EQ(r.Errore().percorsi[0].percorso, cartella);
+        EXPECT_EQ(r.Errore().percorsi[0].motivo.testo,
+                  cartella.empty() ? kCartellaNonDisponibile : kNonPercorsoCompleto);
     }
     EXPECT_EQ(fs.file, prima);
     // Nor when the package's folder could not be obtained at all.
-    const Errore e = CartellaNonDisponibile("il componente non ha dato la cartella");
+    const Errore componente(TipoErrore::CartellaNonDisponibile, "il componente tace");
+    const Errore e = CartellaNonDisponibile(componente);
     EXPECT_EQ(e.tipo, TipoErrore::NonSalvato);
-    EXPECT_EQ(e.testo,
-              "Salvataggio non riuscito.\r\ncartella del pacchetto non disponibile: il "
-              "componente non ha dato la cartella");
+    ASSERT_EQ(e.percorsi.size(), 1u);
+    EXPECT_EQ(e.percorsi[0].percorso, "");
+    EXPECT_EQ(e.percorsi[0].motivo.testo, kCartellaNonDisponibile);
+    EXPECT_EQ(e.percorsi[0].motivo.causa, std::vector<Errore>{componente});
 }
 
 TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
@@ -216,7 +223,7 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
             const PercorsoNonAggiornato& p = r->nonAggiornati[0];
             EXPECT_EQ(fs.file[p.percorso], vecchio);
             EXPECT_EQ(r->aggiornati.size(), 3u);
-            EXPECT_EQ(r->messaggio, "Salvataggio non riuscito.\r\n" + p.percorso + ": " + p.motivo);
+            EXPECT_TRUE(test::Contiene(p.motivo, "errore simulato"));
         } else {
             ASSERT_EQ(r.Errore().tipo, TipoErrore::NonSalvato) << "areas exist";
             for (const auto& b : bersagli)
@@ -224,9 +231,7 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
             const std::vector<PercorsoNonAggiornato>& percorsi = r.Errore().percorsi;
             ASSERT_EQ(percorsi.size(), 1u);
             EXPECT_FALSE(percorsi[0].percorso.empty());
-            EXPECT_NE(percorsi[0].motivo.find("errore simulato"), std::string::npos);
-            EXPECT_EQ(r.Errore().testo, "Salvataggio non riuscito.\r\n" + percorsi[0].percorso +
-                                            ": " + percorsi[0].motivo);
+            EXPECT_TRUE(test::Contiene(percorsi[0].motivo, "errore simulato"));
             // The base folder's file goes first: while it is not replaced, no area is touched.
             for (const auto& op : fs.registro)
                 EXPECT_EQ(op.find("CONTABILITA\\BRIO_PARAMS.new"), std::string::npos) << op;
@@ -238,8 +243,8 @@ TEST_F(Salvataggio, EveryTargetHoldsItsOldOrNewContentAndTheFailureIsNamed) {
             ASSERT_TRUE(r);
             ASSERT_EQ(r->avvisi.size(), 1u);
             EXPECT_EQ(r->avvisi[0].percorso, lavoro);
-            EXPECT_EQ(r->messaggio, "Setup terminato\r\n\r\nFile non eliminato: " + lavoro +
-                                        ": eliminazione: errore simulato");
+            EXPECT_EQ(r->avvisi[0].motivo.passo, "eliminazione");
+            EXPECT_TRUE(test::Contiene(r->avvisi[0].motivo, "errore simulato"));
         }
     }
 }
@@ -265,6 +270,7 @@ TEST_F(Salvataggio, RefusalsWriteNothingAndSayWhy) {
         TipoErrore tipo;
         std::string percorso;
         std::string motivo;  // how it starts
+        Rimedio rimedio = Rimedio::Nessuno;
     };
     const Caso casi[] = {
         {"C:\\a;b", true, Stato::Normale, TipoErrore::NonSalvato, "",
@@ -276,8 +282,8 @@ TEST_F(Salvataggio, RefusalsWriteNothingAndSayWhy) {
         {"C:\\Cat", true, Stato::Occupato, TipoErrore::Occupato, "",
          "Un altro salvataggio \xE8 in corso nella cartella C:\\Pacchetto: dopo 30 secondi"},
         {"C:\\Cat", true, Stato::SoloCopieNelleAree, TipoErrore::NonSalvato, bersagli[0],
-         "il file manca, ma ne esistono copie nelle aree: " + bersagli[1] + ", " + bersagli[3] +
-             ". Non \xE8 stato scritto nulla"},
+         "il file manca, ma ne esistono copie nelle aree: " + bersagli[1] + ", " + bersagli[3],
+         Rimedio::RimettiCopia},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.motivo);
@@ -294,8 +300,9 @@ TEST_F(Salvataggio, RefusalsWriteNothingAndSayWhy) {
         ASSERT_EQ(Fallimento(r), c.tipo);
         ASSERT_EQ(r.Errore().percorsi.size(), 1u);
         EXPECT_EQ(r.Errore().percorsi[0].percorso, c.percorso);
-        EXPECT_EQ(r.Errore().percorsi[0].motivo.rfind(c.motivo, 0), 0u)
-            << r.Errore().percorsi[0].motivo;
+        EXPECT_TRUE(r.Errore().percorsi[0].motivo.testo.starts_with(c.motivo))
+            << r.Errore().percorsi[0].motivo.testo;
+        EXPECT_EQ(r.Errore().percorsi[0].motivo.rimedio, c.rimedio);
         EXPECT_EQ(File(fs), prima);
     }
 }
@@ -310,9 +317,7 @@ TEST_F(Salvataggio, AChangeOfALineWithALoneLfWritesNothingAndNamesTheLine) {
         bool elimina;
         std::string motivo;
     };
-    const std::string seguito =
-        ", che la modifica cancellerebbe. Non \xE8 stato scritto nulla: ripara il pacchetto con "
-        "SetupVelmarCmd ripara e riprova";
+    const std::string seguito = ", che la modifica cancellerebbe";
     const Caso casi[] = {
         {unix, "001", false,
          "la riga 1 ha fini riga Unix (LF senza CR): dopo il LF stanno 2 record di ditte" +
@@ -333,7 +338,8 @@ TEST_F(Salvataggio, AChangeOfALineWithALoneLfWritesNothingAndNamesTheLine) {
         const RisultatoModifica r = c.elimina ? EliminaDitta(fs, c.codice, kBase) : Salva(fs, dati);
         ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
         EXPECT_EQ(r.Errore().percorsi,
-                  (std::vector<PercorsoNonAggiornato>{{bersagli[0], c.motivo}}));
+                  (std::vector<PercorsoNonAggiornato>{
+                      {bersagli[0], test::Rifiuto(c.motivo, Rimedio::Ripara)}}));
         EXPECT_EQ(File(fs), prima) << "not even the work file is left";
     }
     // A new code drops nothing: it is appended.
@@ -358,11 +364,10 @@ TEST_F(Salvataggio, ABaseFileWithoutCompaniesChangesNothingWhileAreaCopiesHoldSo
             EXPECT_EQ(r.Errore().percorsi,
                       (std::vector<PercorsoNonAggiornato>{
                           {bersagli[0],
-                           "il file non ha nessuna ditta, ma le copie nelle aree ne "
-                           "hanno: " +
-                               bersagli[1] + ", " + bersagli[3] +
-                               ". Non \xE8 stato scritto nulla: rimetti una delle "
-                               "copie al suo posto e riprova"}}));
+                           test::Rifiuto("il file non ha nessuna ditta, ma le copie nelle aree "
+                                         "ne hanno: " +
+                                             bersagli[1] + ", " + bersagli[3],
+                                         Rimedio::RimettiCopia)}}));
         }
         EXPECT_EQ(File(fs), prima);
     }
@@ -379,10 +384,9 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->riparazione, (Riparazione{2, false, true, Codifica::Byte}));
     EXPECT_EQ(r->aggiornati, bersagli);
-    EXPECT_EQ(r->messaggio,
+    EXPECT_EQ(MessaggioRiparato(r->riparazione),
               "Riparato BRIO_PARAMS.txt: 2 fini riga corrette in CR LF; testo convertito da UTF-8 "
-              "a Windows-1252\r\nFile aggiornati:\r\n" +
-                  bersagli[0] + "\r\n" + bersagli[1] + "\r\n" + bersagli[2] + "\r\n" + bersagli[3]);
+              "a Windows-1252");
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], "Caff\xE8;p;x;x;x;001;m;\r\nB;p;x;x;x;002;m;\r\n") << b;
     EXPECT_EQ(fs.file.count(lavoro), 0u);
@@ -395,8 +399,7 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
     ASSERT_TRUE(r);
     EXPECT_FALSE(r->nienteDaRiparare);
     EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[2], bersagli[3]}));
-    EXPECT_EQ(r->messaggio, "BRIO_PARAMS.txt non aveva nulla da riparare; copie aggiornate:\r\n" +
-                                bersagli[2] + "\r\n" + bersagli[3]);
+    EXPECT_EQ(r->riparazione, Riparazione{});
     EXPECT_TRUE(r->conservate.empty()) << "the copy's only company is in the base file";
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], fs.file[bersagli[0]]) << b;
@@ -404,7 +407,6 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
     r = RiparaFile(fs, kBase);
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->nienteDaRiparare);
-    EXPECT_EQ(r->messaggio, "Nessuna riparazione necessaria");
     EXPECT_EQ(fs.file, prima);
 
     // Text that looks like UTF-8 but cannot be converted is left as it is.
@@ -415,9 +417,10 @@ TEST_F(Salvataggio, ARepairMendsTheBaseFileAndDistributesItOrWritesNothing) {
     EXPECT_EQ(r.Errore().percorsi,
               (std::vector<PercorsoNonAggiornato>{
                   {bersagli[0],
-                   "il testo sembra UTF-8, ma non si pu\xF2 convertire in Windows-1252: alla riga "
-                   "1 il carattere U+0141 non esiste in Windows-1252. Non \xE8 stato scritto "
-                   "nulla: correggi il file a mano"}}));
+                   test::Rifiuto("il testo sembra UTF-8, ma non si pu\xF2 convertire in "
+                                 "Windows-1252: alla riga 1 il carattere U+0141 non esiste in "
+                                 "Windows-1252",
+                                 Rimedio::CorreggiAMano)}}));
     EXPECT_EQ(fs.file, prima);
 }
 
@@ -443,9 +446,9 @@ TEST_F(Salvataggio, UnicodeTextIsChangedOnlyByTheRepairWhichConvertsIt) {
             ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
             ASSERT_EQ(r.Errore().percorsi.size(), 1u);
             EXPECT_EQ(r.Errore().percorsi[0].percorso, bersagli[0]);
-            EXPECT_TRUE(r.Errore().percorsi[0].motivo.starts_with("il file \xE8 in " +
-                                                                  std::string(c.codifica)));
-            EXPECT_TRUE(r.Errore().percorsi[0].motivo.ends_with("SetupVelmarCmd ripara e riprova"));
+            EXPECT_TRUE(r.Errore().percorsi[0].motivo.testo.starts_with("il file \xE8 in " +
+                                                                        std::string(c.codifica)));
+            EXPECT_EQ(r.Errore().percorsi[0].motivo.rimedio, Rimedio::Ripara);
         }
         EXPECT_EQ(File(fs), prima);
 
@@ -464,9 +467,10 @@ TEST_F(Salvataggio, UnicodeTextIsChangedOnlyByTheRepairWhichConvertsIt) {
     const RisultatoModifica r = RiparaFile(fs, kBase);
     ASSERT_EQ(Fallimento(r), TipoErrore::NonSalvato);
     EXPECT_EQ(r.Errore().percorsi[0].motivo,
-              "il testo \xE8 in UTF-16 little endian, ma non si pu\xF2 convertire in "
-              "Windows-1252: alla riga 2 il carattere U+0141 non esiste in Windows-1252. Non \xE8 "
-              "stato scritto nulla: correggi il file a mano");
+              test::Rifiuto("il testo \xE8 in UTF-16 little endian, ma non si pu\xF2 convertire in "
+                            "Windows-1252: alla riga 2 il carattere U+0141 non esiste in "
+                            "Windows-1252",
+                            Rimedio::CorreggiAMano));
     EXPECT_EQ(File(fs), prima);
 }
 
@@ -496,16 +500,16 @@ TEST_F(Salvataggio, AnAreaCopysOwnCompaniesAreKeptWholeBeforeEveryChangeReplaces
         fs.file[bak] = "conservata prima";
         const RisultatoModifica r = modifica(fs);
         ASSERT_TRUE(r);
-        SCOPED_TRACE(r->messaggio);
+        SCOPED_TRACE(static_cast<int>(r->modifica));
         EXPECT_TRUE(r->Completo());
         EXPECT_EQ(r->conservate, (std::vector<CopiaConservata>{{bersagli[1], bak1, codici}}));
         EXPECT_EQ(fs.file[bak1], propria);
         EXPECT_EQ(fs.file[bak], "conservata prima") << "an earlier copy kept is never replaced";
-        EXPECT_TRUE(r->messaggio.ends_with(
-            "\r\n\r\n" + bersagli[1] +
-            ": aveva le ditte 006, 007, 010, 011, 012, 013, 014, 015, 016, 017 e altre 4, che il "
-            "file della cartella del pacchetto non ha; la copia \xE8 conservata intera in " +
-            bak1));
+        EXPECT_EQ(DescrizioneConservata(r->conservate[0]),
+                  "aveva le ditte 006, 007, 010, 011, 012, 013, 014, 015, 016, 017 e altre 4, che "
+                  "il file della cartella del pacchetto non ha; la copia \xE8 conservata intera "
+                  "in " +
+                      bak1);
         for (const auto& b : bersagli)
             EXPECT_EQ(fs.file[b], fs.file[bersagli[0]]) << b;
     }
@@ -523,14 +527,17 @@ TEST_F(Salvataggio, AnAreaCopysOwnCompaniesAreKeptWholeBeforeEveryChangeReplaces
     const RisultatoModifica r = Salva(fs);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[0], bersagli[2]}));
-    EXPECT_EQ(r->nonAggiornati,
-              (std::vector<PercorsoNonAggiornato>{
-                  {bersagli[1],
-                   "ha ditte che il file della cartella del pacchetto non ha, e non si \xE8 potuta "
-                   "conservare (errore simulato): resta com'\xE8"},
-                  {bersagli[3],
-                   "la copia non si pu\xF2 leggere (errore simulato): non si sa se ha ditte che il "
-                   "file della cartella del pacchetto non ha, e resta com'\xE8"}}));
+    ASSERT_EQ(r->nonAggiornati.size(), 2u);
+    EXPECT_EQ(r->nonAggiornati[0].percorso, bersagli[1]);
+    EXPECT_EQ(r->nonAggiornati[0].motivo.testo,
+              "la copia resta com'\xE8: ha ditte che il file della cartella del pacchetto non ha, "
+              "e non si \xE8 potuta conservare");
+    EXPECT_EQ(r->nonAggiornati[1].percorso, bersagli[3]);
+    EXPECT_EQ(r->nonAggiornati[1].motivo.testo,
+              "la copia resta com'\xE8: non si sa se ha ditte che il file della cartella del "
+              "pacchetto non ha, perch\xE9 non si pu\xF2 leggere");
+    for (const PercorsoNonAggiornato& p : r->nonAggiornati)
+        EXPECT_TRUE(test::Contiene(p.motivo, "errore simulato"));
     EXPECT_EQ(fs.file[bersagli[1]], propria);
     EXPECT_EQ(fs.file.count(bak), 0u);
 }
@@ -540,7 +547,9 @@ TEST_F(Salvataggio, ARemovalTakesEveryLineOfTheCodeOutOfEveryFile) {
     auto fs = Pacchetto(testo);
     RisultatoModifica r = EliminaDitta(fs, "002", kBase);
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->messaggio, "Ditta '002' eliminata");
+    EXPECT_EQ(r->modifica, TipoModifica::Eliminazione);
+    EXPECT_EQ(r->codice, "002");
+    EXPECT_EQ(MessaggioEliminata("002"), "Ditta '002' eliminata");
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], "B;p;x;x;x;001;m;\r\nbreve\r\n") << b;
 
@@ -564,8 +573,7 @@ TEST_F(Salvataggio, ADistributionCopiesTheBaseFileByteForByteAndLeavesItAlone) {
     const RisultatoModifica r = DistribuisciFile(fs, kBase);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->aggiornati, (std::vector<std::string>{bersagli[1], bersagli[2], bersagli[3]}));
-    EXPECT_EQ(r->messaggio,
-              "Copie aggiornate:\r\n" + bersagli[1] + "\r\n" + bersagli[2] + "\r\n" + bersagli[3]);
+    EXPECT_EQ(r->modifica, TipoModifica::Distribuzione);
     for (const auto& b : bersagli)
         EXPECT_EQ(fs.file[b], testo) << b;
     // Nothing is written in the base folder, not even a work file.

@@ -57,23 +57,23 @@ TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
     struct Atteso {
         TipoProblema tipo;
         std::string file;
-        std::uint64_t riga;
+        std::optional<std::uint64_t> riga;
         std::string codice;
     };
     const std::vector<Atteso> attesi = {
-        {TipoProblema::FileAvanzato, "C:\\P\\BRIO_PARAMS.dep", 0, ""},
-        {TipoProblema::FileAvanzato, "C:\\P\\BRIO_PARAMS.new", 0, ""},
+        {TipoProblema::FileAvanzato, "C:\\P\\BRIO_PARAMS.dep", std::nullopt, ""},
+        {TipoProblema::FileAvanzato, "C:\\P\\BRIO_PARAMS.new", std::nullopt, ""},
         {TipoProblema::RigaCorta, kParametri, 2, ""},
         {TipoProblema::FineRiga, kParametri, 4, "003"},
         {TipoProblema::LfSolitario, kParametri, 4, "003"},
         {TipoProblema::Catalogo, kParametri, 5, "004"},
         {TipoProblema::FineRiga, kParametri, 7, "005"},
         {TipoProblema::Catalogo, kParametri, 7, "005"},
-        {TipoProblema::Utf8, kParametri, 0, ""},
-        {TipoProblema::CodiceRipetuto, kParametri, 0, "002"},
-        {TipoProblema::AreaNonCartella, "C:\\P\\SCHEDULATORE", 0, ""},
-        {TipoProblema::CopiaDiversa, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", 0, ""},
-        {TipoProblema::CopiaMancante, "C:\\P\\COMMERCIALE", 0, ""},
+        {TipoProblema::Utf8, kParametri, std::nullopt, ""},
+        {TipoProblema::CodiceRipetuto, kParametri, std::nullopt, "002"},
+        {TipoProblema::AreaNonCartella, "C:\\P\\SCHEDULATORE", std::nullopt, ""},
+        {TipoProblema::CopiaDiversa, "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", std::nullopt, ""},
+        {TipoProblema::CopiaMancante, "C:\\P\\COMMERCIALE", std::nullopt, ""},
     };
     ASSERT_EQ(problemi.size(), attesi.size());
     for (std::size_t i = 0; i < attesi.size(); ++i) {
@@ -94,8 +94,7 @@ TEST(VerificaPacchetto, FindsEachKindOfProblemWithItsFileAndLineOrCode) {
     EXPECT_EQ(problemi[4].descrizione,
               "la riga contiene un LF senza CR (fine riga Unix): dopo il LF stanno 1 record di "
               "ditta che nessun programma elenca");
-    EXPECT_NE(problemi[8].descrizione.find("SetupVelmarCmd ripara lo converte"), std::string::npos)
-        << problemi[8].descrizione;
+    EXPECT_EQ(problemi[8].rimedio, RimedioProblema::Converti);
 }
 
 TEST(VerificaPacchetto, UnicodeFilesAndNulBytesAreProblemsOfTheirOwn) {
@@ -104,24 +103,33 @@ TEST(VerificaPacchetto, UnicodeFilesAndNulBytesAreProblemsOfTheirOwn) {
     struct Caso {
         std::string base;
         std::string copia;  // of CONTABILITA
-        std::vector<std::pair<TipoProblema, std::uint64_t>> attesi;
+        std::vector<std::pair<TipoProblema, std::optional<std::uint64_t>>> attesi;
         std::string descrizione;  // of the first problem, how it ends
+        RimedioProblema rimedio;
     };
+    const auto n = std::nullopt;
     const Caso casi[] = {
         // The lines of a UTF-16 file are no lines of the package: only its encoding is told.
-        {utf16, utf16, {{TipoProblema::Utf16, 0}}, "SetupVelmarCmd ripara lo converte"},
+        {utf16,
+         utf16,
+         {{TipoProblema::Utf16, n}},
+         "ne leggono male ogni ditta",
+         RimedioProblema::Converti},
         {test::LeggiDato("utf16le_fuori_1252.txt"),
          test::LeggiDato("utf16le_fuori_1252.txt"),
-         {{TipoProblema::Utf16, 0}},
-         "alla riga 2 il carattere U+0141 non esiste in Windows-1252: va corretto a mano"},
+         {{TipoProblema::Utf16, n}},
+         "alla riga 2 il carattere U+0141 non esiste in Windows-1252: va corretto a mano",
+         RimedioProblema::Nessuno},
         {Riga("001"),
          utf16,
-         {{TipoProblema::Utf16, 0}, {TipoProblema::CopiaDiversa, 0}},
-         "conservandola prima se ha ditte che quello non ha"},
+         {{TipoProblema::Utf16, n}, {TipoProblema::CopiaDiversa, n}},
+         "ne leggono male ogni ditta",
+         RimedioProblema::SostituisciCopia},
         {Riga("001") + Riga("002", std::string("N\0l", 3)) + Riga("003"),
          "",
-         {{TipoProblema::ByteNul, 2}, {TipoProblema::CopiaDiversa, 0}},
-         "(questa \xE8 la prima riga che ne ha)"},
+         {{TipoProblema::ByteNul, 2}, {TipoProblema::CopiaDiversa, n}},
+         "(questa \xE8 la prima riga che ne ha)",
+         RimedioProblema::Nessuno},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(testing::PrintToString(c.base));
@@ -134,6 +142,7 @@ TEST(VerificaPacchetto, UnicodeFilesAndNulBytesAreProblemsOfTheirOwn) {
             EXPECT_EQ(problemi[i].riga, c.attesi[i].second);
         }
         EXPECT_TRUE(problemi[0].descrizione.ends_with(c.descrizione)) << problemi[0].descrizione;
+        EXPECT_EQ(problemi[0].rimedio, c.rimedio);
     }
 }
 
@@ -159,9 +168,7 @@ TEST(VerificaPacchetto, AMissingFileIsAProblemAndAnUnreadableOneAFailure) {
     const Risultato<std::vector<Problema>> r = VerificaPacchetto(fs, kBase);
     ASSERT_FALSE(r);
     EXPECT_EQ(r.Errore().tipo, TipoErrore::Illeggibile);
-    EXPECT_EQ(
-        r.Errore().testo,
-        "Il file dei parametri non si pu\xF2 leggere: C:\\P\\BRIO_PARAMS.txt: errore simulato");
+    EXPECT_EQ(r.Errore().percorso, kParametri);
     fs.illeggibili = {"C:\\P\\SCHEDULATORE\\BRIO_PARAMS.txt"};
     problemi = test::Valore(VerificaPacchetto(fs, kBase));
     ASSERT_EQ(problemi.size(), 3u);  // two copies differ from the new base; one is unreadable

@@ -49,7 +49,7 @@ class ArchivioContato final : public ArchivioDitte {
         return archivio_.PreparaScrittura(stato);
     }
     // Not used by the window.
-    std::optional<std::string> AvvisoLettura() override { return archivio_.AvvisoLettura(); }
+    std::optional<Problema> AvvisoLettura() override { return archivio_.AvvisoLettura(); }
     RisultatoModifica Elimina(std::string_view codice) override {
         return archivio_.Elimina(codice);
     }
