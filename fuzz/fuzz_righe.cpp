@@ -42,23 +42,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dati, size_t n) {
         campiRighe.push_back(Campi(r));
 
     velmar::test::LetturaAPezzi file(testo, pezzo);
-    velmar::LettoreRighe lettore(file, capacita);
     std::size_t i = 0;
-    for (velmar::RigaLetta riga; lettore.Prossima(riga); ++i) {
-        Verifica(i < righe.size());
-        std::string letta;
-        Verifica(static_cast<bool>(riga.Copia([&](std::string_view p) { letta.append(p); })));
-        Verifica(letta == righe[i]);
-        // The fields of a line, whole or read back, are those of the plain rule.
-        const std::vector<std::string>& attesi = campiRighe[i];
-        const velmar::CampiRiga campi = riga.Campi(velmar::CampiRiga::kMax);
-        Verifica(campi.numero == std::min(attesi.size(), velmar::CampiRiga::kMax));
-        for (std::size_t k = 0; k < campi.numero; ++k) {
-            const velmar::Risultato<std::string> campo = riga.Campo(campi, k);
-            Verifica(campo && *campo == attesi[k]);
-        }
-    }
-    Verifica(lettore.EsitoLettura() && i == righe.size());
+    const velmar::Esito letto = velmar::OgniRiga(
+        file,
+        [&](const velmar::RigaLetta& riga) {
+            Verifica(i < righe.size());
+            std::string letta;
+            Verifica(static_cast<bool>(riga.Copia([&](std::string_view p) { letta.append(p); })));
+            Verifica(letta == righe[i]);
+            // The fields of a line, whole or read back, are those of the plain rule.
+            const std::vector<std::string>& attesi = campiRighe[i];
+            const velmar::CampiRiga campi = riga.Campi(velmar::CampiRiga::kMax);
+            Verifica(campi.numero == std::min(attesi.size(), velmar::CampiRiga::kMax));
+            for (std::size_t k = 0; k < campi.numero; ++k) {
+                const velmar::Risultato<std::string> campo = riga.Campo(campi, k);
+                Verifica(campo && *campo == attesi[k]);
+            }
+            ++i;
+            return velmar::Esito();
+        },
+        capacita);
+    Verifica(letto && i == righe.size());
 
     std::vector<std::string> codici;
     for (const auto& c : campiRighe) {

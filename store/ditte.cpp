@@ -80,85 +80,95 @@ Risultato<CampiDitta> LeggiCampiDitta(const RigaLetta& riga, const CampiRiga& ca
 
 Risultato<std::vector<std::string>> LeggiCodici(FileLettura& file, std::size_t capacita) {
     std::vector<std::string> codici;
-    LettoreRighe lettore(file, capacita);
-    for (RigaLetta riga; lettore.Prossima(riga);) {
-        const CampiRiga campi = riga.Campi(kCampiDitta);
-        if (campi.numero < kCampiDitta)
-            continue;
-        if (codici.size() == kCodiciCampione) {
-            // Room for as many codes as the file's first lines promise.
-            const std::uint64_t letti = riga.Inizio() + riga.Lunghezza() + 1;
-            codici.reserve(static_cast<std::size_t>(
-                std::min(file.Dimensione() / letti * kCodiciCampione + 1, kCodiciStimati)));
-        }
-        // A line held whole, the common case, gives its code at once.
-        if (riga.Intera()) {
-            codici.emplace_back(
-                riga.Testo().substr(campi.Inizio(5), campi.Lunghezza(kCampoCodice)));
-            continue;
-        }
-        Risultato<std::string> codice = riga.Campo(campi, kCampoCodice);
-        if (!codice)
-            return std::move(codice).Errore();
-        codici.push_back(*std::move(codice));
-    }
-    if (!lettore.EsitoLettura())
-        return lettore.EsitoLettura().Errore();
+    Esito letto = OgniRiga(
+        file,
+        [&](const RigaLetta& riga) -> Esito {
+            const CampiRiga campi = riga.Campi(kCampiDitta);
+            if (campi.numero < kCampiDitta)
+                return {};
+            if (codici.size() == kCodiciCampione) {
+                // Room for as many codes as the file's first lines promise.
+                const std::uint64_t letti = riga.Inizio() + riga.Lunghezza() + 1;
+                codici.reserve(static_cast<std::size_t>(
+                    std::min(file.Dimensione() / letti * kCodiciCampione + 1, kCodiciStimati)));
+            }
+            // A line held whole, the common case, gives its code at once.
+            if (riga.Intera()) {
+                codici.emplace_back(
+                    riga.Testo().substr(campi.Inizio(kCampoCodice), campi.Lunghezza(kCampoCodice)));
+                return {};
+            }
+            Risultato<std::string> codice = riga.Campo(campi, kCampoCodice);
+            if (!codice)
+                return std::move(codice).Errore();
+            codici.push_back(*std::move(codice));
+            return {};
+        },
+        capacita);
+    if (!letto)
+        return std::move(letto).Errore();
     return codici;
 }
 
 Risultato<std::vector<VoceDitta>> LeggiVoci(FileLettura& file, std::size_t capacita) {
     std::vector<VoceDitta> voci;
-    LettoreRighe lettore(file, capacita);
-    for (RigaLetta riga; lettore.Prossima(riga);) {
-        const CampiRiga campi = riga.Campi(kCampiLetti);
-        if (campi.numero < kCampiDitta)
-            continue;
-        VoceDitta v;
-        for (const auto& [indice, campo] : {std::pair{5, &v.codice}, std::pair{1, &v.catalogo}}) {
-            Risultato<std::string> testo = riga.Campo(campi, static_cast<std::size_t>(indice));
-            if (!testo)
-                return std::move(testo).Errore();
-            *campo = *std::move(testo);
-        }
-        Risultato<CampiDitta> ditta = LeggiCampiDitta(riga, campi);
-        if (!ditta)
-            return std::move(ditta).Errore();
-        v.descrizione = std::move(ditta->descrizione);
-        v.server = ditta->server;
-        v.macchina = std::move(ditta->macchina);
-        voci.push_back(std::move(v));
-    }
-    if (!lettore.EsitoLettura())
-        return lettore.EsitoLettura().Errore();
+    Esito letto = OgniRiga(
+        file,
+        [&](const RigaLetta& riga) -> Esito {
+            const CampiRiga campi = riga.Campi(kCampiLetti);
+            if (campi.numero < kCampiDitta)
+                return {};
+            VoceDitta v;
+            for (const auto& [indice, campo] :
+                 {std::pair{kCampoCodice, &v.codice}, std::pair{kCampoCatalogo, &v.catalogo}}) {
+                Risultato<std::string> testo = riga.Campo(campi, indice);
+                if (!testo)
+                    return std::move(testo).Errore();
+                *campo = *std::move(testo);
+            }
+            Risultato<CampiDitta> ditta = LeggiCampiDitta(riga, campi);
+            if (!ditta)
+                return std::move(ditta).Errore();
+            v.descrizione = std::move(ditta->descrizione);
+            v.server = ditta->server;
+            v.macchina = std::move(ditta->macchina);
+            voci.push_back(std::move(v));
+            return {};
+        },
+        capacita);
+    if (!letto)
+        return std::move(letto).Errore();
     return voci;
 }
 
 Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codice,
                                         std::size_t capacita) {
     std::optional<RisultatoRicerca> ditta;
-    LettoreRighe lettore(file, capacita);
-    for (RigaLetta riga; lettore.Prossima(riga);) {
-        const CampiRiga campi = riga.Campi(kCampiDitta);
-        if (campi.numero < kCampiDitta || campi.Lunghezza(kCampoCodice) != codice.size())
-            continue;
-        const Risultato<bool> sua = riga.CampoUguale(campi, kCampoCodice, codice);
-        if (!sua)
-            return sua.Errore();
-        if (!*sua)
-            continue;
-        Risultato<CampiDitta> letta = LeggiCampiDitta(riga, riga.Campi(kCampiLetti));
-        if (!letta)
-            return std::move(letta).Errore();
-        if (!ditta)
-            ditta.emplace();
-        ditta->descrizione = std::move(letta->descrizione);
-        ditta->server = letta->server;
-        if (letta->macchina)
-            ditta->macchina = *std::move(letta->macchina);
-    }
-    if (!lettore.EsitoLettura())
-        return lettore.EsitoLettura().Errore();
+    Esito letto = OgniRiga(
+        file,
+        [&](const RigaLetta& riga) -> Esito {
+            const CampiRiga campi = riga.Campi(kCampiDitta);
+            if (campi.numero < kCampiDitta || campi.Lunghezza(kCampoCodice) != codice.size())
+                return {};
+            const Risultato<bool> sua = riga.CampoUguale(campi, kCampoCodice, codice);
+            if (!sua)
+                return sua.Errore();
+            if (!*sua)
+                return {};
+            Risultato<CampiDitta> letta = LeggiCampiDitta(riga, riga.Campi(kCampiLetti));
+            if (!letta)
+                return std::move(letta).Errore();
+            if (!ditta)
+                ditta.emplace();
+            ditta->descrizione = std::move(letta->descrizione);
+            ditta->server = letta->server;
+            if (letta->macchina)
+                ditta->macchina = *std::move(letta->macchina);
+            return {};
+        },
+        capacita);
+    if (!letto)
+        return std::move(letto).Errore();
     if (!ditta)
         return DittaNonTrovata(codice);
     return *std::move(ditta);
@@ -166,13 +176,14 @@ Risultato<RisultatoRicerca> CercaCodice(FileLettura& file, std::string_view codi
 
 Risultato<bool> HaDitte(FileLettura& file) {
     LettoreRighe lettore(file);
-    for (RigaLetta riga; lettore.Prossima(riga);) {
+    RigaLetta riga;
+    for (;;) {
+        Risultato<bool> letta = lettore.Prossima(riga);
+        if (!letta || !*letta)
+            return letta;
         if (riga.Campi(kCampiDitta).numero == kCampiDitta)
             return true;
     }
-    if (!lettore.EsitoLettura())
-        return lettore.EsitoLettura().Errore();
-    return false;
 }
 
 namespace {

@@ -29,17 +29,7 @@ Risultato<bool> RigaLetta::CampoUgualeRiletto(const CampiRiga& campi, std::size_
 LettoreRighe::LettoreRighe(FileLettura& file, std::size_t capacita)
     : file_(file), capacita_(capacita), buffer_(std::make_unique_for_overwrite<char[]>(capacita)) {}
 
-std::optional<std::size_t> LettoreRighe::Leggi(std::uint64_t posizione, char* dove,
-                                               std::size_t quanti) {
-    Risultato<std::size_t> letti = file_.Leggi(posizione, dove, quanti);
-    if (!letti) {
-        esito_ = std::move(letti).Errore();
-        return std::nullopt;
-    }
-    return *letti;
-}
-
-std::optional<FineRiga> LettoreRighe::DopoCr(std::size_t cr) {
+Risultato<FineRiga> LettoreRighe::DopoCr(std::size_t cr) {
     if (cr + 1 < usati_) {
         const FineRiga fine = buffer_[cr + 1] == '\n' ? FineRiga::CrLf : FineRiga::Cr;
         cursore_ = cr + (fine == FineRiga::CrLf ? 2 : 1);
@@ -47,16 +37,16 @@ std::optional<FineRiga> LettoreRighe::DopoCr(std::size_t cr) {
     }
     // The CR is the last byte held: one more tells.
     char dopo = 0;
-    const std::optional<std::size_t> letti = Leggi(inizioBuffer_ + cr + 1, &dopo, 1);
+    Risultato<std::size_t> letti = file_.Leggi(inizioBuffer_ + cr + 1, &dopo, 1);
     if (!letti)
-        return std::nullopt;
+        return std::move(letti).Errore();
     const FineRiga fine = *letti == 1 && dopo == '\n' ? FineRiga::CrLf : FineRiga::Cr;
     cursore_ = cr + 1;
     saltaLF_ = fine == FineRiga::CrLf;
     return fine;
 }
 
-bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
+Risultato<bool> LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
     riga.file_ = &file_;
     for (;;) {
         char* const b = buffer_.get();
@@ -83,9 +73,9 @@ bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
                     cursore_ = usati_;
                     return true;
                 }
-                const std::optional<FineRiga> comeFinisce = DopoCr(fine);
+                Risultato<FineRiga> comeFinisce = DopoCr(fine);
                 if (!comeFinisce)
-                    return false;
+                    return std::move(comeFinisce).Errore();
                 riga.fine_ = *comeFinisce;
                 return true;
             }
@@ -101,10 +91,10 @@ bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
         }
         if (usati_ == capacita_)
             return RigaLunga(riga);
-        const std::optional<std::size_t> letti =
-            Leggi(inizioBuffer_ + usati_, b + usati_, capacita_ - usati_);
+        Risultato<std::size_t> letti =
+            file_.Leggi(inizioBuffer_ + usati_, b + usati_, capacita_ - usati_);
         if (!letti)
-            return false;
+            return std::move(letti).Errore();
         fineFile_ = *letti == 0;
         usati_ += *letti;
     }
@@ -112,7 +102,7 @@ bool LettoreRighe::ProssimaLeggendo(RigaLetta& riga) {
 
 // The buffer holds the start of a line and no end of it: read on to its end, placing its first
 // fields on the way and keeping none of its bytes.
-bool LettoreRighe::RigaLunga(RigaLetta& riga) {
+Risultato<bool> LettoreRighe::RigaLunga(RigaLetta& riga) {
     char* const b = buffer_.get();
     TaglioCampi taglio;
     taglio.Aggiungi(std::string_view(b, usati_));
@@ -126,9 +116,9 @@ bool LettoreRighe::RigaLunga(RigaLetta& riga) {
     riga.lunghezza_ = usati_;
     for (;;) {
         const std::uint64_t posizione = riga.inizio_ + riga.lunghezza_;
-        const std::optional<std::size_t> letti = Leggi(posizione, b, capacita_);
+        Risultato<std::size_t> letti = file_.Leggi(posizione, b, capacita_);
         if (!letti)
-            return false;
+            return std::move(letti).Errore();
         inizioBuffer_ = posizione;
         usati_ = *letti;
         cursore_ = 0;
@@ -143,9 +133,9 @@ bool LettoreRighe::RigaLunga(RigaLetta& riga) {
         taglio.Aggiungi(std::string_view(b, fine));
         riga.lunghezza_ += fine;
         if (cr != nullptr) {
-            const std::optional<FineRiga> comeFinisce = DopoCr(fine);
+            Risultato<FineRiga> comeFinisce = DopoCr(fine);
             if (!comeFinisce)
-                return false;
+                return std::move(comeFinisce).Errore();
             riga.fine_ = *comeFinisce;
             break;
         }

@@ -86,16 +86,17 @@ class RigaLetta {
 
 // Reads a file from its first line to its last:
 //   LettoreRighe lettore(file);
-//   for (RigaLetta riga; lettore.Prossima(riga);) ...
-//   if (!lettore.EsitoLettura()) ...
+//   RigaLetta riga;
+//   for (Risultato<bool> letta; (letta = lettore.Prossima(riga)) && *letta;) ...
+// or, where a failure to read must be told, OgniRiga below.
 class LettoreRighe {
   public:
     // `capacita` is the size of the read buffer (smaller only in tests).
     explicit LettoreRighe(FileLettura& file, std::size_t capacita = kBufferLettura);
 
-    // The next line into `riga`, valid until the next call; false at the end of the file or on
-    // a failure to read (then EsitoLettura() tells it).
-    [[nodiscard]] bool Prossima(RigaLetta& riga) {
+    // The next line into `riga`, valid until the next call: true; false at the end of the file.
+    // Fails when the file cannot be read.
+    [[nodiscard]] Risultato<bool> Prossima(RigaLetta& riga) {
         // A whole line held with the byte after its CR: the common case, here; reading on, out
         // of line.
         if (cursore_ < usati_ && !saltaLF_) {
@@ -115,17 +116,13 @@ class LettoreRighe {
         }
         return ProssimaLeggendo(riga);
     }
-    [[nodiscard]] const Esito& EsitoLettura() const noexcept { return esito_; }
 
   private:
-    bool ProssimaLeggendo(RigaLetta& riga);
-    // The bytes read; nothing on a failure, which esito_ keeps.
-    std::optional<std::size_t> Leggi(std::uint64_t posizione, char* dove, std::size_t quanti);
-    bool RigaLunga(RigaLetta& riga);
+    Risultato<bool> ProssimaLeggendo(RigaLetta& riga);
+    Risultato<bool> RigaLunga(RigaLetta& riga);
     // How the line whose CR is at `cr` in the buffer ends, looking past the bytes held when the
-    // CR is the last of them; the next line's start is set after the terminator. Nothing on a
-    // failure to read.
-    std::optional<FineRiga> DopoCr(std::size_t cr);
+    // CR is the last of them; the next line's start is set after the terminator.
+    Risultato<FineRiga> DopoCr(std::size_t cr);
 
     FileLettura& file_;
     std::size_t capacita_;
@@ -136,8 +133,24 @@ class LettoreRighe {
     std::size_t cursore_ = 0;            // start of the next line in the buffer
     bool fineFile_ = false;
     bool saltaLF_ = false;  // the next byte is the LF that ended the line before
-    Esito esito_;
 };
+
+// Passes every line of `file`, first to last, to fn(const RigaLetta&), which gives an Esito; stops
+// at the first failure, its or of the reading. `capacita` is the read buffer's size.
+template <class Fn>
+[[nodiscard]] Esito OgniRiga(FileLettura& file, Fn&& fn, std::size_t capacita = kBufferLettura) {
+    LettoreRighe lettore(file, capacita);
+    RigaLetta riga;
+    for (;;) {
+        Risultato<bool> letta = lettore.Prossima(riga);
+        if (!letta)
+            return std::move(letta).Errore();
+        if (!*letta)
+            return {};
+        if (Esito e = fn(static_cast<const RigaLetta&>(riga)); !e)
+            return e;
+    }
+}
 
 // A text in memory read as a file (for tests, fuzzing, and texts at hand).
 class LetturaDaTesto final : public FileLettura {

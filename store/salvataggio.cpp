@@ -92,7 +92,13 @@ Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
     bool trovato = false;
     std::uint64_t numero = 0;
     LettoreRighe lettore(file, capacita);
-    for (RigaLetta riga; lettore.Prossima(riga);) {
+    RigaLetta riga;
+    for (;;) {
+        Risultato<bool> letta = lettore.Prossima(riga);
+        if (!letta)
+            return lettura(letta.Errore());
+        if (!*letta)
+            break;
         ++numero;
         const CampiRiga campi = riga.Campi(kCampiDitta);
         bool sua = false;
@@ -135,8 +141,6 @@ Esito CopiaConSostituzione(FileLettura& file, std::string_view codice,
         }
         out(kFineRiga);
     }
-    if (!lettore.EsitoLettura())
-        return lettura(lettore.EsitoLettura().Errore());
     if (!trovato && record) {
         out(*record);
         out(kFineRiga);

@@ -129,7 +129,13 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
     std::string nulla;
     std::uint64_t numero = 0;
     std::uint64_t primoNul = 0;
-    for (RigaLetta riga; lettore.Prossima(riga);) {
+    RigaLetta riga;
+    for (;;) {
+        Risultato<bool> letta = lettore.Prossima(riga);
+        if (!letta)
+            return std::move(letta).Errore();
+        if (!*letta)
+            break;
         ++numero;
         std::uint64_t impronta = kImprontaVuota;
         DitteDopoLf dopoLf;
@@ -194,8 +200,6 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
             d.righe.push_back(numero);
         }
     }
-    if (!lettore.EsitoLettura())
-        return lettore.EsitoLettura().Errore();
     if (problemi) {
         const FormaFile f = forma.Fine(nulla);
         if (f.Utf16()) {

@@ -21,15 +21,18 @@ using V = std::vector<std::string>;
 V Righe(std::string_view testo, std::size_t capacita = kBufferLettura,
         std::size_t pezzo = std::string_view::npos) {
     test::LetturaAPezzi file(testo, pezzo);
-    LettoreRighe lettore(file, capacita);
     V righe;
-    for (RigaLetta riga; lettore.Prossima(riga);) {
-        std::string t;
-        EXPECT_TRUE(riga.Copia([&](std::string_view p) { t.append(p); }));
-        EXPECT_EQ(riga.Lunghezza(), t.size());
-        righe.push_back(t);
-    }
-    EXPECT_TRUE(lettore.EsitoLettura());
+    const Esito letto = OgniRiga(
+        file,
+        [&](const RigaLetta& riga) {
+            std::string t;
+            Esito e = riga.Copia([&](std::string_view p) { t.append(p); });
+            EXPECT_EQ(riga.Lunghezza(), t.size());
+            righe.push_back(t);
+            return e;
+        },
+        capacita);
+    EXPECT_TRUE(letto);
     return righe;
 }
 
@@ -73,10 +76,14 @@ TEST(Righe, TellHowEachLineEndsWhereverTheReadsStop) {
     for (std::size_t capacita : {std::size_t{1}, std::size_t{2}, std::size_t{3}, kBufferLettura}) {
         for (std::size_t pezzo : {std::size_t{1}, std::size_t{2}, std::string_view::npos}) {
             test::LetturaAPezzi file(testo, pezzo);
-            LettoreRighe lettore(file, capacita);
             std::vector<FineRiga> fini;
-            for (RigaLetta riga; lettore.Prossima(riga);)
-                fini.push_back(riga.Fine());
+            EXPECT_TRUE(OgniRiga(
+                file,
+                [&](const RigaLetta& riga) {
+                    fini.push_back(riga.Fine());
+                    return Esito();
+                },
+                capacita));
             EXPECT_EQ(fini, attese) << "buffer " << capacita << " pezzo " << pezzo;
         }
     }
@@ -95,8 +102,8 @@ TEST(Righe, FieldsOfALineLongerThanTheBufferAreReadBack) {
     LetturaDaTesto file(testo);
     LettoreRighe lettore(file, 8);
     RigaLetta letta;
-    ASSERT_TRUE(lettore.Prossima(letta));
-    ASSERT_TRUE(lettore.Prossima(letta));
+    ASSERT_TRUE(test::Valore(lettore.Prossima(letta)));
+    ASSERT_TRUE(test::Valore(lettore.Prossima(letta)));
     EXPECT_FALSE(letta.Intera());
     const CampiRiga campi = letta.Campi(CampiRiga::kMax);
     ASSERT_EQ(campi.numero, 8u);
@@ -109,7 +116,7 @@ TEST(Righe, FieldsOfALineLongerThanTheBufferAreReadBack) {
     }
     EXPECT_FALSE(test::Valore(letta.CampoUguale(campi, 5, "0002")));
     EXPECT_EQ(letta.Campi(6).numero, 6u);
-    EXPECT_FALSE(lettore.Prossima(letta));
+    EXPECT_FALSE(test::Valore(lettore.Prossima(letta)));
 }
 
 // A checked-in file mixing CR LF, a blank line, a lone LF, a lone CR, a byte above 127 and
