@@ -18,132 +18,11 @@
 #include "window/attesa_win32.h"
 #include "window/immagini.h"
 #include "window/risorse.h"
+#include "window/tabella_controlli.h"
 
 namespace velmar {
 
 namespace {
-
-// --- The control table ------------------------------------------------------------------------
-
-enum class Tipo { Cornice, Etichetta, Combo, Testo, Opzione, Immagine };
-
-struct DefinizioneControllo {
-    std::string_view nome;
-    Tipo tipo;
-    std::string_view contenitore;  // "" for the window's client area
-    std::string_view didascalia;   // caption; for an image, its tooltip and window text
-    int sinistra;                  // twips, in the container's client area
-    int alto;
-    int larghezza;
-    int altezza;
-    int tabIndex;
-};
-
-constexpr DefinizioneControllo kControlli[] = {
-    {"Frame3", Tipo::Cornice, "", "Frame3", 90, 135, 5460, 1770, 7},
-    {"Frame1", Tipo::Cornice, "Frame3", "Frame1", 135, 180, 1860, 420, 8},
-    {"LabelCodiceDitta", Tipo::Etichetta, "Frame1", kEtichettaCodice, 0, 0, 1050, 285, 9},
-    {"ComboCodiceDitta", Tipo::Combo, "Frame1", "", 1125, 0, 735, 315, 1},
-    {"Frame2", Tipo::Cornice, "Frame3", "Frame2", 2070, 180, 3345, 330, 10},
-    {"LabelDescrizioneDitta", Tipo::Etichetta, "Frame2", kEtichettaDescrizione, 0, 0, 1320, 285,
-     11},
-    {"TextDescrizioneDitta", Tipo::Testo, "Frame2", "", 1395, 0, 1770, 285, 2},
-    {"FrameServer", Tipo::Cornice, "Frame3", "Frame2", 135, 585, 3075, 1095, 12},
-    {"LabelServer", Tipo::Etichetta, "FrameServer", kEtichettaServer, 0, 45, 1050, 285, 13},
-    {"FrameSceltaServer", Tipo::Cornice, "FrameServer", "", 1125, 45, 2310, 285, 17},
-    {"OptionServer(0)", Tipo::Opzione, "FrameSceltaServer", "NT", 45, 45, 645, 195, 6},
-    {"OptionServer(1)", Tipo::Opzione, "FrameSceltaServer", "Linux", 810, 45, 735, 195, 5},
-    {"FrameMacchina", Tipo::Cornice, "Frame3", "Frame2", 135, 1080, 3300, 465, 14},
-    {"LabelMacchina", Tipo::Etichetta, "FrameMacchina", kEtichettaMacchina, 0, 0, 1050, 420, 15},
-    {"TextMacchina", Tipo::Testo, "FrameMacchina", "", 1170, 135, 1680, 285, 3},
-    {"FrameOkAnnulla", Tipo::Cornice, "Frame3", "Frame4", 4005, 1035, 1230, 465, 16},
-    {"PictureOk", Tipo::Immagine, "FrameOkAnnulla", "Ok", 90, 0, 420, 510, 4},
-    {"PictureAnnulla", Tipo::Immagine, "FrameOkAnnulla", "Annulla", 765, 0, 420, 465, 0},
-};
-static_assert(std::size(kControlli) == kNumeroControlli);
-
-constexpr std::size_t kNessuno = SIZE_MAX;
-
-constexpr std::size_t Indice(std::string_view nome) noexcept {
-    for (std::size_t i = 0; i < std::size(kControlli); ++i) {
-        if (kControlli[i].nome == nome)
-            return i;
-    }
-    return kNessuno;
-}
-
-constexpr int kPrimoId = 1000;
-constexpr int IdControllo(std::size_t indice) noexcept {
-    return kPrimoId + static_cast<int>(indice);
-}
-
-constexpr std::size_t kCombo = Indice("ComboCodiceDitta");
-constexpr std::size_t kDescrizione = Indice("TextDescrizioneDitta");
-constexpr std::size_t kMacchina = Indice("TextMacchina");
-constexpr std::size_t kOpzioneNT = Indice("OptionServer(0)");
-constexpr std::size_t kOpzioneLinux = Indice("OptionServer(1)");
-constexpr std::size_t kOk = Indice("PictureOk");
-constexpr std::size_t kAnnulla = Indice("PictureAnnulla");
-static_assert(kCombo != kNessuno && kDescrizione != kNessuno && kMacchina != kNessuno &&
-              kOpzioneNT != kNessuno && kOpzioneLinux != kNessuno && kOk != kNessuno &&
-              kAnnulla != kNessuno);
-
-constexpr bool PrendeFuoco(Tipo tipo) noexcept {
-    return tipo != Tipo::Cornice && tipo != Tipo::Etichetta;
-}
-
-// Key that orders the children of one container, which Windows stacks and tabs through in
-// creation order: controls that take focus by tab index, the two images after all the other
-// controls, a frame where its first focusable child is, a label where the control it names is
-// (the next control of its container in the table), other controls without focus last.
-int ChiaveOrdine(std::size_t i) noexcept {
-    constexpr int kImmagini = 1000;
-    constexpr int kSenzaFuoco = 2000;
-    const DefinizioneControllo& c = kControlli[i];
-    if (c.tipo == Tipo::Cornice) {
-        int chiave = kSenzaFuoco + c.tabIndex;
-        for (std::size_t j = 0; j < std::size(kControlli); ++j) {
-            if (kControlli[j].contenitore == c.nome)
-                chiave = std::min(chiave, ChiaveOrdine(j));
-        }
-        return chiave;
-    }
-    if (c.tipo == Tipo::Etichetta) {
-        for (std::size_t j = i + 1; j < std::size(kControlli); ++j) {
-            if (kControlli[j].contenitore == c.contenitore)
-                return ChiaveOrdine(j);
-        }
-    }
-    if (!PrendeFuoco(c.tipo))
-        return kSenzaFuoco + c.tabIndex;
-    return c.tipo == Tipo::Immagine ? kImmagini + c.tabIndex : c.tabIndex;
-}
-
-// Creation order: every container before its children, siblings by ChiaveOrdine and, for equal
-// keys, in table order. So the tab order is combo, description, machine, Linux, NT, cancel
-// image, OK image; FrameMacchina lies above FrameServer where they overlap; and each label comes
-// just before the control it names, which screen readers name after it.
-void AggiungiFigli(std::string_view contenitore, std::vector<std::size_t>& ordine) {
-    std::vector<std::size_t> figli;
-    for (std::size_t i = 0; i < std::size(kControlli); ++i) {
-        if (kControlli[i].contenitore == contenitore)
-            figli.push_back(i);
-    }
-    std::stable_sort(figli.begin(), figli.end(), [](std::size_t a, std::size_t b) {
-        return ChiaveOrdine(a) < ChiaveOrdine(b);
-    });
-    for (std::size_t i : figli) {
-        ordine.push_back(i);
-        if (kControlli[i].tipo == Tipo::Cornice)
-            AggiungiFigli(kControlli[i].nome, ordine);
-    }
-}
-
-std::vector<std::size_t> OrdineCreazione() {
-    std::vector<std::size_t> ordine;
-    AggiungiFigli("", ordine);
-    return ordine;
-}
 
 // --- Look -------------------------------------------------------------------------------------
 
@@ -360,8 +239,8 @@ void FormSetupVelmar::Mostra(int comando) noexcept {
 }
 
 HWND FormSetupVelmar::Controllo(std::string_view nome) const noexcept {
-    const std::size_t i = Indice(nome);
-    return i == kNessuno ? nullptr : controlli_[i];
+    const std::optional<std::size_t> i = Indice(nome);
+    return i ? controlli_[*i] : nullptr;
 }
 
 std::array<FormSetupVelmar::NomeControllo, kNumeroControlli> FormSetupVelmar::Controlli() noexcept {
@@ -400,44 +279,44 @@ bool FormSetupVelmar::OnCreate() {
 bool FormSetupVelmar::CreaControlli() {
     for (std::size_t i : OrdineCreazione()) {
         const DefinizioneControllo& c = kControlli[i];
-        const HWND contenitore =
-            c.contenitore.empty() ? finestra_ : controlli_[Indice(c.contenitore)];
+        const std::optional<std::size_t> riga = Contenitore(i);
+        const HWND contenitore = riga ? controlli_[*riga] : finestra_;
         const wchar_t* classe = L"";
         DWORD stile = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD esteso = 0;
         std::u16string testo = Utf16Da1252(c.didascalia);
         switch (c.tipo) {
-            case Tipo::Cornice:
+            case TipoControllo::Cornice:
                 classe = kClasseCornice;
                 stile |= WS_CLIPCHILDREN;
                 esteso = WS_EX_CONTROLPARENT;
                 testo.clear();  // a frame's caption is never shown, nor named to screen readers
                 break;
-            case Tipo::Etichetta:
+            case TipoControllo::Etichetta:
                 // A label two lines high wraps; a one-line label keeps its text on one line.
                 classe = WC_STATICW;
                 stile |= (c.altezza >= 2 * kTwipsRiga ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX;
                 break;
-            case Tipo::Combo:
+            case TipoControllo::Combo:
                 // Drawn by the window, each entry's text kept: the code, which is what the edit
                 // field takes, what typing matches and what screen readers read.
                 classe = WC_COMBOBOXW;
                 stile |= CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
                          WS_VSCROLL | WS_TABSTOP | WS_GROUP;
                 break;
-            case Tipo::Testo:
+            case TipoControllo::Testo:
                 classe = WC_EDITW;
                 stile |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
                 esteso = WS_EX_CLIENTEDGE;
                 break;
-            case Tipo::Opzione:
+            case TipoControllo::Opzione:
                 // The first option button of its frame opens the group of the two.
                 classe = WC_BUTTONW;
                 stile |= BS_AUTORADIOBUTTON | WS_TABSTOP;
                 if (!::GetWindow(contenitore, GW_CHILD))
                     stile |= WS_GROUP;
                 break;
-            case Tipo::Immagine:
+            case TipoControllo::Immagine:
                 classe = WC_BUTTONW;
                 stile |= BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
                 break;
@@ -445,7 +324,7 @@ bool FormSetupVelmar::CreaControlli() {
         const HWND controllo =
             ::CreateWindowExW(esteso, classe, W(testo), stile, 0, 0, 0, 0, contenitore,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdControllo(i))),
-                              istanza_, c.tipo == Tipo::Cornice ? this : nullptr);
+                              istanza_, c.tipo == TipoControllo::Cornice ? this : nullptr);
         if (!controllo)
             return false;
         // Siblings stack in creation order, the first on top.
@@ -540,10 +419,9 @@ RECT FormSetupVelmar::Rettangolo(std::size_t indice) const noexcept {
     const DefinizioneControllo& c = kControlli[indice];
     int x = 0;  // the container's place in the window's client area, in twips
     int y = 0;
-    for (std::size_t j = Indice(c.contenitore); j != kNessuno;
-         j = Indice(kControlli[j].contenitore)) {
-        x += kControlli[j].sinistra;
-        y += kControlli[j].alto;
+    for (std::optional<std::size_t> j = Contenitore(indice); j; j = Contenitore(*j)) {
+        x += kControlli[*j].sinistra;
+        y += kControlli[*j].alto;
     }
     return {Pixel(x + c.sinistra) - Pixel(x), Pixel(y + c.alto) - Pixel(y),
             Pixel(x + c.sinistra + c.larghezza) - Pixel(x),
@@ -556,7 +434,7 @@ void FormSetupVelmar::Disponi() {
         const HWND h = controlli_[i];
         const RECT r = Rettangolo(i);
         ::SendMessageW(h, WM_SETFONT, font, FALSE);
-        if (kControlli[i].tipo != Tipo::Combo) {
+        if (kControlli[i].tipo != TipoControllo::Combo) {
             ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                            SWP_NOZORDER | SWP_NOACTIVATE);
             continue;
@@ -695,7 +573,7 @@ void FormSetupVelmar::OnEraseBkgnd(HWND finestra, HDC dc) const noexcept {
 LRESULT FormSetupVelmar::OnCtlColorStatic(HDC dc, HWND controllo) noexcept {
     const bool etichetta =
         std::any_of(std::begin(kControlli), std::end(kControlli), [&](const auto& c) {
-            return c.tipo == Tipo::Etichetta && controlli_[&c - kControlli] == controllo;
+            return c.tipo == TipoControllo::Etichetta && controlli_[&c - kControlli] == controllo;
         });
     ::SetBkColor(dc, etichetta ? colori_.etichette : colori_.sfondo);
     if (colori_.contrastoElevato)

@@ -17,6 +17,7 @@
 #include "platform/handles_win32.h"
 #include "store/archivio.h"
 #include "store/record.h"
+#include "window/tabella_controlli.h"
 
 namespace velmar {
 
@@ -39,9 +40,6 @@ class Interfaccia {
 // when the window is created and whenever the system's colours or settings change.
 enum class ContrastoElevato { DelSistema, Attivo, Spento };
 void ImponiContrastoElevato(ContrastoElevato contrasto) noexcept;
-
-// Number of rows of the control table (frames, labels, entries, option buttons, images).
-inline constexpr std::size_t kNumeroControlli = 18;
 
 class FormSetupVelmar {
   public:
