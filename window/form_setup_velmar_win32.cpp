@@ -19,6 +19,7 @@
 #include "window/immagini.h"
 #include "window/risorse.h"
 #include "window/tabella_controlli.h"
+#include "window/testo_win32.h"
 
 namespace velmar {
 
@@ -74,18 +75,6 @@ std::uint32_t Rgb(COLORREF c) noexcept {
     return std::uint32_t{GetRValue(c)} << 16 | std::uint32_t{GetGValue(c)} << 8 | GetBValue(c);
 }
 
-const wchar_t* W(const std::u16string& testo) noexcept {
-    return reinterpret_cast<const wchar_t*>(testo.c_str());
-}
-
-std::u16string TestoDi(HWND controllo) {
-    std::u16string testo(static_cast<std::size_t>(::GetWindowTextLengthW(controllo)) + 1, u'\0');
-    const int letti = ::GetWindowTextW(controllo, reinterpret_cast<wchar_t*>(testo.data()),
-                                       static_cast<int>(testo.size()));
-    testo.resize(static_cast<std::size_t>(std::max(letti, 0)));
-    return testo;
-}
-
 // The entry of the combo's list at `indice`.
 std::u16string VoceElenco(HWND combo, int indice) {
     const LRESULT lunghezza = ::SendMessageW(combo, CB_GETLBTEXTLEN, indice, 0);
@@ -131,25 +120,6 @@ class ColoreTesto {
     int modo_;
 };
 
-// While a save runs: the flag that keeps the window from acting, and the wait cursor.
-class Attesa {
-  public:
-    explicit Attesa(bool& inAttesa) noexcept
-        : inAttesa_(inAttesa), cursore_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {
-        inAttesa_ = true;
-    }
-    Attesa(const Attesa&) = delete;
-    Attesa& operator=(const Attesa&) = delete;
-    ~Attesa() {
-        inAttesa_ = false;
-        ::SetCursor(cursore_);
-    }
-
-  private:
-    bool& inAttesa_;
-    HCURSOR cursore_;
-};
-
 VoceUtente Voce(HWND controllo) {
     return VoceUtente{Cp1252DaUtf16(TestoDi(controllo))};
 }
@@ -175,22 +145,7 @@ unique_hbitmap Bitmap(Immagine immagine, int lato, std::optional<std::uint32_t> 
     return bitmap;
 }
 
-class InterfacciaWin32 final : public Interfaccia {
-  public:
-    void Messaggio(HWND proprietario, std::u16string_view testo) noexcept override {
-        const std::u16string t(testo);
-        const std::u16string titolo = Utf16Da1252(kTitoloMessaggi);
-        ::MessageBoxW(proprietario, W(t), W(titolo), MB_OK);
-    }
-    void Termina() noexcept override { ::ExitProcess(0); }
-};
-
 }  // namespace
-
-Interfaccia& InterfacciaDiSistema() noexcept {
-    static InterfacciaWin32 interfaccia;
-    return interfaccia;
-}
 
 void ImponiContrastoElevato(ContrastoElevato contrasto) noexcept {
     contrastoImposto = contrasto;

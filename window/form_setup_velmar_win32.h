@@ -17,23 +17,10 @@
 #include "platform/handles_win32.h"
 #include "store/archivio.h"
 #include "store/record.h"
+#include "window/interfaccia_win32.h"
 #include "window/tabella_controlli.h"
 
 namespace velmar {
-
-// The two things the window does to the person beyond itself.
-class Interfaccia {
-  public:
-    virtual ~Interfaccia() = default;
-    // A modal message box owned by `proprietario`: OK button only, no icon, title "SetupVelmar".
-    // Returns when it is dismissed.
-    virtual void Messaggio(HWND proprietario, std::u16string_view testo) noexcept = 0;
-    // Ends the program at once: nothing after it runs.
-    virtual void Termina() noexcept = 0;
-};
-
-// MessageBoxW and ExitProcess.
-[[nodiscard]] Interfaccia& InterfacciaDiSistema() noexcept;
 
 // Whether the window follows the system's high-contrast setting (always, in the program) or, set
 // only by tests where the system cannot turn the setting on, acts as if it were on or off. Read
