@@ -316,9 +316,10 @@ int FormSetupVelmar::Pixel(int twips) const noexcept {
 }
 
 void FormSetupVelmar::CreaRisorseGrafiche() {
-    // The dialogs' typeface, at the package's size.
-    LOGFONTW carattere{};
-    (void)CarattereMessaggiPerDpi(dpi_, carattere);
+    // The dialogs' typeface, at the package's size; where the system tells none, the typeface
+    // it chooses for a font of that size.
+    const Risultato<LOGFONTW> messaggi = CarattereMessaggiPerDpi(dpi_);
+    LOGFONTW carattere = messaggi ? *messaggi : LOGFONTW{};
     carattere.lfHeight = -::MulDiv(kPuntiCarattere, static_cast<int>(dpi_), 72);
     carattere.lfWidth = 0;
     carattere_.reset(::CreateFontIndirectW(&carattere));
@@ -467,11 +468,14 @@ void FormSetupVelmar::AllargaElenco() const noexcept {
 
 // Sizes the window so that its client area is 5670 x 2040 twips at its DPI, with its top left
 // corner at `angolo`; the result is measured and corrected, whatever the frame's metrics.
-void FormSetupVelmar::Dimensiona(POINT angolo) noexcept {
+void FormSetupVelmar::Dimensiona(POINT angolo) {
     const int larghezza = Pixel(kLarghezzaClient);
     const int altezza = Pixel(kAltezzaClient);
-    RECT r{0, 0, larghezza, altezza};
-    (void)RettangoloFinestraPerDpi(r, kStileFinestra, kStileEstesoFinestra, dpi_);
+    const RECT voluto{0, 0, larghezza, altezza};
+    // Where the system tells no frame, the client area's size, corrected below.
+    const Risultato<RECT> finestra =
+        RettangoloFinestraPerDpi(voluto, kStileFinestra, kStileEstesoFinestra, dpi_);
+    const RECT r = finestra ? *finestra : voluto;
     SIZE dimensione{r.right - r.left, r.bottom - r.top};
     ::SetWindowPos(finestra_, nullptr, angolo.x, angolo.y, dimensione.cx, dimensione.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE);

@@ -99,7 +99,7 @@ class FormSetupVelmar {
     void CreaImmagini();
     void AggiornaColori();
     void Disponi();
-    void Dimensiona(POINT angolo) noexcept;
+    void Dimensiona(POINT angolo);
     void MisuraElenco();
     void AllargaElenco() const noexcept;
     void DisegnaVoce(const DRAWITEMSTRUCT& voce) const;
