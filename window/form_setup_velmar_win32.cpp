@@ -169,14 +169,14 @@ bool FormSetupVelmar::Crea(HINSTANCE istanza) noexcept {
     classe.hInstance = istanza;
     classe.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     if (!::GetClassInfoExW(istanza, kClasseFinestra, &classe)) {
-        classe.lpfnWndProc = ProceduraFinestra;
+        classe.lpfnWndProc = Procedura<&FormSetupVelmar::Gestisci>;
         classe.lpszClassName = kClasseFinestra;
         classe.hIcon = ::LoadIconW(istanza, MAKEINTRESOURCEW(IDI_PROGRAMMA));
         if (!::RegisterClassExW(&classe))
             return false;
     }
     if (!::GetClassInfoExW(istanza, kClasseCornice, &classe)) {
-        classe.lpfnWndProc = ProceduraCornice;
+        classe.lpfnWndProc = Procedura<&FormSetupVelmar::GestisciCornice>;
         classe.lpszClassName = kClasseCornice;
         classe.hIcon = nullptr;
         if (!::RegisterClassExW(&classe))
@@ -642,6 +642,21 @@ void FormSetupVelmar::OnClose() noexcept {
         Termina();
 }
 
+void FormSetupVelmar::OnNcCreate(HWND finestra) noexcept {
+    finestra_ = finestra;
+}
+
+void FormSetupVelmar::OnDestroy() noexcept {
+    ::PostQuitMessage(0);
+}
+
+void FormSetupVelmar::OnNcDestroy() noexcept {
+    finestra_ = nullptr;
+    controlli_.fill(nullptr);
+    suggerimenti_ = nullptr;
+    ultimoFuoco_ = nullptr;
+}
+
 void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
     if (inAttesa_)
         return;
@@ -752,29 +767,13 @@ void FormSetupVelmar::Conferma() {
         Termina();
 }
 
-// --- Window procedures ------------------------------------------------------------------------
+// --- Message switches -------------------------------------------------------------------------
 
-LRESULT CALLBACK FormSetupVelmar::ProceduraFinestra(HWND finestra, UINT messaggio, WPARAM w,
-                                                    LPARAM l) noexcept {
-    FormSetupVelmar* form = nullptr;
-    if (messaggio == WM_NCCREATE) {
-        form = static_cast<FormSetupVelmar*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        form->finestra_ = finestra;
-        ::SetWindowLongPtrW(finestra, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    } else {
-        form = reinterpret_cast<FormSetupVelmar*>(::GetWindowLongPtrW(finestra, GWLP_USERDATA));
-    }
-    if (!form)
-        return ::DefWindowProcW(finestra, messaggio, w, l);
-    try {
-        return form->Gestisci(messaggio, w, l);
-    } catch (...) {
-        return messaggio == WM_CREATE ? -1 : 0;
-    }
-}
-
-LRESULT FormSetupVelmar::Gestisci(UINT messaggio, WPARAM w, LPARAM l) {
+LRESULT FormSetupVelmar::Gestisci(HWND finestra, UINT messaggio, WPARAM w, LPARAM l) {
     switch (messaggio) {
+        case WM_NCCREATE:
+            OnNcCreate(finestra);
+            break;
         case WM_CREATE:
             return OnCreate() ? 0 : -1;
         case WM_COMMAND:
@@ -800,43 +799,32 @@ LRESULT FormSetupVelmar::Gestisci(UINT messaggio, WPARAM w, LPARAM l) {
         case WM_SETCURSOR:
             if (OnSetCursor())
                 return TRUE;
-            return ::DefWindowProcW(finestra_, messaggio, w, l);
+            break;
         case WM_ACTIVATE:
             OnActivate(LOWORD(w) != WA_INACTIVE);
             return 0;
         case WM_ERASEBKGND:
-            OnEraseBkgnd(finestra_, reinterpret_cast<HDC>(w));
+            OnEraseBkgnd(finestra, reinterpret_cast<HDC>(w));
             return 1;
         case WM_CLOSE:
             OnClose();
             return 0;
         case WM_DESTROY:
-            ::PostQuitMessage(0);
+            OnDestroy();
             return 0;
         case WM_NCDESTROY:
-            ::SetWindowLongPtrW(finestra_, GWLP_USERDATA, 0);
-            finestra_ = nullptr;
-            controlli_.fill(nullptr);
-            suggerimenti_ = nullptr;
-            ultimoFuoco_ = nullptr;
+            OnNcDestroy();
             return 0;
         default:
-            return ::DefWindowProcW(finestra_, messaggio, w, l);
+            break;
     }
+    return ::DefWindowProcW(finestra, messaggio, w, l);
 }
 
 // Frames only group: they paint the window's background and pass their children's
 // notifications on to the window.
-LRESULT CALLBACK FormSetupVelmar::ProceduraCornice(HWND cornice, UINT messaggio, WPARAM w,
-                                                   LPARAM l) noexcept {
-    if (messaggio == WM_NCCREATE) {
-        ::SetWindowLongPtrW(
-            cornice, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-    }
-    const auto* form =
-        reinterpret_cast<const FormSetupVelmar*>(::GetWindowLongPtrW(cornice, GWLP_USERDATA));
-    if (form && form->finestra_) {
+LRESULT FormSetupVelmar::GestisciCornice(HWND cornice, UINT messaggio, WPARAM w, LPARAM l) {
+    if (finestra_) {
         switch (messaggio) {
             case WM_COMMAND:
             case WM_NOTIFY:
@@ -846,9 +834,9 @@ LRESULT CALLBACK FormSetupVelmar::ProceduraCornice(HWND cornice, UINT messaggio,
             case WM_CTLCOLORBTN:
             case WM_MEASUREITEM:
             case WM_DRAWITEM:
-                return ::SendMessageW(form->finestra_, messaggio, w, l);
+                return ::SendMessageW(finestra_, messaggio, w, l);
             case WM_ERASEBKGND:
-                form->OnEraseBkgnd(cornice, reinterpret_cast<HDC>(w));
+                OnEraseBkgnd(cornice, reinterpret_cast<HDC>(w));
                 return 1;
             default:
                 break;

@@ -17,6 +17,7 @@
 #include "platform/handles_win32.h"
 #include "store/archivio.h"
 #include "store/record.h"
+#include "window/finestra_base_win32.h"
 #include "window/interfaccia_win32.h"
 #include "window/tabella_controlli.h"
 
@@ -28,10 +29,10 @@ namespace velmar {
 enum class ContrastoElevato { DelSistema, Attivo, Spento };
 void ImponiContrastoElevato(ContrastoElevato contrasto) noexcept;
 
-class FormSetupVelmar {
+class FormSetupVelmar : public FinestraBase<FormSetupVelmar> {
   public:
     FormSetupVelmar(ArchivioDitte& archivio, Interfaccia& interfaccia) noexcept
-        : archivio_(archivio), interfaccia_(interfaccia) {}
+        : FinestraBase(interfaccia), archivio_(archivio) {}
     FormSetupVelmar(const FormSetupVelmar&) = delete;
     FormSetupVelmar& operator=(const FormSetupVelmar&) = delete;
     ~FormSetupVelmar();
@@ -74,10 +75,11 @@ class FormSetupVelmar {
         bool operator==(const Colori&) const = default;
     };
 
-    static LRESULT CALLBACK ProceduraFinestra(HWND, UINT, WPARAM, LPARAM) noexcept;
-    static LRESULT CALLBACK ProceduraCornice(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT Gestisci(UINT messaggio, WPARAM w, LPARAM l);
+    // The window's messages, and its frames'.
+    LRESULT Gestisci(HWND finestra, UINT messaggio, WPARAM w, LPARAM l);
+    LRESULT GestisciCornice(HWND cornice, UINT messaggio, WPARAM w, LPARAM l);
 
+    void OnNcCreate(HWND finestra) noexcept;
     bool OnCreate();
     void OnCommand(int id, int codice, HWND controllo);
     LRESULT OnCtlColorStatic(HDC dc, HWND controllo) noexcept;
@@ -90,6 +92,8 @@ class FormSetupVelmar {
     void OnEraseBkgnd(HWND finestra, HDC dc) const noexcept;
     bool OnSetCursor() const noexcept;
     void OnClose() noexcept;
+    void OnDestroy() noexcept;
+    void OnNcDestroy() noexcept;
 
     int Pixel(int twips) const noexcept;
     RECT Rettangolo(std::size_t indice) const noexcept;
@@ -111,7 +115,6 @@ class FormSetupVelmar {
     void Termina() noexcept { interfaccia_.Termina(); }
 
     ArchivioDitte& archivio_;
-    Interfaccia& interfaccia_;
     DatiDitta stato_;
 
     HINSTANCE istanza_ = nullptr;
