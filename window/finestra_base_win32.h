@@ -60,6 +60,24 @@ class FinestraBase {
         }
     }
 
+    // Registers window class `nome` in `istanza`, its windows handled by `Gestore` through
+    // Procedura, with the arrow cursor and the icon of resource `icona` (none when null), unless
+    // it is registered already. False when it cannot be registered.
+    template <LRESULT (T::*Gestore)(HWND, UINT, WPARAM, LPARAM)>
+    [[nodiscard]] static bool Registra(HINSTANCE istanza, const wchar_t* nome,
+                                       const wchar_t* icona = nullptr) noexcept {
+        WNDCLASSEXW classe{};
+        classe.cbSize = sizeof(classe);
+        if (::GetClassInfoExW(istanza, nome, &classe))
+            return true;
+        classe.hInstance = istanza;
+        classe.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        classe.hIcon = icona ? ::LoadIconW(istanza, icona) : nullptr;
+        classe.lpfnWndProc = Procedura<Gestore>;
+        classe.lpszClassName = nome;
+        return ::RegisterClassExW(&classe) != 0;
+    }
+
     Interfaccia& interfaccia_;
 };
 
