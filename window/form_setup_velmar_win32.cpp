@@ -54,9 +54,9 @@ void FormSetupVelmar::Mostra(int comando) noexcept {
     ::UpdateWindow(finestra_);
 }
 
-HWND FormSetupVelmar::Controllo(std::string_view nome) const noexcept {
+std::optional<HWND> FormSetupVelmar::Controllo(std::string_view nome) const noexcept {
     const std::optional<std::size_t> i = Indice(nome);
-    return i ? controlli_[*i] : nullptr;
+    return i ? std::optional(controlli_[*i]) : std::nullopt;
 }
 
 std::array<FormSetupVelmar::NomeControllo, kNumeroControlli> FormSetupVelmar::Controlli() noexcept {
@@ -260,22 +260,29 @@ void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
 
 // --- The lookup -------------------------------------------------------------------------------
 
-// The codes and their descriptions in one pass over the file.
+// The codes and their descriptions in one pass over the file. A read that fails, whatever its
+// kind (no package folder, a file that cannot be read), lists no codes, as a missing file does,
+// and shows no message: a save refuses the package, saying why.
 void FormSetupVelmar::CaricaDitte() {
-    // A file that cannot be read lists no codes, as a missing one; a save refuses it.
     Risultato<std::vector<VoceDitta>> voci = archivio_.LeggiElenco();
     const std::vector<VoceDitta> elenco = voci ? *std::move(voci) : std::vector<VoceDitta>{};
     elenco_.Carica(controlli_[kCombo], elenco, aspetto_.Carattere(), scala_);
 }
 
-// A code with a character Windows-1252 lacks is in no line of the file, and a file that cannot
-// be read finds nothing: the fields are cleared.
+// The fields show the company of `codice`, or are cleared, without a message.
 void FormSetupVelmar::CercaDitta(std::u16string_view codice) {
-    const std::optional<std::string> codice1252 = Cp1252DaUtf16(codice);
     RisultatoRicerca r;
-    if (codice1252) {
-        if (Risultato<RisultatoRicerca> trovata = archivio_.CercaDitta(*codice1252))
+    // A code with a character Windows-1252 lacks is in no line of the file.
+    if (const std::optional<std::string> codice1252 = Cp1252DaUtf16(codice)) {
+        Risultato<RisultatoRicerca> trovata = archivio_.CercaDitta(*codice1252);
+        if (trovata) {
             r = *std::move(trovata);
+        } else if (trovata.Errore().tipo == TipoErrore::DittaNonTrovata) {
+            // A code in no line, which the person may still be typing: the fields cleared.
+        } else {
+            // No package folder, or a file that cannot be read: the fields cleared too, as for a
+            // missing file; a save refuses the package, saying why.
+        }
     }
     MostraDitta(controlli_, r);
 }

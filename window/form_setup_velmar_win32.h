@@ -41,8 +41,9 @@ class FormSetupVelmar : public FinestraBase<FormSetupVelmar> {
     void Mostra(int comando) noexcept;
 
     [[nodiscard]] HWND Finestra() const noexcept { return finestra_; }
-    // The control named as in the table ("ComboCodiceDitta", "OptionServer(0)", ...), or null.
-    [[nodiscard]] HWND Controllo(std::string_view nome) const noexcept;
+    // The control named as in the table ("ComboCodiceDitta", "OptionServer(0)", ...); none when
+    // the table names no control so.
+    [[nodiscard]] std::optional<HWND> Controllo(std::string_view nome) const noexcept;
     // A control's name and its container's ("" for the window's client area).
     struct NomeControllo {
         std::string_view nome;
