@@ -323,7 +323,7 @@ void FormSetupVelmar::Conferma() {
         Termina();
 }
 
-// --- Message switches -------------------------------------------------------------------------
+// --- Message switch ---------------------------------------------------------------------------
 
 LRESULT FormSetupVelmar::Gestisci(HWND finestra, UINT messaggio, WPARAM w, LPARAM l) {
     switch (messaggio) {
