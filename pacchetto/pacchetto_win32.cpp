@@ -20,8 +20,13 @@ Errore NonDisponibile(const Errore& causa) {
 
 ValoreCatalogo LeggiCartellaCatalogo() {
     ValoreCatalogo c;
-    (void)LeggiValoreRegistro(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo,
-                              c.testo);
+    // A value that cannot be read, or of a type with no text, leaves the folder empty: the
+    // default one is used.
+    if (const Risultato<std::optional<std::string>> valore =
+            LeggiValoreRegistro(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo);
+        valore && *valore) {
+        c.testo = **valore;
+    }
     c.rappresentabile =
         ValoreRegistroRappresentabile(HKEY_CURRENT_USER, kChiaveBrioQuery, kValoreCartellaCatalogo);
     return c;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <iterator>
 
+#include "platform/file_system_win32.h"
 #include "platform/handles_win32.h"
 
 namespace velmar {
@@ -99,6 +100,11 @@ UINT DpiSistema() noexcept {
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
+// The failure of the call just made, with the system's reason.
+Errore UltimoErrore() {
+    return Errore(TipoErrore::Sistema, DescrizioneErrore(::GetLastError()));
+}
+
 }  // namespace
 
 void LimitaFunzioniDpi(FunzioniDpi funzioni) noexcept {
@@ -121,16 +127,16 @@ UINT DpiFinestra(HWND finestra) noexcept {
     return DpiSistema();
 }
 
-bool RettangoloFinestraPerDpi(RECT& rettangolo, DWORD stile, DWORD stileEsteso, UINT dpi) noexcept {
-    RECT r = rettangolo;
+Risultato<RECT> RettangoloFinestraPerDpi(const RECT& client, DWORD stile, DWORD stileEsteso,
+                                         UINT dpi) {
+    RECT r = client;
     const Funzioni f = Ammesse();
     const BOOL fatto = f.adjustWindowRectExForDpi
                            ? f.adjustWindowRectExForDpi(&r, stile, FALSE, stileEsteso, dpi)
                            : ::AdjustWindowRectEx(&r, stile, FALSE, stileEsteso);
     if (!fatto)
-        return false;
-    rettangolo = r;
-    return true;
+        return UltimoErrore();
+    return r;
 }
 
 int MetricaSistemaPerDpi(int indice, UINT dpi) noexcept {
@@ -139,22 +145,21 @@ int MetricaSistemaPerDpi(int indice, UINT dpi) noexcept {
                                     : ::GetSystemMetrics(indice);
 }
 
-bool CarattereMessaggiPerDpi(UINT dpi, LOGFONTW& carattere) noexcept {
+Risultato<LOGFONTW> CarattereMessaggiPerDpi(UINT dpi) {
     NONCLIENTMETRICSW metriche{};
     metriche.cbSize = sizeof(metriche);
     const Funzioni f = Ammesse();
     if (f.systemParametersInfoForDpi &&
         f.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metriche), &metriche, 0,
                                      dpi)) {
-        carattere = metriche.lfMessageFont;
-        return true;
+        return metriche.lfMessageFont;
     }
     if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metriche), &metriche, 0))
-        return false;
-    carattere = metriche.lfMessageFont;
+        return UltimoErrore();
+    LOGFONTW carattere = metriche.lfMessageFont;
     carattere.lfHeight =
         ::MulDiv(carattere.lfHeight, static_cast<int>(dpi), static_cast<int>(DpiSistema()));
-    return true;
+    return carattere;
 }
 
 }  // namespace velmar

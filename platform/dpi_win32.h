@@ -11,23 +11,25 @@
 
 #include <windows.h>
 
+#include "store/risultato.h"
+
 namespace velmar {
 
 // The DPI `finestra` is shown at; never 0 (96 when the system tells none).
 [[nodiscard]] UINT DpiFinestra(HWND finestra) noexcept;
 
-// Grows `rettangolo`, a client area, to the window rectangle of a window without a menu, with
-// these styles, at `dpi`. False, with `rettangolo` as passed, when the system refuses.
-[[nodiscard]] bool RettangoloFinestraPerDpi(RECT& rettangolo, DWORD stile, DWORD stileEsteso,
-                                            UINT dpi) noexcept;
+// The window rectangle of a window without a menu, with these styles, whose client area is
+// `client`, at `dpi`. Fails as Sistema, with the system's reason, when the system refuses.
+[[nodiscard]] Risultato<RECT> RettangoloFinestraPerDpi(const RECT& client, DWORD stile,
+                                                       DWORD stileEsteso, UINT dpi);
 
 // System metric `indice` (SM_CXICON, ...) at `dpi`; without the newer function, at the system DPI.
 [[nodiscard]] int MetricaSistemaPerDpi(int indice, UINT dpi) noexcept;
 
 // The font of message boxes and dialogs as the system sets it, at `dpi`: without the newer
-// function, the system DPI's font with its height scaled to `dpi`. False when the system gives
-// none.
-[[nodiscard]] bool CarattereMessaggiPerDpi(UINT dpi, LOGFONTW& carattere) noexcept;
+// function, the system DPI's font with its height scaled to `dpi`. Fails as Sistema, with the
+// system's reason, when the system gives none.
+[[nodiscard]] Risultato<LOGFONTW> CarattereMessaggiPerDpi(UINT dpi);
 
 // Which of the functions above the program may use: every one the system has (always, in the
 // program), or, set only by tests, only those of Windows 8.1 or of Windows 7, so that the

@@ -4,33 +4,44 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/file_system_win32.h"
 #include "platform/handles_win32.h"
 #include "store/cp1252.h"
 
 namespace velmar {
 
-bool LeggiValoreRegistro(HKEY radice, std::string_view chiave, std::string_view nome,
-                         std::string& valore) {
+namespace {
+
+// A registry call's failure: Assente for a missing key or value.
+Errore DelRegistro(LONG esito) {
+    return Errore(esito == ERROR_FILE_NOT_FOUND || esito == ERROR_PATH_NOT_FOUND
+                      ? TipoErrore::Assente
+                      : TipoErrore::Sistema,
+                  DescrizioneErrore(static_cast<DWORD>(esito)));
+}
+
+}  // namespace
+
+Risultato<std::optional<std::string>> LeggiValoreRegistro(HKEY radice, std::string_view chiave,
+                                                          std::string_view nome) {
     const std::string percorsoChiave(chiave);
     const std::string nomeValore(nome);
 
     unique_hkey k;
-    if (::RegOpenKeyExA(radice, percorsoChiave.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) {
-        valore.clear();
-        return false;
-    }
+    LONG esito = ::RegOpenKeyExA(radice, percorsoChiave.c_str(), 0, KEY_READ, k.put());
+    if (esito != ERROR_SUCCESS)
+        return DelRegistro(esito);
 
     std::array<BYTE, kDimensioneValoreRegistro> dati{};
     DWORD tipo = REG_NONE;
     DWORD dimensione = kDimensioneValoreRegistro;
-    if (::RegQueryValueExA(k.get(), nomeValore.c_str(), nullptr, &tipo, dati.data(), &dimensione) !=
-        ERROR_SUCCESS) {
-        valore.clear();
-        return false;
-    }
-    // A value with no data at all has no last byte to look at: a failure, value untouched.
+    esito =
+        ::RegQueryValueExA(k.get(), nomeValore.c_str(), nullptr, &tipo, dati.data(), &dimensione);
+    if (esito != ERROR_SUCCESS)
+        return DelRegistro(esito);
+    // A value with no data at all has no last byte to look at.
     if (dimensione == 0 || dimensione > dati.size())
-        return false;
+        return Errore(TipoErrore::Sistema, "il valore non ha dati");
 
     std::size_t tenuti = dimensione;
     if (dati[tenuti - 1] == 0)
@@ -38,21 +49,18 @@ bool LeggiValoreRegistro(HKEY radice, std::string_view chiave, std::string_view 
 
     switch (tipo) {
         case REG_SZ:
-            valore.assign(reinterpret_cast<const char*>(dati.data()), tenuti);
-            break;
+            return std::optional(std::string(reinterpret_cast<const char*>(dati.data()), tenuti));
         case REG_DWORD: {
             // The kept bytes (at most four), least significant first.
             DWORD numero = 0;
             for (std::size_t i = std::min<std::size_t>(tenuti, sizeof(DWORD)); i > 0; --i) {
                 numero = (numero << 8) | dati[i - 1];
             }
-            valore = std::to_string(numero);
-            break;
+            return std::optional(std::to_string(numero));
         }
         default:
-            break;
+            return std::optional<std::string>();
     }
-    return true;
 }
 
 bool ValoreRegistroRappresentabile(HKEY radice, std::string_view chiave, std::string_view nome) {

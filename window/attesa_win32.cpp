@@ -1,4 +1,4 @@
-// The loop that waits for a work thread without taking input.
+// The loop that waits for a work thread without taking input, and the wait's flag and cursor.
 #include "window/attesa_win32.h"
 
 #include <exception>
@@ -82,6 +82,16 @@ void EseguiSenzaBloccare(const std::function<void()>& lavoro) {
         ::PostQuitMessage(static_cast<int>(codiceUscita));
     if (errore)
         std::rethrow_exception(errore);
+}
+
+Attesa::Attesa(bool& inAttesa) noexcept
+    : inAttesa_(inAttesa), cursore_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {
+    inAttesa_ = true;
+}
+
+Attesa::~Attesa() {
+    inAttesa_ = false;
+    ::SetCursor(cursore_);
 }
 
 }  // namespace velmar

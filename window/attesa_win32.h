@@ -22,4 +22,18 @@ namespace velmar {
 // before returning. An exception thrown by `lavoro` is thrown again here, on this thread.
 void EseguiSenzaBloccare(const std::function<void()>& lavoro);
 
+// For one scope, while a save runs: `inAttesa` set, which keeps the window from acting, and the
+// wait cursor shown; both as they were when the scope ends.
+class Attesa {
+  public:
+    explicit Attesa(bool& inAttesa) noexcept;
+    Attesa(const Attesa&) = delete;
+    Attesa& operator=(const Attesa&) = delete;
+    ~Attesa();
+
+  private:
+    bool& inAttesa_;
+    HCURSOR cursore_;
+};
+
 }  // namespace velmar

@@ -1,329 +1,31 @@
-// The setup window: control table, layout at the window's DPI, painting of the code list and of
-// the two images in the package's or the system's colours, event wiring to the store and the
-// confirmation.
+// The setup window: its creation from the control table, its message switch and its handlers,
+// the company lookup wired to the store, and the confirmation.
 #include "window/form_setup_velmar_win32.h"
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "pacchetto/messaggi.h"
 #include "platform/dpi_win32.h"
 #include "store/conferma.h"
 #include "store/cp1252.h"
 #include "store/salvataggio.h"
 #include "window/attesa_win32.h"
-#include "window/immagini.h"
 #include "window/prova_win32.h"
 #include "window/risorse.h"
+#include "window/testo_win32.h"
+#include "window/voci_win32.h"
 
 namespace velmar {
 
 namespace {
 
-// --- The control table ------------------------------------------------------------------------
-
-enum class Tipo { Cornice, Etichetta, Combo, Testo, Opzione, Immagine };
-
-struct DefinizioneControllo {
-    std::string_view nome;
-    Tipo tipo;
-    std::string_view contenitore;  // "" for the window's client area
-    std::string_view didascalia;   // caption; for an image, its tooltip and window text
-    int sinistra;                  // twips, in the container's client area
-    int alto;
-    int larghezza;
-    int altezza;
-    int tabIndex;
-};
-
-constexpr DefinizioneControllo kControlli[] = {
-    {"Frame3", Tipo::Cornice, "", "Frame3", 90, 135, 5460, 1770, 7},
-    {"Frame1", Tipo::Cornice, "Frame3", "Frame1", 135, 180, 1860, 420, 8},
-    {"LabelCodiceDitta", Tipo::Etichetta, "Frame1", kEtichettaCodice, 0, 0, 1050, 285, 9},
-    {"ComboCodiceDitta", Tipo::Combo, "Frame1", "", 1125, 0, 735, 315, 1},
-    {"Frame2", Tipo::Cornice, "Frame3", "Frame2", 2070, 180, 3345, 330, 10},
-    {"LabelDescrizioneDitta", Tipo::Etichetta, "Frame2", kEtichettaDescrizione, 0, 0, 1320, 285,
-     11},
-    {"TextDescrizioneDitta", Tipo::Testo, "Frame2", "", 1395, 0, 1770, 285, 2},
-    {"FrameServer", Tipo::Cornice, "Frame3", "Frame2", 135, 585, 3075, 1095, 12},
-    {"LabelServer", Tipo::Etichetta, "FrameServer", kEtichettaServer, 0, 45, 1050, 285, 13},
-    {"FrameSceltaServer", Tipo::Cornice, "FrameServer", "", 1125, 45, 2310, 285, 17},
-    {"OptionServer(0)", Tipo::Opzione, "FrameSceltaServer", "NT", 45, 45, 645, 195, 6},
-    {"OptionServer(1)", Tipo::Opzione, "FrameSceltaServer", "Linux", 810, 45, 735, 195, 5},
-    {"FrameMacchina", Tipo::Cornice, "Frame3", "Frame2", 135, 1080, 3300, 465, 14},
-    {"LabelMacchina", Tipo::Etichetta, "FrameMacchina", kEtichettaMacchina, 0, 0, 1050, 420, 15},
-    {"TextMacchina", Tipo::Testo, "FrameMacchina", "", 1170, 135, 1680, 285, 3},
-    {"FrameOkAnnulla", Tipo::Cornice, "Frame3", "Frame4", 4005, 1035, 1230, 465, 16},
-    {"PictureOk", Tipo::Immagine, "FrameOkAnnulla", "Ok", 90, 0, 420, 510, 4},
-    {"PictureAnnulla", Tipo::Immagine, "FrameOkAnnulla", "Annulla", 765, 0, 420, 465, 0},
-};
-static_assert(std::size(kControlli) == kNumeroControlli);
-
-constexpr std::size_t kNessuno = SIZE_MAX;
-
-constexpr std::size_t Indice(std::string_view nome) noexcept {
-    for (std::size_t i = 0; i < std::size(kControlli); ++i) {
-        if (kControlli[i].nome == nome)
-            return i;
-    }
-    return kNessuno;
-}
-
-constexpr int kPrimoId = 1000;
-constexpr int IdControllo(std::size_t indice) noexcept {
-    return kPrimoId + static_cast<int>(indice);
-}
-
-constexpr std::size_t kCombo = Indice("ComboCodiceDitta");
-constexpr std::size_t kDescrizione = Indice("TextDescrizioneDitta");
-constexpr std::size_t kMacchina = Indice("TextMacchina");
-constexpr std::size_t kOpzioneNT = Indice("OptionServer(0)");
-constexpr std::size_t kOpzioneLinux = Indice("OptionServer(1)");
-constexpr std::size_t kOk = Indice("PictureOk");
-constexpr std::size_t kAnnulla = Indice("PictureAnnulla");
-static_assert(kCombo != kNessuno && kDescrizione != kNessuno && kMacchina != kNessuno &&
-              kOpzioneNT != kNessuno && kOpzioneLinux != kNessuno && kOk != kNessuno &&
-              kAnnulla != kNessuno);
-
-constexpr bool PrendeFuoco(Tipo tipo) noexcept {
-    return tipo != Tipo::Cornice && tipo != Tipo::Etichetta;
-}
-
-// Key that orders the children of one container, which Windows stacks and tabs through in
-// creation order: controls that take focus by tab index, the two images after all the other
-// controls, a frame where its first focusable child is, a label where the control it names is
-// (the next control of its container in the table), other controls without focus last.
-int ChiaveOrdine(std::size_t i) noexcept {
-    constexpr int kImmagini = 1000;
-    constexpr int kSenzaFuoco = 2000;
-    const DefinizioneControllo& c = kControlli[i];
-    if (c.tipo == Tipo::Cornice) {
-        int chiave = kSenzaFuoco + c.tabIndex;
-        for (std::size_t j = 0; j < std::size(kControlli); ++j) {
-            if (kControlli[j].contenitore == c.nome)
-                chiave = std::min(chiave, ChiaveOrdine(j));
-        }
-        return chiave;
-    }
-    if (c.tipo == Tipo::Etichetta) {
-        for (std::size_t j = i + 1; j < std::size(kControlli); ++j) {
-            if (kControlli[j].contenitore == c.contenitore)
-                return ChiaveOrdine(j);
-        }
-    }
-    if (!PrendeFuoco(c.tipo))
-        return kSenzaFuoco + c.tabIndex;
-    return c.tipo == Tipo::Immagine ? kImmagini + c.tabIndex : c.tabIndex;
-}
-
-// Creation order: every container before its children, siblings by ChiaveOrdine and, for equal
-// keys, in table order. So the tab order is combo, description, machine, Linux, NT, cancel
-// image, OK image; FrameMacchina lies above FrameServer where they overlap; and each label comes
-// just before the control it names, which screen readers name after it.
-void AggiungiFigli(std::string_view contenitore, std::vector<std::size_t>& ordine) {
-    std::vector<std::size_t> figli;
-    for (std::size_t i = 0; i < std::size(kControlli); ++i) {
-        if (kControlli[i].contenitore == contenitore)
-            figli.push_back(i);
-    }
-    std::stable_sort(figli.begin(), figli.end(), [](std::size_t a, std::size_t b) {
-        return ChiaveOrdine(a) < ChiaveOrdine(b);
-    });
-    for (std::size_t i : figli) {
-        ordine.push_back(i);
-        if (kControlli[i].tipo == Tipo::Cornice)
-            AggiungiFigli(kControlli[i].nome, ordine);
-    }
-}
-
-std::vector<std::size_t> OrdineCreazione() {
-    std::vector<std::size_t> ordine;
-    AggiungiFigli("", ordine);
-    return ordine;
-}
-
-// --- Look -------------------------------------------------------------------------------------
-
 constexpr wchar_t kClasseFinestra[] = L"FormSetupVelmar";
-constexpr wchar_t kClasseCornice[] = L"VelmarCornice";
-constexpr COLORREF kColoreSfondo = RGB(237, 239, 243);
-constexpr COLORREF kColoreEtichette = RGB(202, 209, 224);
-constexpr int kTwipsPerPollice = 1440;
-constexpr int kLarghezzaClient = 5670;
-constexpr int kAltezzaClient = 2040;
-constexpr int kLatoImmagine = 26;  // pixels at 96 DPI
-constexpr int kPuntiCarattere = 8;
-constexpr int kTwipsRiga = 195;  // one line of 8-point text (13 pixels at 96 DPI)
-constexpr int kRigheElenco = 8;  // entries the combo's drop-down shows without scrolling
-// In an entry of the code list: the margin before the code, the space between the code and the
-// description, the widest column of codes (a longer code pushes its own description on).
-constexpr int kTwipsMargineVoce = 30;
-constexpr int kTwipsSpazioDescrizione = 180;
-constexpr int kTwipsColonnaCodici = 1440;
-constexpr DWORD kStileFinestra = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kStileEstesoFinestra = WS_EX_CONTROLPARENT;
-
-// Selects an object into a device context for one scope.
-class Selezione {
-  public:
-    Selezione(HDC dc, HGDIOBJ oggetto) noexcept : dc_(dc), vecchio_(::SelectObject(dc, oggetto)) {}
-    Selezione(const Selezione&) = delete;
-    Selezione& operator=(const Selezione&) = delete;
-    ~Selezione() { ::SelectObject(dc_, vecchio_); }
-
-  private:
-    HDC dc_;
-    HGDIOBJ vecchio_;
-};
-
-ContrastoElevato contrastoImposto = ContrastoElevato::DelSistema;
-
-bool ContrastoElevatoAttivo() noexcept {
-    if (contrastoImposto != ContrastoElevato::DelSistema)
-        return contrastoImposto == ContrastoElevato::Attivo;
-    HIGHCONTRASTW contrasto{};
-    contrasto.cbSize = sizeof(contrasto);
-    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrasto), &contrasto, 0) &&
-           (contrasto.dwFlags & HCF_HIGHCONTRASTON);
-}
-
-// 0x00BBGGRR as 0xRRGGBB.
-std::uint32_t Rgb(COLORREF c) noexcept {
-    return std::uint32_t{GetRValue(c)} << 16 | std::uint32_t{GetGValue(c)} << 8 | GetBValue(c);
-}
-
-const wchar_t* W(const std::u16string& testo) noexcept {
-    return reinterpret_cast<const wchar_t*>(testo.c_str());
-}
-
-std::u16string TestoDi(HWND controllo) {
-    std::u16string testo(static_cast<std::size_t>(::GetWindowTextLengthW(controllo)) + 1, u'\0');
-    const int letti = ::GetWindowTextW(controllo, reinterpret_cast<wchar_t*>(testo.data()),
-                                       static_cast<int>(testo.size()));
-    testo.resize(static_cast<std::size_t>(std::max(letti, 0)));
-    return testo;
-}
-
-// The entry of the combo's list at `indice`.
-std::u16string VoceElenco(HWND combo, int indice) {
-    const LRESULT lunghezza = ::SendMessageW(combo, CB_GETLBTEXTLEN, indice, 0);
-    if (lunghezza == CB_ERR)
-        return {};
-    std::u16string testo(static_cast<std::size_t>(lunghezza) + 1, u'\0');
-    const LRESULT letti =
-        ::SendMessageW(combo, CB_GETLBTEXT, indice, reinterpret_cast<LPARAM>(testo.data()));
-    testo.resize(letti == CB_ERR ? 0 : static_cast<std::size_t>(letti));
-    return testo;
-}
-
-// A description as an entry of the list shows it: control bytes as visible escapes, a tab as a
-// space (an entry is one line).
-std::u16string DescrizioneMostrata(std::string_view descrizione) {
-    std::u16string testo = Utf16Da1252(TestoVisibile(descrizione));
-    std::replace(testo.begin(), testo.end(), u'\t', u' ');
-    return testo;
-}
-
-int LarghezzaTesto(HDC dc, std::u16string_view testo) noexcept {
-    SIZE dimensione{};
-    ::GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(testo.data()),
-                            static_cast<int>(testo.size()), &dimensione);
-    return dimensione.cx;
-}
-
-// Sets the text colour and background mode of a device context for one scope.
-class ColoreTesto {
-  public:
-    ColoreTesto(HDC dc, COLORREF colore) noexcept
-        : dc_(dc), vecchio_(::SetTextColor(dc, colore)), modo_(::SetBkMode(dc, TRANSPARENT)) {}
-    ColoreTesto(const ColoreTesto&) = delete;
-    ColoreTesto& operator=(const ColoreTesto&) = delete;
-    ~ColoreTesto() {
-        ::SetBkMode(dc_, modo_);
-        ::SetTextColor(dc_, vecchio_);
-    }
-
-  private:
-    HDC dc_;
-    COLORREF vecchio_;
-    int modo_;
-};
-
-// While a save runs: the flag that keeps the window from acting, and the wait cursor.
-class Attesa {
-  public:
-    explicit Attesa(bool& inAttesa) noexcept
-        : inAttesa_(inAttesa), cursore_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {
-        inAttesa_ = true;
-    }
-    Attesa(const Attesa&) = delete;
-    Attesa& operator=(const Attesa&) = delete;
-    ~Attesa() {
-        inAttesa_ = false;
-        ::SetCursor(cursore_);
-    }
-
-  private:
-    bool& inAttesa_;
-    HCURSOR cursore_;
-};
-
-VoceUtente Voce(HWND controllo) {
-    return VoceUtente{Cp1252DaUtf16(TestoDi(controllo))};
-}
-
-bool Attivo(HWND opzione) noexcept {
-    return ::SendMessageW(opzione, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-// The server type of the option button checked, or none.
-TipoServer ServerScelto(HWND opzioneNT, HWND opzioneLinux) noexcept {
-    return Attivo(opzioneNT)      ? TipoServer::NT
-           : Attivo(opzioneLinux) ? TipoServer::Linux
-                                  : TipoServer::Nessuno;
-}
-
-// A 32-bit top-down DIB section holding premultiplied pixels, for AlphaBlend.
-unique_hbitmap Bitmap(Immagine immagine, int lato, std::optional<std::uint32_t> bordo) {
-    const std::vector<std::uint32_t> pixel = DisegnaImmagine(immagine, lato, bordo);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = lato;
-    info.bmiHeader.biHeight = -lato;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    unique_hbitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (bitmap && bits)
-        std::copy(pixel.begin(), pixel.end(), static_cast<std::uint32_t*>(bits));
-    return bitmap;
-}
-
-class InterfacciaWin32 final : public Interfaccia {
-  public:
-    void Messaggio(HWND proprietario, std::u16string_view testo) noexcept override {
-        const std::u16string t(testo);
-        const std::u16string titolo = Utf16Da1252(kTitoloMessaggi);
-        ::MessageBoxW(proprietario, W(t), W(titolo), MB_OK);
-    }
-    void Termina() noexcept override { ::ExitProcess(0); }
-};
 
 }  // namespace
-
-Interfaccia& InterfacciaDiSistema() noexcept {
-    static InterfacciaWin32 interfaccia;
-    return interfaccia;
-}
-
-void ImponiContrastoElevato(ContrastoElevato contrasto) noexcept {
-    contrastoImposto = contrasto;
-}
 
 // --- Creation ---------------------------------------------------------------------------------
 
@@ -338,23 +40,10 @@ bool FormSetupVelmar::Crea(HINSTANCE istanza) noexcept {
                                          ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controlliComuni);
 
-    WNDCLASSEXW classe{};
-    classe.cbSize = sizeof(classe);
-    classe.hInstance = istanza;
-    classe.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    if (!::GetClassInfoExW(istanza, kClasseFinestra, &classe)) {
-        classe.lpfnWndProc = ProceduraFinestra;
-        classe.lpszClassName = kClasseFinestra;
-        classe.hIcon = ::LoadIconW(istanza, MAKEINTRESOURCEW(IDI_PROGRAMMA));
-        if (!::RegisterClassExW(&classe))
-            return false;
-    }
-    if (!::GetClassInfoExW(istanza, kClasseCornice, &classe)) {
-        classe.lpfnWndProc = ProceduraCornice;
-        classe.lpszClassName = kClasseCornice;
-        classe.hIcon = nullptr;
-        if (!::RegisterClassExW(&classe))
-            return false;
+    if (!Registra<&FormSetupVelmar::Gestisci>(istanza, kClasseFinestra,
+                                              MAKEINTRESOURCEW(IDI_PROGRAMMA)) ||
+        !Cornici::Registra(istanza)) {
+        return false;
     }
     const std::u16string titolo = u"Setup Velmar";
     ::CreateWindowExW(kStileEstesoFinestra, kClasseFinestra, W(titolo), kStileFinestra,
@@ -367,9 +56,9 @@ void FormSetupVelmar::Mostra(int comando) noexcept {
     ::UpdateWindow(finestra_);
 }
 
-HWND FormSetupVelmar::Controllo(std::string_view nome) const noexcept {
-    const std::size_t i = Indice(nome);
-    return i == kNessuno ? nullptr : controlli_[i];
+std::optional<HWND> FormSetupVelmar::Controllo(std::string_view nome) const noexcept {
+    const std::optional<std::size_t> i = Indice(nome);
+    return i ? std::optional(controlli_[*i]) : std::nullopt;
 }
 
 std::array<FormSetupVelmar::NomeControllo, kNumeroControlli> FormSetupVelmar::Controlli() noexcept {
@@ -380,27 +69,15 @@ std::array<FormSetupVelmar::NomeControllo, kNumeroControlli> FormSetupVelmar::Co
 }
 
 bool FormSetupVelmar::OnCreate() {
-    dpi_ = DpiFinestra(finestra_);
-    CreaColori();
+    scala_ = Scala(DpiFinestra(finestra_));
+    aspetto_.CreaColori();
     // The font first: the code list measures its entries with it as it is created.
     CreaRisorseGrafiche();
     if (!CreaControlli())
         return false;
     Disponi();
-
-    // Centred on the screen's work area.
-    Dimensiona({0, 0});
-    RECT finestra{};
-    ::GetWindowRect(finestra_, &finestra);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromWindow(finestra_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& area = monitor.rcWork;
-    ::SetWindowPos(finestra_, nullptr,
-                   area.left + (area.right - area.left - (finestra.right - finestra.left)) / 2,
-                   area.top + (area.bottom - area.top - (finestra.bottom - finestra.top)) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-
+    Dimensiona(finestra_, scala_, {0, 0});
+    Centra(finestra_);
     CaricaDitte();
     AggiungiProvaConnessione(finestra_);
     return true;
@@ -408,265 +85,65 @@ bool FormSetupVelmar::OnCreate() {
 
 bool FormSetupVelmar::CreaControlli() {
     for (std::size_t i : OrdineCreazione()) {
-        const DefinizioneControllo& c = kControlli[i];
-        const HWND contenitore =
-            c.contenitore.empty() ? finestra_ : controlli_[Indice(c.contenitore)];
-        const wchar_t* classe = L"";
-        DWORD stile = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-        DWORD esteso = 0;
-        std::u16string testo = Utf16Da1252(c.didascalia);
-        switch (c.tipo) {
-            case Tipo::Cornice:
-                classe = kClasseCornice;
-                stile |= WS_CLIPCHILDREN;
-                esteso = WS_EX_CONTROLPARENT;
-                testo.clear();  // a frame's caption is never shown, nor named to screen readers
-                break;
-            case Tipo::Etichetta:
-                // A label two lines high wraps; a one-line label keeps its text on one line.
-                classe = WC_STATICW;
-                stile |= (c.altezza >= 2 * kTwipsRiga ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX;
-                break;
-            case Tipo::Combo:
-                // Drawn by the window, each entry's text kept: the code, which is what the edit
-                // field takes, what typing matches and what screen readers read.
-                classe = WC_COMBOBOXW;
-                stile |= CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS |
-                         WS_VSCROLL | WS_TABSTOP | WS_GROUP;
-                break;
-            case Tipo::Testo:
-                classe = WC_EDITW;
-                stile |= ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
-                esteso = WS_EX_CLIENTEDGE;
-                break;
-            case Tipo::Opzione:
-                // The first option button of its frame opens the group of the two.
-                classe = WC_BUTTONW;
-                stile |= BS_AUTORADIOBUTTON | WS_TABSTOP;
-                if (!::GetWindow(contenitore, GW_CHILD))
-                    stile |= WS_GROUP;
-                break;
-            case Tipo::Immagine:
-                classe = WC_BUTTONW;
-                stile |= BS_OWNERDRAW | WS_TABSTOP | WS_GROUP;
-                break;
-        }
-        const HWND controllo =
-            ::CreateWindowExW(esteso, classe, W(testo), stile, 0, 0, 0, 0, contenitore,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdControllo(i))),
-                              istanza_, c.tipo == Tipo::Cornice ? this : nullptr);
+        const std::optional<std::size_t> riga = Contenitore(i);
+        const std::optional<HWND> controllo =
+            cornici_.CreaControllo(i, riga ? controlli_[*riga] : finestra_, istanza_);
         if (!controllo)
             return false;
-        // Siblings stack in creation order, the first on top.
-        ::SetWindowPos(controllo, HWND_BOTTOM, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        controlli_[i] = controllo;
+        controlli_[i] = *controllo;
     }
-
-    suggerimenti_ =
-        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, finestra_, nullptr, istanza_, nullptr);
-    if (!suggerimenti_)
+    const std::optional<HWND> suggerimenti = CreaSuggerimenti(finestra_, istanza_, controlli_);
+    if (!suggerimenti)
         return false;
-    for (std::size_t i : {kOk, kAnnulla}) {
-        std::u16string testo = Utf16Da1252(kControlli[i].didascalia);
-        TTTOOLINFOW strumento{};
-        strumento.cbSize = TTTOOLINFOW_V2_SIZE;
-        strumento.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        strumento.hwnd = ::GetParent(controlli_[i]);
-        strumento.uId = reinterpret_cast<UINT_PTR>(controlli_[i]);
-        strumento.lpszText = reinterpret_cast<wchar_t*>(testo.data());
-        if (!::SendMessageW(suggerimenti_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&strumento))) {
-            return false;
-        }
-    }
+    suggerimenti_ = *suggerimenti;
     return true;
 }
 
-// --- Layout at the window's DPI ---------------------------------------------------------------
-
-int FormSetupVelmar::Pixel(int twips) const noexcept {
-    return ::MulDiv(twips, static_cast<int>(dpi_), kTwipsPerPollice);
-}
-
-void FormSetupVelmar::CreaRisorseGrafiche() {
-    // The dialogs' typeface, at the package's size.
-    LOGFONTW carattere{};
-    (void)CarattereMessaggiPerDpi(dpi_, carattere);
-    carattere.lfHeight = -::MulDiv(kPuntiCarattere, static_cast<int>(dpi_), 72);
-    carattere.lfWidth = 0;
-    carattere_.reset(::CreateFontIndirectW(&carattere));
-    {
-        // An entry of the code list is one line of the font high.
-        const unique_hdc_schermo dc(::GetDC(nullptr));
-        const Selezione selezione(dc.get(), carattere_.get());
-        TEXTMETRICW metriche{};
-        altezzaVoce_ =
-            ::GetTextMetricsW(dc.get(), &metriche) ? metriche.tmHeight : Pixel(kTwipsRiga);
-    }
-
-    CreaImmagini();
-
-    auto icona = [&](int metricaX, int metricaY) {
-        return unique_hicon(static_cast<HICON>(::LoadImageW(
-            istanza_, MAKEINTRESOURCEW(IDI_PROGRAMMA), IMAGE_ICON,
-            MetricaSistemaPerDpi(metricaX, dpi_), MetricaSistemaPerDpi(metricaY, dpi_), 0)));
-    };
-    // The window lets go of the old icons before they are destroyed.
-    unique_hicon grande = icona(SM_CXICON, SM_CYICON);
-    unique_hicon piccola = icona(SM_CXSMICON, SM_CYSMICON);
-    ::SendMessageW(finestra_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(grande.get()));
-    ::SendMessageW(finestra_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(piccola.get()));
-    iconaGrande_ = std::move(grande);
-    iconaPiccola_ = std::move(piccola);
-}
-
-// The two images at the window's DPI; under high contrast their ring takes the text colour.
-void FormSetupVelmar::CreaImmagini() {
-    const int lato = ::MulDiv(kLatoImmagine, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
-    const std::optional<std::uint32_t> bordo =
-        colori_.contrastoElevato ? std::optional(Rgb(colori_.testo)) : std::nullopt;
-    immagineOk_ = Bitmap(Immagine::Ok, lato, bordo);
-    immagineAnnulla_ = Bitmap(Immagine::Annulla, lato, bordo);
-}
-
-// The package's colours, or the system's under high contrast, and their brushes.
-void FormSetupVelmar::CreaColori() {
-    colori_ = {false, kColoreSfondo, kColoreEtichette, 0};
-    if (ContrastoElevatoAttivo()) {
-        const COLORREF faccia = ::GetSysColor(COLOR_BTNFACE);
-        colori_ = {true, faccia, faccia, ::GetSysColor(COLOR_BTNTEXT)};
-    }
-    pennelloSfondo_.reset(::CreateSolidBrush(colori_.sfondo));
-    pennelloEtichette_.reset(::CreateSolidBrush(colori_.etichette));
-}
-
-// Control `indice` in pixels in its container's client area. Each edge lies at the pixel nearest
-// its place in the window's client area (a frame's client area is the whole frame), so controls
-// that meet or end together in twips do so in pixels at every DPI.
-RECT FormSetupVelmar::Rettangolo(std::size_t indice) const noexcept {
-    const DefinizioneControllo& c = kControlli[indice];
-    int x = 0;  // the container's place in the window's client area, in twips
-    int y = 0;
-    for (std::size_t j = Indice(c.contenitore); j != kNessuno;
-         j = Indice(kControlli[j].contenitore)) {
-        x += kControlli[j].sinistra;
-        y += kControlli[j].alto;
-    }
-    return {Pixel(x + c.sinistra) - Pixel(x), Pixel(y + c.alto) - Pixel(y),
-            Pixel(x + c.sinistra + c.larghezza) - Pixel(x),
-            Pixel(y + c.alto + c.altezza) - Pixel(y)};
+unique_hfont FormSetupVelmar::CreaRisorseGrafiche() {
+    unique_hfont vecchio = aspetto_.CreaCarattere(scala_);
+    elenco_.MisuraVoci(aspetto_.Carattere(), scala_);
+    aspetto_.CreaImmagini(scala_);
+    aspetto_.CreaIcone(istanza_, finestra_, scala_);
+    return vecchio;
 }
 
 void FormSetupVelmar::Disponi() {
-    const auto font = reinterpret_cast<WPARAM>(carattere_.get());
+    const auto font = reinterpret_cast<WPARAM>(aspetto_.Carattere());
     for (std::size_t i = 0; i < std::size(kControlli); ++i) {
         const HWND h = controlli_[i];
-        const RECT r = Rettangolo(i);
+        const RECT r = Rettangolo(i, scala_);
         ::SendMessageW(h, WM_SETFONT, font, FALSE);
-        if (kControlli[i].tipo != Tipo::Combo) {
+        if (i == kCombo) {
+            elenco_.Disponi(h, r);
+        } else {
             ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                            SWP_NOZORDER | SWP_NOACTIVATE);
-            continue;
-        }
-        // A drop-down combo's window height is that of its open list; its edit field is as
-        // high as its item height plus borders, which differ with the visual style.
-        const int altezza = r.bottom - r.top;
-        ::SendMessageW(h, CB_SETITEMHEIGHT, 0, altezzaVoce_);
-        ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left,
-                       altezza + kRigheElenco * altezzaVoce_, SWP_NOZORDER | SWP_NOACTIVATE);
-        constexpr int kBordiCombo = 6;  // classic style; corrected below when they differ
-        int campo = altezza - kBordiCombo;
-        for (int tentativo = 0; tentativo < 2; ++tentativo) {
-            ::SendMessageW(h, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), campo);
-            RECT r{};
-            ::GetWindowRect(h, &r);
-            const int scarto = altezza - (r.bottom - r.top);
-            if (scarto == 0)
-                break;
-            campo += scarto;
         }
     }
     ::SendMessageW(suggerimenti_, WM_SETFONT, font, FALSE);
-    MisuraElenco();
+    elenco_.Misura(controlli_[kCombo], aspetto_.Carattere(), scala_);
     ::RedrawWindow(finestra_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// The codes' column: as wide as the widest code, up to its limit, and the space after it; and
-// the width the widest entry needs, margins included.
-void FormSetupVelmar::MisuraElenco() {
-    const HWND combo = controlli_[kCombo];
-    const unique_hdc_schermo dc(::GetDC(nullptr));
-    const Selezione selezione(dc.get(), carattere_.get());
-    const auto voci =
-        static_cast<std::size_t>(std::max<LRESULT>(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 0));
-    std::vector<int> codici(voci);
-    int colonna = 0;
-    for (std::size_t i = 0; i < voci; ++i) {
-        codici[i] = LarghezzaTesto(dc.get(), VoceElenco(combo, static_cast<int>(i)));
-        colonna = std::max(colonna, codici[i]);
+std::optional<std::size_t> FormSetupVelmar::RigaDi(HWND controllo) const noexcept {
+    for (std::size_t i = 0; i < controlli_.size(); ++i) {
+        if (controlli_[i] == controllo)
+            return i;
     }
-    const int spazio = Pixel(kTwipsSpazioDescrizione);
-    colonnaCodici_ = std::min(colonna, Pixel(kTwipsColonnaCodici)) + spazio;
-    int larghezza = 0;
-    for (std::size_t i = 0; i < voci; ++i) {
-        int voce = codici[i];
-        if (i < descrizioni_.size() && !descrizioni_[i].empty()) {
-            voce = std::max(colonnaCodici_, codici[i] + spazio) +
-                   LarghezzaTesto(dc.get(), descrizioni_[i]);
-        }
-        larghezza = std::max(larghezza, voce);
-    }
-    larghezzaVoci_ = 2 * Pixel(kTwipsMargineVoce) + larghezza;
+    return std::nullopt;
 }
 
-// Just before the list drops down, where the combo is then: as wide as its widest entry (its
-// border and scroll bar added), never narrower than the combo, nor running past the right edge
-// of the work area of the combo's monitor.
-void FormSetupVelmar::AllargaElenco() const noexcept {
-    const HWND combo = controlli_[kCombo];
-    RECT r{};
-    ::GetWindowRect(combo, &r);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromWindow(combo, MONITOR_DEFAULTTONEAREST), &monitor);
-    const int scorrimento = ::SendMessageW(combo, CB_GETCOUNT, 0, 0) > kRigheElenco
-                                ? MetricaSistemaPerDpi(SM_CXVSCROLL, dpi_)
-                                : 0;
-    const int voluta = larghezzaVoci_ + 2 * MetricaSistemaPerDpi(SM_CXBORDER, dpi_) + scorrimento;
-    const int minima = r.right - r.left;
-    const int massima = std::max(
-        minima, static_cast<int>(monitor.rcWork.right - std::max(r.left, monitor.rcWork.left)));
-    ::SendMessageW(combo, CB_SETDROPPEDWIDTH, std::clamp(voluta, minima, massima), 0);
-}
+// --- Handlers ---------------------------------------------------------------------------------
 
-// Sizes the window so that its client area is 5670 x 2040 twips at its DPI, with its top left
-// corner at `angolo`; the result is measured and corrected, whatever the frame's metrics.
-void FormSetupVelmar::Dimensiona(POINT angolo) noexcept {
-    const int larghezza = Pixel(kLarghezzaClient);
-    const int altezza = Pixel(kAltezzaClient);
-    RECT r{0, 0, larghezza, altezza};
-    (void)RettangoloFinestraPerDpi(r, kStileFinestra, kStileEstesoFinestra, dpi_);
-    SIZE dimensione{r.right - r.left, r.bottom - r.top};
-    ::SetWindowPos(finestra_, nullptr, angolo.x, angolo.y, dimensione.cx, dimensione.cy,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client{};
-    ::GetClientRect(finestra_, &client);
-    if (client.right != larghezza || client.bottom != altezza) {
-        dimensione.cx += larghezza - client.right;
-        dimensione.cy += altezza - client.bottom;
-        ::SetWindowPos(finestra_, nullptr, 0, 0, dimensione.cx, dimensione.cy,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+void FormSetupVelmar::OnNcCreate(HWND finestra) noexcept {
+    finestra_ = finestra;
 }
 
 void FormSetupVelmar::OnDpiChanged(UINT dpi, const RECT& suggerito) {
-    dpi_ = dpi;
-    const unique_hfont vecchio = std::move(carattere_);  // in use until Disponi replaces it
-    CreaRisorseGrafiche();
+    scala_ = Scala(dpi);
+    const unique_hfont vecchio = CreaRisorseGrafiche();  // in use until Disponi replaces it
     Disponi();
-    Dimensiona({suggerito.left, suggerito.top});
+    Dimensiona(finestra_, scala_, {suggerito.left, suggerito.top});
 }
 
 // The system's colours changed: the controls are told, as Windows expects of a top-level window,
@@ -685,107 +162,35 @@ void FormSetupVelmar::OnSettingChange() {
 // High contrast turned on or off, or its colours changed: the face's colours and the images are
 // made again and everything is painted anew.
 void FormSetupVelmar::AggiornaColori() {
-    const Colori prima = colori_;
-    CreaColori();
-    if (colori_ == prima)
+    if (!aspetto_.CreaColori())
         return;
-    CreaImmagini();
+    aspetto_.CreaImmagini(scala_);
     ::RedrawWindow(finestra_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// --- Painting ---------------------------------------------------------------------------------
-
 void FormSetupVelmar::OnEraseBkgnd(HWND finestra, HDC dc) const noexcept {
-    RECT r;
-    ::GetClientRect(finestra, &r);
-    ::FillRect(dc, &r, pennelloSfondo_.get());
+    aspetto_.DipingiSfondo(finestra, dc);
 }
 
-LRESULT FormSetupVelmar::OnCtlColorStatic(HDC dc, HWND controllo) noexcept {
-    const bool etichetta =
-        std::any_of(std::begin(kControlli), std::end(kControlli), [&](const auto& c) {
-            return c.tipo == Tipo::Etichetta && controlli_[&c - kControlli] == controllo;
-        });
-    ::SetBkColor(dc, etichetta ? colori_.etichette : colori_.sfondo);
-    if (colori_.contrastoElevato)
-        ::SetTextColor(dc, colori_.testo);
-    return reinterpret_cast<LRESULT>(etichetta ? pennelloEtichette_.get() : pennelloSfondo_.get());
+LRESULT FormSetupVelmar::OnCtlColorStatic(HDC dc, HWND controllo) const noexcept {
+    const std::optional<std::size_t> riga = RigaDi(controllo);
+    const bool etichetta = riga && kControlli[*riga].tipo == TipoControllo::Etichetta;
+    return reinterpret_cast<LRESULT>(aspetto_.ColoraStatico(dc, etichetta));
 }
 
-// Every entry of the code list is one line of the window's font high.
 void FormSetupVelmar::OnMeasureItem(MEASUREITEMSTRUCT& voce) const noexcept {
     if (voce.CtlType == ODT_COMBOBOX)
-        voce.itemHeight = static_cast<UINT>(altezzaVoce_);
+        voce.itemHeight = static_cast<UINT>(elenco_.AltezzaVoce());
 }
 
-void FormSetupVelmar::OnDrawItem(const DRAWITEMSTRUCT& voce) {
+void FormSetupVelmar::OnDrawItem(const DRAWITEMSTRUCT& voce) const {
     if (voce.CtlType == ODT_COMBOBOX) {
-        DisegnaVoce(voce);
+        elenco_.DisegnaVoce(voce, scala_);
     } else {
-        DisegnaPulsante(voce);
+        aspetto_.DisegnaPulsante(
+            voce, voce.hwndItem == controlli_[kOk] ? Immagine::Ok : Immagine::Annulla);
     }
 }
-
-// An entry of the code list: its code and, beside it in the system's dimmer text colour, the
-// description of its line; a selected entry in the highlight colours.
-void FormSetupVelmar::DisegnaVoce(const DRAWITEMSTRUCT& voce) const {
-    const bool scelta = voce.itemState & ODS_SELECTED;
-    ::FillRect(voce.hDC, &voce.rcItem, ::GetSysColorBrush(scelta ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (voce.itemID != static_cast<UINT>(-1)) {
-        const auto indice = static_cast<std::size_t>(voce.itemID);
-        const std::u16string codice = VoceElenco(voce.hwndItem, static_cast<int>(indice));
-        RECT r = voce.rcItem;
-        r.left += Pixel(kTwipsMargineVoce);
-        constexpr UINT kFormato = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-        {
-            const ColoreTesto colore(
-                voce.hDC, ::GetSysColor(scelta ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-            ::DrawTextW(voce.hDC, W(codice), static_cast<int>(codice.size()), &r, kFormato);
-        }
-        if (indice < descrizioni_.size() && !descrizioni_[indice].empty()) {
-            r.left += std::max(colonnaCodici_,
-                               LarghezzaTesto(voce.hDC, codice) + Pixel(kTwipsSpazioDescrizione));
-            const ColoreTesto colore(voce.hDC,
-                                     ::GetSysColor(scelta ? COLOR_HIGHLIGHTTEXT : COLOR_GRAYTEXT));
-            ::DrawTextW(voce.hDC, W(descrizioni_[indice]),
-                        static_cast<int>(descrizioni_[indice].size()), &r, kFormato);
-        }
-    }
-    if ((voce.itemState & ODS_FOCUS) && !(voce.itemState & ODS_NOFOCUSRECT))
-        ::DrawFocusRect(voce.hDC, &voce.rcItem);
-}
-
-// An image centred across the control's width, as far from the top as from the sides, over the
-// window's background; pressed, it moves by one pixel; focused, it is framed.
-void FormSetupVelmar::DisegnaPulsante(const DRAWITEMSTRUCT& voce) const noexcept {
-    const HBITMAP bitmap =
-        voce.hwndItem == controlli_[kOk] ? immagineOk_.get() : immagineAnnulla_.get();
-    ::FillRect(voce.hDC, &voce.rcItem, pennelloSfondo_.get());
-    BITMAP info{};
-    if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info))
-        return;
-    const int lato = info.bmWidth;
-    const int margine =
-        std::max(0, static_cast<int>(voce.rcItem.right - voce.rcItem.left - lato) / 2);
-    const int spinto = (voce.itemState & ODS_SELECTED) ? 1 : 0;
-    const int x = voce.rcItem.left + margine + spinto;
-    const int y = voce.rcItem.top + margine + spinto;
-
-    unique_hdc memoria(::CreateCompatibleDC(voce.hDC));
-    if (!memoria)
-        return;
-    {
-        Selezione selezione(memoria.get(), bitmap);
-        const BLENDFUNCTION fusione{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ::GdiAlphaBlend(voce.hDC, x, y, lato, lato, memoria.get(), 0, 0, lato, lato, fusione);
-    }
-    if ((voce.itemState & ODS_FOCUS) && !(voce.itemState & ODS_NOFOCUSRECT)) {
-        RECT cornice{x - 1, y - 1, x + lato + 1, y + lato + 1};
-        ::DrawFocusRect(voce.hDC, &cornice);
-    }
-}
-
-// --- Events -----------------------------------------------------------------------------------
 
 void FormSetupVelmar::OnActivate(bool attiva) noexcept {
     if (!attiva) {
@@ -823,18 +228,29 @@ void FormSetupVelmar::OnClose() noexcept {
         Termina();
 }
 
+void FormSetupVelmar::OnDestroy() noexcept {
+    ::PostQuitMessage(0);
+}
+
+void FormSetupVelmar::OnNcDestroy() noexcept {
+    finestra_ = nullptr;
+    controlli_.fill(nullptr);
+    suggerimenti_ = nullptr;
+    ultimoFuoco_ = nullptr;
+}
+
 void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
     if (inAttesa_)
         return;
     if (id == IdControllo(kCombo)) {
         if (codice == CBN_DROPDOWN) {
-            AllargaElenco();
+            elenco_.Allarga(controllo, scala_);
         } else if (codice == CBN_EDITCHANGE) {
             CercaDitta(TestoDi(controllo));
         } else if (codice == CBN_SELCHANGE) {
             // The edit field still shows the old text: the chosen entry is the new code.
-            const auto scelta = static_cast<int>(::SendMessageW(controllo, CB_GETCURSEL, 0, 0));
-            CercaDitta(scelta == CB_ERR ? TestoDi(controllo) : VoceElenco(controllo, scelta));
+            const std::optional<std::u16string> scelta = ElencoCodici::Scelta(controllo);
+            CercaDitta(scelta ? *scelta : TestoDi(controllo));
         }
     } else if (id == IdControllo(kOk) && codice == BN_CLICKED) {
         Conferma();
@@ -854,69 +270,50 @@ void FormSetupVelmar::OnCommand(int id, int codice, HWND controllo) {
     }
 }
 
-// The codes and their descriptions in one pass over the file.
+// --- The lookup -------------------------------------------------------------------------------
+
+// The codes and their descriptions in one pass over the file. A read that fails, whatever its
+// kind (no package folder, a file that cannot be read), lists no codes, as a missing file does,
+// and shows no message: a save refuses the package, saying why.
 void FormSetupVelmar::CaricaDitte() {
-    const HWND combo = controlli_[kCombo];
-    // A file that cannot be read lists no codes, as a missing one; a save refuses it.
-    const Risultato<std::vector<VoceDitta>> voci = archivio_.LeggiElenco();
-    descrizioni_.clear();
-    if (voci) {
-        descrizioni_.reserve(voci->size());
-        for (const VoceDitta& voce : *voci) {
-            const std::u16string codice = Utf16Da1252(voce.codice);
-            const LRESULT aggiunta =
-                ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(codice)));
-            if (aggiunta != CB_ERR && aggiunta != CB_ERRSPACE)
-                descrizioni_.push_back(DescrizioneMostrata(voce.descrizione));
-        }
-    }
-    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    MisuraElenco();
+    Risultato<std::vector<VoceDitta>> voci = archivio_.LeggiElenco();
+    const std::vector<VoceDitta> elenco = voci ? *std::move(voci) : std::vector<VoceDitta>{};
+    elenco_.Carica(controlli_[kCombo], elenco, aspetto_.Carattere(), scala_);
 }
 
-// A code with a character Windows-1252 lacks is in no line of the file, and a file that cannot
-// be read finds nothing: the fields are cleared.
+// The fields show the company of `codice`, or are cleared without a message, whatever the kind
+// of the failure: a code in no line (DittaNonTrovata, the person may still be typing it; a code
+// with a character Windows-1252 lacks is in none), no package folder, a file that cannot be read
+// (a save refuses such a package, saying why).
 void FormSetupVelmar::CercaDitta(std::u16string_view codice) {
     const std::optional<std::string> codice1252 = Cp1252DaUtf16(codice);
-    RisultatoRicerca r;
-    if (codice1252) {
-        if (Risultato<RisultatoRicerca> trovata = archivio_.CercaDitta(*codice1252))
-            r = *std::move(trovata);
-    }
-    const std::u16string descrizione = Utf16Da1252(r.descrizione);
-    const std::u16string macchina = Utf16Da1252(r.macchina);
-    ::SetWindowTextW(controlli_[kDescrizione], W(descrizione));
-    ::SetWindowTextW(controlli_[kMacchina], W(macchina));
-    ::SendMessageW(controlli_[kOpzioneNT], BM_SETCHECK,
-                   r.server == TipoServer::NT ? BST_CHECKED : BST_UNCHECKED, 0);
-    ::SendMessageW(controlli_[kOpzioneLinux], BM_SETCHECK,
-                   r.server == TipoServer::Linux ? BST_CHECKED : BST_UNCHECKED, 0);
+    Risultato<RisultatoRicerca> trovata = codice1252
+                                              ? archivio_.CercaDitta(*codice1252)
+                                              : Risultato<RisultatoRicerca>(DittaNonTrovata(""));
+    MostraDitta(controlli_, trovata ? *trovata : RisultatoRicerca{});
 }
+
+// --- The confirmation -------------------------------------------------------------------------
 
 void FormSetupVelmar::Avvisa(std::string_view testo1252) {
     interfaccia_.Messaggio(finestra_, Utf16Da1252(testo1252));
 }
 
 void FormSetupVelmar::ProvaConnessione() {
+    const VociUtente voci = LeggiVoci(controlli_);
     std::string testo;
     {
         const Attesa attesa(inAttesa_);
-        testo =
-            TestoProvaConnessione(Voce(controlli_[kMacchina]),
-                                  ServerScelto(controlli_[kOpzioneNT], controlli_[kOpzioneLinux]));
+        testo = TestoProvaConnessione(voci.macchina, voci.server);
     }
     Avvisa(testo);
 }
 
 void FormSetupVelmar::Conferma() {
-    VociUtente voci;
-    voci.codice = Voce(controlli_[kCombo]);
-    voci.descrizione = Voce(controlli_[kDescrizione]);
-    voci.macchina = Voce(controlli_[kMacchina]);
-    voci.server = ServerScelto(controlli_[kOpzioneNT], controlli_[kOpzioneLinux]);
+    const VociUtente voci = LeggiVoci(controlli_);
     stato_ = CopiaVoci(voci);
     if (const Esito valide = ValidaVoci(voci); !valide) {
-        Avvisa(valide.Errore().testo);
+        Avvisa(TestoErrore(valide.Errore()));
         return;
     }
 
@@ -930,41 +327,25 @@ void FormSetupVelmar::Conferma() {
     }
     const RisultatoModifica& salvataggio = *esito;
     if (!salvataggio) {
-        Avvisa(salvataggio.Errore().testo);
+        Avvisa(TestoErrore(salvataggio.Errore()));
         // Without an area folder the program ends; any other refusal leaves the window open.
         if (salvataggio.Errore().tipo == TipoErrore::NessunaArea)
             Termina();
         return;
     }
-    Avvisa(salvataggio->messaggio);
+    Avvisa(TestoAggiornamento(*salvataggio));
     // A save that did not update every file leaves the window open to retry or cancel.
     if (salvataggio->Completo())
         Termina();
 }
 
-// --- Window procedures ------------------------------------------------------------------------
+// --- Message switch ---------------------------------------------------------------------------
 
-LRESULT CALLBACK FormSetupVelmar::ProceduraFinestra(HWND finestra, UINT messaggio, WPARAM w,
-                                                    LPARAM l) noexcept {
-    FormSetupVelmar* form = nullptr;
-    if (messaggio == WM_NCCREATE) {
-        form = static_cast<FormSetupVelmar*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        form->finestra_ = finestra;
-        ::SetWindowLongPtrW(finestra, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    } else {
-        form = reinterpret_cast<FormSetupVelmar*>(::GetWindowLongPtrW(finestra, GWLP_USERDATA));
-    }
-    if (!form)
-        return ::DefWindowProcW(finestra, messaggio, w, l);
-    try {
-        return form->Gestisci(messaggio, w, l);
-    } catch (...) {
-        return messaggio == WM_CREATE ? -1 : 0;
-    }
-}
-
-LRESULT FormSetupVelmar::Gestisci(UINT messaggio, WPARAM w, LPARAM l) {
+LRESULT FormSetupVelmar::Gestisci(HWND finestra, UINT messaggio, WPARAM w, LPARAM l) {
     switch (messaggio) {
+        case WM_NCCREATE:
+            OnNcCreate(finestra);
+            break;
         case WM_CREATE:
             return OnCreate() ? 0 : -1;
         case WM_COMMAND:
@@ -990,65 +371,30 @@ LRESULT FormSetupVelmar::Gestisci(UINT messaggio, WPARAM w, LPARAM l) {
         case WM_SYSCOMMAND:
             if (OnSysCommand(static_cast<UINT>(w)))
                 return 0;
-            return ::DefWindowProcW(finestra_, messaggio, w, l);
+            break;
         case WM_SETCURSOR:
             if (OnSetCursor())
                 return TRUE;
-            return ::DefWindowProcW(finestra_, messaggio, w, l);
+            break;
         case WM_ACTIVATE:
             OnActivate(LOWORD(w) != WA_INACTIVE);
             return 0;
         case WM_ERASEBKGND:
-            OnEraseBkgnd(finestra_, reinterpret_cast<HDC>(w));
+            OnEraseBkgnd(finestra, reinterpret_cast<HDC>(w));
             return 1;
         case WM_CLOSE:
             OnClose();
             return 0;
         case WM_DESTROY:
-            ::PostQuitMessage(0);
+            OnDestroy();
             return 0;
         case WM_NCDESTROY:
-            ::SetWindowLongPtrW(finestra_, GWLP_USERDATA, 0);
-            finestra_ = nullptr;
-            controlli_.fill(nullptr);
-            suggerimenti_ = nullptr;
-            ultimoFuoco_ = nullptr;
+            OnNcDestroy();
             return 0;
         default:
-            return ::DefWindowProcW(finestra_, messaggio, w, l);
+            break;
     }
-}
-
-// Frames only group: they paint the window's background and pass their children's
-// notifications on to the window.
-LRESULT CALLBACK FormSetupVelmar::ProceduraCornice(HWND cornice, UINT messaggio, WPARAM w,
-                                                   LPARAM l) noexcept {
-    if (messaggio == WM_NCCREATE) {
-        ::SetWindowLongPtrW(
-            cornice, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-    }
-    const auto* form =
-        reinterpret_cast<const FormSetupVelmar*>(::GetWindowLongPtrW(cornice, GWLP_USERDATA));
-    if (form && form->finestra_) {
-        switch (messaggio) {
-            case WM_COMMAND:
-            case WM_NOTIFY:
-            case WM_CTLCOLORSTATIC:
-            case WM_CTLCOLOREDIT:
-            case WM_CTLCOLORLISTBOX:
-            case WM_CTLCOLORBTN:
-            case WM_MEASUREITEM:
-            case WM_DRAWITEM:
-                return ::SendMessageW(form->finestra_, messaggio, w, l);
-            case WM_ERASEBKGND:
-                form->OnEraseBkgnd(cornice, reinterpret_cast<HDC>(w));
-                return 1;
-            default:
-                break;
-        }
-    }
-    return ::DefWindowProcW(cornice, messaggio, w, l);
+    return ::DefWindowProcW(finestra, messaggio, w, l);
 }
 
 }  // namespace velmar

@@ -10,43 +10,26 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "platform/handles_win32.h"
 #include "store/archivio.h"
 #include "store/record.h"
+#include "window/aspetto_win32.h"
+#include "window/controlli_win32.h"
+#include "window/disposizione_win32.h"
+#include "window/elenco_codici_win32.h"
+#include "window/finestra_base_win32.h"
+#include "window/interfaccia_win32.h"
+#include "window/tabella_controlli.h"
 
 namespace velmar {
 
-// The two things the window does to the person beyond itself.
-class Interfaccia {
-  public:
-    virtual ~Interfaccia() = default;
-    // A modal message box owned by `proprietario`: OK button only, no icon, title "SetupVelmar".
-    // Returns when it is dismissed.
-    virtual void Messaggio(HWND proprietario, std::u16string_view testo) noexcept = 0;
-    // Ends the program at once: nothing after it runs.
-    virtual void Termina() noexcept = 0;
-};
-
-// MessageBoxW and ExitProcess.
-[[nodiscard]] Interfaccia& InterfacciaDiSistema() noexcept;
-
-// Whether the window follows the system's high-contrast setting (always, in the program) or, set
-// only by tests where the system cannot turn the setting on, acts as if it were on or off. Read
-// when the window is created and whenever the system's colours or settings change.
-enum class ContrastoElevato { DelSistema, Attivo, Spento };
-void ImponiContrastoElevato(ContrastoElevato contrasto) noexcept;
-
-// Number of rows of the control table (frames, labels, entries, option buttons, images).
-inline constexpr std::size_t kNumeroControlli = 18;
-
-class FormSetupVelmar {
+class FormSetupVelmar : public FinestraBase<FormSetupVelmar> {
   public:
     FormSetupVelmar(ArchivioDitte& archivio, Interfaccia& interfaccia) noexcept
-        : archivio_(archivio), interfaccia_(interfaccia) {}
+        : FinestraBase(interfaccia), archivio_(archivio) {}
     FormSetupVelmar(const FormSetupVelmar&) = delete;
     FormSetupVelmar& operator=(const FormSetupVelmar&) = delete;
     ~FormSetupVelmar();
@@ -58,8 +41,9 @@ class FormSetupVelmar {
     void Mostra(int comando) noexcept;
 
     [[nodiscard]] HWND Finestra() const noexcept { return finestra_; }
-    // The control named as in the table ("ComboCodiceDitta", "OptionServer(0)", ...), or null.
-    [[nodiscard]] HWND Controllo(std::string_view nome) const noexcept;
+    // The control named as in the table ("ComboCodiceDitta", "OptionServer(0)", ...); none when
+    // the table names no control so.
+    [[nodiscard]] std::optional<HWND> Controllo(std::string_view nome) const noexcept;
     // A control's name and its container's ("" for the window's client area).
     struct NomeControllo {
         std::string_view nome;
@@ -79,25 +63,15 @@ class FormSetupVelmar {
     void Conferma();
 
   private:
-    // The colours of the window's face: the package's own, or under high contrast the system's,
-    // which then also colours the text of labels and option buttons.
-    struct Colori {
-        bool contrastoElevato = false;
-        COLORREF sfondo = 0;
-        COLORREF etichette = 0;
-        COLORREF testo = 0;
-        bool operator==(const Colori&) const = default;
-    };
+    // The window's messages: each one unpacked and passed to one handler.
+    LRESULT Gestisci(HWND finestra, UINT messaggio, WPARAM w, LPARAM l);
 
-    static LRESULT CALLBACK ProceduraFinestra(HWND, UINT, WPARAM, LPARAM) noexcept;
-    static LRESULT CALLBACK ProceduraCornice(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT Gestisci(UINT messaggio, WPARAM w, LPARAM l);
-
+    void OnNcCreate(HWND finestra) noexcept;
     bool OnCreate();
     void OnCommand(int id, int codice, HWND controllo);
-    LRESULT OnCtlColorStatic(HDC dc, HWND controllo) noexcept;
+    LRESULT OnCtlColorStatic(HDC dc, HWND controllo) const noexcept;
     void OnMeasureItem(MEASUREITEMSTRUCT& voce) const noexcept;
-    void OnDrawItem(const DRAWITEMSTRUCT& voce);
+    void OnDrawItem(const DRAWITEMSTRUCT& voce) const;
     void OnDpiChanged(UINT dpi, const RECT& suggerito);
     void OnSysColorChange();
     void OnSettingChange();
@@ -106,20 +80,19 @@ class FormSetupVelmar {
     void OnEraseBkgnd(HWND finestra, HDC dc) const noexcept;
     bool OnSetCursor() const noexcept;
     void OnClose() noexcept;
+    void OnDestroy() noexcept;
+    void OnNcDestroy() noexcept;
 
-    int Pixel(int twips) const noexcept;
-    RECT Rettangolo(std::size_t indice) const noexcept;
+    // Creates the controls in the table's creation order, and the images' tooltips.
     bool CreaControlli();
-    void CreaRisorseGrafiche();
-    void CreaColori();
-    void CreaImmagini();
-    void AggiornaColori();
+    // The font, the entries' height, the images and the icon at the window's DPI. Returns the
+    // font replaced, in use until Disponi gives the controls the new one.
+    unique_hfont CreaRisorseGrafiche();
+    // Each control at its rectangle with the window's font; the code list measured anew.
     void Disponi();
-    void Dimensiona(POINT angolo) noexcept;
-    void MisuraElenco();
-    void AllargaElenco() const noexcept;
-    void DisegnaVoce(const DRAWITEMSTRUCT& voce) const;
-    void DisegnaPulsante(const DRAWITEMSTRUCT& voce) const noexcept;
+    void AggiornaColori();
+    // The row of the control table of `controllo`; none for a window that is no control of it.
+    [[nodiscard]] std::optional<std::size_t> RigaDi(HWND controllo) const noexcept;
 
     void CaricaDitte();
     void CercaDitta(std::u16string_view codice);
@@ -129,7 +102,6 @@ class FormSetupVelmar {
     void Termina() noexcept { interfaccia_.Termina(); }
 
     ArchivioDitte& archivio_;
-    Interfaccia& interfaccia_;
     DatiDitta stato_;
 
     HINSTANCE istanza_ = nullptr;
@@ -137,25 +109,13 @@ class FormSetupVelmar {
     std::array<HWND, kNumeroControlli> controlli_{};
     HWND suggerimenti_ = nullptr;
     HWND ultimoFuoco_ = nullptr;
-    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    Scala scala_;
     // A save runs: nothing the person does acts.
     bool inAttesa_ = false;
 
-    // The code list: each entry's description as drawn, in list order; where descriptions start
-    // (past the codes' column) and how wide the widest entry is, in pixels at the window's DPI.
-    std::vector<std::u16string> descrizioni_;
-    int altezzaVoce_ = 0;
-    int colonnaCodici_ = 0;
-    int larghezzaVoci_ = 0;
-
-    Colori colori_;
-    unique_hbrush pennelloSfondo_;
-    unique_hbrush pennelloEtichette_;
-    unique_hfont carattere_;
-    unique_hbitmap immagineOk_;
-    unique_hbitmap immagineAnnulla_;
-    unique_hicon iconaGrande_;
-    unique_hicon iconaPiccola_;
+    ElencoCodici elenco_;
+    Aspetto aspetto_;
+    Cornici cornici_{interfaccia_, aspetto_};
 };
 
 }  // namespace velmar

@@ -73,19 +73,19 @@ std::vector<std::u16string> ConfermaNellaFinestra(const fs::path& cartella,
         FormSetupVelmar form(archivio, interfaccia);
         EXPECT_TRUE(form.Crea(::GetModuleHandleW(nullptr)));
         form.Mostra(SW_SHOW);
-        const HWND combo = form.Controllo("ComboCodiceDitta");
+        const auto controllo = [&](const char* nome) { return form.Controllo(nome).value(); };
+        const HWND combo = controllo("ComboCodiceDitta");
         const HWND edit = ::FindWindowExW(combo, nullptr, L"Edit", nullptr);
         for (const char16_t c : codice)
             ::SendMessageW(edit, WM_CHAR, c, 1);
         const auto imposta = [&](const char* nome, std::u16string_view testo) {
             const std::u16string t(testo);
-            ::SendMessageW(form.Controllo(nome), WM_SETTEXT, 0,
-                           reinterpret_cast<LPARAM>(t.c_str()));
+            ::SendMessageW(controllo(nome), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(t.c_str()));
         };
         imposta("TextDescrizioneDitta", descrizione);
         imposta("TextMacchina", macchina);
-        ::SendMessageW(form.Controllo(server), BM_CLICK, 0, 0);
-        ::SendMessageW(form.Controllo("PictureOk"), BM_CLICK, 0, 0);
+        ::SendMessageW(controllo(server), BM_CLICK, 0, 0);
+        ::SendMessageW(controllo("PictureOk"), BM_CLICK, 0, 0);
     }
     // The window posts WM_QUIT when destroyed; no later case must see it.
     MSG m;

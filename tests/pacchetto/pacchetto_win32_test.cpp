@@ -1,5 +1,6 @@
 // The installed package's store end to end under Wine: base folder from the stand-in component,
 // catalog folder from BrioQuery's registry value, files on the real file system.
+#include "pacchetto/messaggi.h"
 #include "pacchetto/pacchetto_win32.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,7 @@ TEST_F(Pacchetto, SavesWithTheCatalogFolderReadFromTheRegistry) {
 
         ArchivioPacchetto archivio;
         const RisultatoModifica r = archivio.ScriviFile(kDitta001);
-        ASSERT_TRUE(r && r->Completo()) << (r ? r->messaggio : r.Errore().testo);
+        ASSERT_TRUE(r && r->Completo()) << (r ? TestoAggiornamento(*r) : TestoErrore(r.Errore()));
         EXPECT_EQ(CatalogoSalvato(pacchetto.Percorso()), c.campo1);
     }
 }
@@ -97,8 +98,9 @@ TEST_F(Pacchetto, ACatalogFolderThatCannotGoIntoARecordStopsTheSave) {
         ASSERT_FALSE(r);
         EXPECT_EQ(r.Errore().tipo, TipoErrore::NonSalvato);
         ASSERT_EQ(r.Errore().percorsi.size(), 1u);
-        EXPECT_EQ(r.Errore().percorsi[0].motivo.rfind("La cartella del catalogo 'D:\\", 0), 0u)
-            << r.Errore().percorsi[0].motivo;
+        EXPECT_TRUE(
+            r.Errore().percorsi[0].motivo.testo.starts_with("La cartella del catalogo 'D:\\"))
+            << r.Errore().percorsi[0].motivo.testo;
         EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "BRIO_PARAMS.txt"));
     }
 }
@@ -155,10 +157,12 @@ TEST_F(Pacchetto, SavesNothingWhenTheComponentGivesNoFolder) {
         ASSERT_FALSE(ditta);
         EXPECT_EQ(ditta.Errore().tipo, TipoErrore::CartellaNonDisponibile);
         const RisultatoModifica r = archivio.ScriviFile(kDitta001);
-        ASSERT_TRUE(test::FallitoCome(
-            r, TipoErrore::NonSalvato,
-            "Salvataggio non riuscito.\r\ncartella del pacchetto non disponibile: il componente"));
-        EXPECT_NE(r.Errore().testo.find(c.motivo), std::string::npos) << r.Errore().testo;
+        ASSERT_FALSE(r);
+        EXPECT_TRUE(TestoErrore(r.Errore())
+                        .starts_with(std::string(kMsgSalvataggioNonRiuscito) + "\r\n" +
+                                     std::string(kCartellaNonDisponibile) + ": il componente"))
+            << TestoErrore(r.Errore());
+        EXPECT_NE(TestoErrore(r.Errore()).find(c.motivo), std::string::npos);
     }
     EXPECT_EQ(CatalogoSalvato(base.Percorso()), "C:\\Cat\\Dwh001.oce");
     EXPECT_FALSE(std::filesystem::exists(base.Percorso() / "CONTABILITA" / "BRIO_PARAMS.txt"));

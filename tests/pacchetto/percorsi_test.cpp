@@ -1,6 +1,7 @@
 // The application-folder component through the stand-in PercorsiApplicazioni.dll, registered in
 // the test prefix by CTest before these tests run. The stand-in answers Percorso(key) from
 // HKEY_CURRENT_USER\Software\PercorsiApplicazioni, which these tests set and put back.
+#include "pacchetto/messaggi.h"
 #include "pacchetto/percorsi_win32.h"
 
 #include <gtest/gtest.h>
@@ -32,13 +33,13 @@ class Percorsi : public ConCom {
 
 // The text of a request's failure, or "" for a folder.
 std::string Testo(const Risultato<std::string>& r) {
-    return r ? std::string() : r.Errore().testo;
+    return r ? std::string() : TestoErrore(r.Errore());
 }
 
 // Whether the request failed, and for `stato`: its text starts with that reason.
 bool FallitaPer(const Risultato<std::string>& r, StatoCartella stato) {
     return !r && r.Errore().tipo == TipoErrore::CartellaNonDisponibile &&
-           r.Errore().testo.rfind(std::string(MotivoCartella(stato)), 0) == 0;
+           r.Errore().testo.starts_with(MotivoCartella(stato));
 }
 
 TEST_F(Percorsi, GivesTheConfiguredFolderWithoutAFinalBackslash) {

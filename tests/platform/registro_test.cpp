@@ -7,42 +7,45 @@
 #include <string>
 
 #include "tests/support/registro_prova_win32.h"
+#include "tests/support/valore.h"
 
 namespace velmar {
 namespace {
 
 using namespace std::string_literals;
 
-// What the caller passes in, to tell "left as passed" from "emptied".
-const std::string kPassato = "prima";
+// What a read gives: a text, no text (a type it does not read), or a failure.
+enum class Atteso { Testo, NessunTesto, Fallito };
 
 struct Caso {
     const char* nome;
     DWORD tipo;
     std::string dati;  // the bytes stored
-    bool riuscito;
-    std::string valore;  // what comes out
+    Atteso atteso;
+    std::string valore = {};  // the text that comes out
 };
 
 void Verifica(const test::ChiaveProvvisoria& chiave, const Caso& c) {
     SCOPED_TRACE(c.nome);
     ASSERT_EQ(chiave.Scrivi(c.nome, c.tipo, c.dati), ERROR_SUCCESS);
-    std::string valore = kPassato;
-    EXPECT_EQ(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), c.nome, valore),
-              c.riuscito);
-    EXPECT_EQ(valore, c.valore);
+    const Risultato<std::optional<std::string>> r =
+        LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), c.nome);
+    ASSERT_EQ(static_cast<bool>(r), c.atteso != Atteso::Fallito);
+    if (r) {
+        EXPECT_EQ(*r, c.atteso == Atteso::Testo ? std::optional(c.valore) : std::nullopt);
+    }
 }
 
 TEST(LeggiValoreRegistro, DropsTheFinalZeroOnlyWhenItIsTheLastByte) {
     test::ChiaveProvvisoria chiave;
     const Caso casi[] = {
-        {"vuoto", REG_SZ, "\0"s, true, ""},
-        {"un carattere", REG_SZ, "D\0"s, true, "D"},
-        {"con zero", REG_SZ, "C:\\Cat\0"s, true, "C:\\Cat"},
-        {"senza zero", REG_SZ, "C:\\Cat", true, "C:\\Cat"},
-        {"zero interno", REG_SZ, "C:\\A\0B\0"s, true, "C:\\A\0B"s},
-        {"due zeri", REG_SZ, "C:\\Cat\0\0"s, true, "C:\\Cat\0"s},
-        {"barra finale", REG_SZ, "D:\\OCE\\\0"s, true, "D:\\OCE\\"},
+        {"vuoto", REG_SZ, "\0"s, Atteso::Testo, ""},
+        {"un carattere", REG_SZ, "D\0"s, Atteso::Testo, "D"},
+        {"con zero", REG_SZ, "C:\\Cat\0"s, Atteso::Testo, "C:\\Cat"},
+        {"senza zero", REG_SZ, "C:\\Cat", Atteso::Testo, "C:\\Cat"},
+        {"zero interno", REG_SZ, "C:\\A\0B\0"s, Atteso::Testo, "C:\\A\0B"s},
+        {"due zeri", REG_SZ, "C:\\Cat\0\0"s, Atteso::Testo, "C:\\Cat\0"s},
+        {"barra finale", REG_SZ, "D:\\OCE\\\0"s, Atteso::Testo, "D:\\OCE\\"},
     };
     for (const Caso& c : casi)
         Verifica(chiave, c);
@@ -53,68 +56,54 @@ TEST(LeggiValoreRegistro, ReadsUpTo1024BytesAndRejectsLongerValues) {
     const std::string x1023(1023, 'x');
     const std::string x1024(1024, 'x');
     const Caso casi[] = {
-        {"1024 con zero", REG_SZ, x1023 + '\0', true, x1023},
-        {"1024 senza zero", REG_SZ, x1024, true, x1024},
-        {"1025 con zero", REG_SZ, x1024 + '\0', false, ""},
-        {"1025 senza zero", REG_SZ, x1024 + 'x', false, ""},
-        {"molto lungo", REG_SZ, std::string(5000, 'y') + '\0', false, ""},
-        {"1025 di altro tipo", REG_BINARY, x1024 + 'x', false, ""},
+        {"1024 con zero", REG_SZ, x1023 + '\0', Atteso::Testo, x1023},
+        {"1024 senza zero", REG_SZ, x1024, Atteso::Testo, x1024},
+        {"1025 con zero", REG_SZ, x1024 + '\0', Atteso::Fallito},
+        {"1025 senza zero", REG_SZ, x1024 + 'x', Atteso::Fallito},
+        {"molto lungo", REG_SZ, std::string(5000, 'y') + '\0', Atteso::Fallito},
+        {"1025 di altro tipo", REG_BINARY, x1024 + 'x', Atteso::Fallito},
     };
     for (const Caso& c : casi)
         Verifica(chiave, c);
 }
 
-TEST(LeggiValoreRegistro, GivesDwordsInDecimalAndLeavesOtherTypesAsPassed) {
+TEST(LeggiValoreRegistro, GivesDwordsInDecimalAndNoTextForOtherTypes) {
     test::ChiaveProvvisoria chiave;
     const Caso casi[] = {
-        {"dword zero", REG_DWORD, "\0\0\0\0"s, true, "0"},
-        {"dword 4096", REG_DWORD, "\x00\x10\x00\x00"s, true, "4096"},
-        {"dword ultimo byte", REG_DWORD, "\x01\x00\x00\x80"s, true, "2147483649"},
-        {"dword massimo", REG_DWORD, "\xFF\xFF\xFF\xFF"s, true, "4294967295"},
-        {"expand", REG_EXPAND_SZ, "%TEMP%\\Cat\0"s, true, kPassato},
-        {"binario", REG_BINARY, "\x01\x02"s, true, kPassato},
-        {"multi", REG_MULTI_SZ, "a\0b\0\0"s, true, kPassato},
-        {"qword", REG_QWORD, "\x01\0\0\0\0\0\0\0"s, true, kPassato},
+        {"dword zero", REG_DWORD, "\0\0\0\0"s, Atteso::Testo, "0"},
+        {"dword 4096", REG_DWORD, "\x00\x10\x00\x00"s, Atteso::Testo, "4096"},
+        {"dword ultimo byte", REG_DWORD, "\x01\x00\x00\x80"s, Atteso::Testo, "2147483649"},
+        {"dword massimo", REG_DWORD, "\xFF\xFF\xFF\xFF"s, Atteso::Testo, "4294967295"},
+        {"expand", REG_EXPAND_SZ, "%TEMP%\\Cat\0"s, Atteso::NessunTesto},
+        {"binario", REG_BINARY, "\x01\x02"s, Atteso::NessunTesto},
+        {"multi", REG_MULTI_SZ, "a\0b\0\0"s, Atteso::NessunTesto},
+        {"qword", REG_QWORD, "\x01\0\0\0\0\0\0\0"s, Atteso::NessunTesto},
+        // A value of no data at all has no last byte to look at.
+        {"sz senza dati", REG_SZ, "", Atteso::Fallito},
+        {"binario senza dati", REG_BINARY, "", Atteso::Fallito},
     };
     for (const Caso& c : casi)
         Verifica(chiave, c);
 }
 
-TEST(LeggiValoreRegistro, FailsLeavingTheValueAsPassedWhenTheDataIsEmpty) {
-    test::ChiaveProvvisoria chiave;
-    const Caso casi[] = {
-        {"sz senza dati", REG_SZ, "", false, kPassato},
-        {"binario senza dati", REG_BINARY, "", false, kPassato},
-    };
-    for (const Caso& c : casi)
-        Verifica(chiave, c);
-}
-
-TEST(LeggiValoreRegistro, EmptiesTheValueWhenTheKeyOrTheValueIsMissing) {
+TEST(LeggiValoreRegistro, FailsAsMissingWhenTheKeyOrTheValueIsMissing) {
     test::ChiaveProvvisoria chiave;
     ASSERT_EQ(chiave.Scrivi("presente", REG_SZ, "C:\\Cat\0"s), ERROR_SUCCESS);
-
-    std::string valore = kPassato;
-    EXPECT_FALSE(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), "assente", valore));
-    EXPECT_EQ(valore, "");
-
-    valore = kPassato;
-    EXPECT_FALSE(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso() + "\\Inesistente",
-                                     "presente", valore));
-    EXPECT_EQ(valore, "");
-
+    const auto assente = [](const Risultato<std::optional<std::string>>& r) {
+        return !r && r.Errore().tipo == TipoErrore::Assente;
+    };
+    EXPECT_TRUE(assente(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), "assente")));
+    EXPECT_TRUE(assente(
+        LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso() + "\\Inesistente", "presente")));
     // The same name under another root is another value.
-    valore = kPassato;
-    EXPECT_FALSE(LeggiValoreRegistro(HKEY_LOCAL_MACHINE, chiave.Percorso(), "presente", valore));
-    EXPECT_EQ(valore, "");
+    EXPECT_TRUE(assente(LeggiValoreRegistro(HKEY_LOCAL_MACHINE, chiave.Percorso(), "presente")));
 }
 
 TEST(LeggiValoreRegistro, ReadsTheDefaultValueOfAKeyByTheEmptyName) {
     test::ChiaveProvvisoria chiave;
     ASSERT_EQ(chiave.Scrivi("", REG_SZ, "C:\\Predefinito\0"s), ERROR_SUCCESS);
-    std::string valore;
-    EXPECT_TRUE(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), "", valore));
-    EXPECT_EQ(valore, "C:\\Predefinito");
+    EXPECT_EQ(test::Valore(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), "")),
+              "C:\\Predefinito");
 }
 
 TEST(LeggiValoreRegistro, KeepsBytesAbove127AsWindows1252Text) {
@@ -127,9 +116,8 @@ TEST(LeggiValoreRegistro, KeepsBytesAbove127AsWindows1252Text) {
                               std::wstring(chiave.Percorso().begin(), chiave.Percorso().end()),
                               L"accenti", L"C:\\Societ\u00E0 \u20AC"),
         ERROR_SUCCESS);
-    std::string valore;
-    EXPECT_TRUE(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), "accenti", valore));
-    EXPECT_EQ(valore, "C:\\Societ\xE0 \x80");
+    EXPECT_EQ(test::Valore(LeggiValoreRegistro(HKEY_CURRENT_USER, chiave.Percorso(), "accenti")),
+              "C:\\Societ\xE0 \x80");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "window/form_setup_velmar_win32.h"
+#include "window/interfaccia_win32.h"
 
 namespace velmar::test {
 

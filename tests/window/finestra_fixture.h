@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -99,9 +100,9 @@ class FinestraTest : public ::testing::Test {
     }
 
     HWND C(std::string_view nome) const {
-        const HWND h = form_->Controllo(nome);
-        EXPECT_NE(h, nullptr) << nome;
-        return h;
+        const std::optional<HWND> h = form_->Controllo(nome);
+        EXPECT_TRUE(h && *h != nullptr) << nome;
+        return h.value_or(nullptr);
     }
     HWND EditCombo() const {
         return ::FindWindowExW(C("ComboCodiceDitta"), nullptr, L"Edit", nullptr);

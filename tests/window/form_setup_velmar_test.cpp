@@ -46,18 +46,6 @@ RECT NelContenitore(HWND controllo) {
     return r;
 }
 
-// Appends the named controls below `contenitore` in the order Windows stacks them, which is the
-// order they were created in: each one followed by its own children.
-void Impila(HWND contenitore, const std::map<HWND, std::string_view>& nomi,
-            std::vector<std::string_view>& ordine) {
-    for (HWND h = ::GetWindow(contenitore, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
-        if (const auto it = nomi.find(h); it != nomi.end()) {
-            ordine.push_back(it->second);
-            Impila(h, nomi, ordine);
-        }
-    }
-}
-
 class LayoutTest : public FinestraTest {
   protected:
     // What a control shows, in its container's client area: a frame shows only its children;
@@ -190,18 +178,6 @@ TEST_F(LayoutTest, EachEntryComesJustAfterTheLabelThatNamesIt) {
         EXPECT_EQ(::lstrcmpiW(classe, WC_STATICW), 0) << voce;
         EXPECT_EQ(Testo(etichetta), nome) << voce;
     }
-}
-
-TEST_F(LayoutTest, TheImagesAreCreatedAfterEveryOtherControl) {
-    Apri();
-    std::map<HWND, std::string_view> nomi;
-    for (const auto& c : FormSetupVelmar::Controlli())
-        nomi[C(c.nome)] = c.nome;
-    std::vector<std::string_view> ordine;
-    Impila(form_->Finestra(), nomi, ordine);
-    ASSERT_EQ(ordine.size(), kNumeroControlli);
-    EXPECT_TRUE(Immagine(ordine[kNumeroControlli - 2]) && Immagine(ordine.back()))
-        << ::testing::PrintToString(ordine);
 }
 
 TEST_F(LayoutTest, FramesAreUnnamedPanelsAndTheOtherControlsCarryTheirTexts) {
@@ -764,7 +740,7 @@ TEST_F(ConfermaTest, NoAreaFolderShowsTheAbortMessageAndEnds) {
     const std::string prima = Parametri();
     Compila({u"001", u"Beta", "OptionServer(0)", u"m"});
     Clicca("PictureOk");
-    EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{Utf16Da1252(kMsgNessunaArea)});
+    EXPECT_EQ(interfaccia_.messaggi, std::vector<std::u16string>{Utf16Da1252(MessaggioNessunaArea())});
     EXPECT_EQ(interfaccia_.terminazioni, 1);
     EXPECT_EQ(Parametri(), prima);
 }
