@@ -19,15 +19,16 @@ Risultato<std::unique_ptr<ArchivioDitte>> CreaArchivioCartella(
         base.remove_suffix(1);
     }
     const std::string cartella(base);
-    if (!CartellaUsabile(fs, cartella)) {
-        return Errore(
-            TipoErrore::CartellaNonDisponibile,
-            "La cartella del pacchetto deve essere un percorso completo: '" + cartella + "'");
-    }
-    if (fs.Tipo(cartella) != TipoVoce::Cartella) {
-        return Errore(TipoErrore::CartellaNonDisponibile,
-                      "La cartella del pacchetto non esiste: '" + cartella + "'");
-    }
+    // The folder as it was named, between quotes: an empty one shows as ''.
+    const auto nominata = [&cartella](std::string_view testo) {
+        Errore e(TipoErrore::CartellaNonDisponibile, std::string(testo));
+        e.percorso = "'" + cartella + "'";
+        return e;
+    };
+    if (!CartellaUsabile(fs, cartella))
+        return nominata(kNonPercorsoCompleto);
+    if (fs.Tipo(cartella) != TipoVoce::Cartella)
+        return nominata("la cartella del pacchetto non esiste");
     return std::unique_ptr<ArchivioDitte>(std::make_unique<ArchivioCartella>(
         fs, cartella, CartellaCatalogo(catalogo.value_or(ValoreCatalogo{}))));
 }

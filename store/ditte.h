@@ -42,7 +42,7 @@ inline constexpr std::string_view kCartellaNonDisponibile =
     "cartella del pacchetto non disponibile";
 inline constexpr std::string_view kNonSiPuoLeggere = "non si pu\xF2 leggere";
 inline constexpr std::string_view kNonPercorsoCompleto =
-    "la cartella del pacchetto non \xE8 un percorso completo";
+    "la cartella del pacchetto deve essere un percorso completo";
 
 // The rule of a package's folder: a complete path (FileSystem::PercorsoAssoluto). Fails as
 // CartellaNonDisponibile for an empty folder (kCartellaNonDisponibile) and for one that is not

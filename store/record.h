@@ -213,6 +213,9 @@ class DitteDopoLf {
     bool conCodice_ = false;
 };
 
+// A line feed that ends no line, as a Unix editor leaves it.
+inline constexpr std::string_view kLfSenzaCr = "LF senza CR";
+
 // "dopo il LF stanno 2 record di ditte": the company records after a lone LF.
 [[nodiscard]] std::string RecordDopoLf(std::uint64_t ditte);
 

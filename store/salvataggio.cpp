@@ -33,7 +33,8 @@ struct LfNellaRiga {
 };
 
 std::string InizioLf(std::uint64_t riga) {
-    return "la riga " + std::to_string(riga) + " ha fini riga Unix (LF senza CR): ";
+    return "la riga " + std::to_string(riga) + " ha fini riga Unix (" + std::string(kLfSenzaCr) +
+           "): ";
 }
 
 // The shape of the file, which a repair mends, would make a change lose or garble companies.
@@ -484,7 +485,8 @@ class Modifica {
         if (esame.stato == StatoCopia::Illeggibile) {
             Errore e(TipoErrore::Sistema,
                      "la copia resta com'\xE8: non si sa se ha ditte che il file della cartella "
-                     "del pacchetto non ha, perch\xE9 non si pu\xF2 leggere");
+                     "del pacchetto non ha, perch\xE9 " +
+                         std::string(kNonSiPuoLeggere));
             if (esame.errore)
                 e.causa.push_back(std::move(*esame.errore));
             return e;

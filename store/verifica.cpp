@@ -51,10 +51,10 @@ std::string Elenco(const std::vector<std::string>& codici) {
 }
 
 std::string DescrizioneLf(std::uint64_t nascoste) {
+    const std::string lf = "la riga contiene un " + std::string(kLfSenzaCr);
     if (nascoste == 0)
-        return "la riga contiene un LF senza CR";
-    return "la riga contiene un LF senza CR (fine riga Unix): " + RecordDopoLf(nascoste) +
-           " che nessun programma elenca";
+        return lf;
+    return lf + " (fine riga Unix): " + RecordDopoLf(nascoste) + " che nessun programma elenca";
 }
 
 // What is wrong with the encoding of a text that looks like UTF-8 or is UTF-16, and whether the

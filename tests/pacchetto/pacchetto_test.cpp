@@ -1,5 +1,6 @@
 // The package over a folder named by the user, and its catalog folder.
 #include "pacchetto/pacchetto.h"
+#include "pacchetto/messaggi.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ TEST(CreaArchivioCartella, NeedsAnExistingCompleteFolderAndDropsFinalSeparators)
         if (!c.errore.empty()) {
             ASSERT_FALSE(a);
             EXPECT_EQ(a.Errore().tipo, TipoErrore::CartellaNonDisponibile);
-            EXPECT_EQ(a.Errore().testo, c.errore);
+            EXPECT_EQ(TestoErrore(a.Errore()), c.errore);
             continue;
         }
         ASSERT_TRUE(a);
