@@ -1,8 +1,10 @@
 // The text of --help: the usage, the commands, the options and the exit statuses come from their
 // tables; the rest is written here.
-#include <string>
+#include "console/aiuto.h"
 
-#include "console/comando.h"
+#include <algorithm>
+
+#include "console/stati.h"
 
 namespace velmar {
 
@@ -41,13 +43,13 @@ std::string TestoAiuto(SistemaConsole sistema) {
         "riparazione del file, prova del server DB2 delle ditte.\n"
         "\n"
         "Uso:\n";
-    for (const VoceComando& c : Comandi()) {
+    for (const VoceComando& c : kComandi) {
         t += programma;
         t += Rientra(c.uso, programma.size() + c.nome.size() + 1);
         t += '\n';
     }
     t += programma + "--help | --versione\n\nComandi:\n";
-    for (const VoceComando& c : Comandi()) {
+    for (const VoceComando& c : kComandi) {
         t += Colonna("  " + std::string(c.nome), kColonnaComandi);
         t += Rientra(c.aiuto, kColonnaComandi);
         t += '\n';

@@ -133,7 +133,7 @@ RigaComando LeggiRiga(std::span<const VoceUtente> argomenti) {
             if (r.comando) {
                 r.posizionali.push_back(a);
             } else if (!r.errore) {
-                for (const VoceComando& c : Comandi()) {
+                for (const VoceComando& c : kComandi) {
                     if (t == c.nome)
                         r.comando = &c;
                 }
@@ -236,7 +236,7 @@ std::optional<TipoServer> ServerDaTesto(const VoceUtente& v) {
 std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sistema) {
     if (!r.comando) {
         std::string m = "Manca il comando: ";
-        const std::span<const VoceComando> comandi = Comandi();
+        const std::span<const VoceComando> comandi = kComandi;
         for (std::size_t i = 0; i < comandi.size(); ++i) {
             m.append(i == 0 ? "" : i + 1 == comandi.size() ? " o " : ", ").append(comandi[i].nome);
         }

@@ -1,5 +1,5 @@
-// The console program's command line: the tables of its commands and options, read in one pass,
-// and the checks of a line against its command.
+// The console program's command line: the table of its options, the line read in one pass against
+// it and the commands' table, and the checks of a line against its command.
 #pragma once
 
 #include <chrono>
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/stati.h"
+#include "console/comandi.h"
 #include "store/conferma.h"
 
 namespace velmar {
@@ -27,25 +27,6 @@ inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
 #endif
 
 inline constexpr std::string_view kNomeProgrammaConsole = "SetupVelmarCmd";
-
-class Esecuzione;
-
-// What a command takes after its name: nothing, a company code, or a company code or nothing.
-enum class Argomenti { Nessuno, Codice, CodiceFacoltativo };
-
-// A command: its name, its arguments, what runs it, and its lines in --help.
-struct VoceComando {
-    std::string_view nome;
-    Argomenti argomenti;
-    StatoUscita (*gestore)(Esecuzione&);
-    // After the program's name in the usage; further lines indented under the first.
-    std::string_view uso;
-    // Its description under "Comandi:"; further lines indented under the first.
-    std::string_view aiuto;
-};
-
-// The commands, in the order --help lists them.
-[[nodiscard]] std::span<const VoceComando> Comandi() noexcept;
 
 // A wrong command line: the message for standard error.
 struct ErroreUso {

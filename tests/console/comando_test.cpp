@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "console/aiuto.h"
 #include "store/cp1252.h"
 #include "velmar/versione.h"
 
