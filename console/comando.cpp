@@ -585,11 +585,13 @@ StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& u
             }
             return StatoUscita::Riuscito;
         }
-        if (!r.errore)
-            r.errore = ControllaRiga(r, sistema);
+        if (!r.errore) {
+            if (Esito e = ControllaRiga(r, sistema); !e)
+                r.errore = std::move(e).Errore();
+        }
         if (r.errore) {
-            return esecuzione.Fallimento(StatoUscita::UsoErrato,
-                                         r.errore->messaggio + "\nPer l'aiuto: " +
+            return esecuzione.Fallimento(StatoDi(r.errore->tipo),
+                                         r.errore->testo + "\nPer l'aiuto: " +
                                              std::string(kNomeProgrammaConsole) + " --help");
         }
         return (esecuzione.*kGestori[static_cast<std::size_t>(r.comando->comando)].esegui)();

@@ -13,6 +13,7 @@
 
 #include "console/comandi.h"
 #include "store/conferma.h"
+#include "store/risultato.h"
 
 namespace velmar {
 
@@ -27,11 +28,6 @@ inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
 #endif
 
 inline constexpr std::string_view kNomeProgrammaConsole = "SetupVelmarCmd";
-
-// A wrong command line: the message for standard error.
-struct ErroreUso {
-    std::string messaggio;
-};
 
 // What an option without a value asks for.
 enum class Segnale { Json, Aiuto, Versione, Dettagli, Tutte };
@@ -55,8 +51,8 @@ struct RigaComando {
     bool tutte = false;
     // --help or --versione, the first of them given: it wins over everything else on the line.
     std::optional<Segnale> richiesta;
-    // The first thing wrong with the line.
-    std::optional<ErroreUso> errore;
+    // The first thing wrong with the line (UsoErrato).
+    std::optional<Errore> errore;
 };
 
 // An option: its names, the field its value fills (or, taking no value, what it asks for),
@@ -82,8 +78,9 @@ struct VoceOpzione {
 // on, so that --help, --versione and --json count wherever an option may stand.
 [[nodiscard]] RigaComando LeggiRiga(std::span<const VoceUtente> argomenti);
 
-// What is wrong with a line read without mistakes, for its command, or nothing.
-[[nodiscard]] std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sistema);
+// Checks a line read without mistakes against its command: fails (UsoErrato) with the first thing
+// wrong with it.
+[[nodiscard]] Esito ControllaRiga(const RigaComando& r, SistemaConsole sistema);
 
 // "nt" or "NT" -> NT, "linux" or "Linux" -> Linux (the window's captions), else nothing.
 [[nodiscard]] std::optional<TipoServer> ServerDaTesto(const VoceUtente& v);

@@ -80,6 +80,7 @@ inline constexpr VoceErrore kStatiErrori[] = {
     {TipoErrore::NonSalvato, StatoUscita::SalvataggioNonRiuscito},
     {TipoErrore::Sistema, StatoUscita::ErroreImprevisto},
     {TipoErrore::Rete, StatoUscita::ProvaNonRiuscita},
+    {TipoErrore::UsoErrato, StatoUscita::UsoErrato},
 };
 
 // The exit status of a failure of that kind.

@@ -23,6 +23,7 @@ enum class TipoErrore {
     NonSalvato,              // a change that wrote nothing: every file as it was
     Sistema,                 // any other failure the system reports
     Rete,                    // a server's reply that is not what the check asked for
+    UsoErrato,               // a command line that names no command, or not as it takes it
 };
 
 // A path a change could not update ("" when the change stopped before any), and why.
