@@ -119,7 +119,7 @@ std::string TraApici(std::string_view testo) {
 
 std::string Citato(const VoceUtente& v) {
     if (!v.testo)
-        return "(caratteri non ammessi)";
+        return "(" + std::string(kCaratteriNonAmmessi) + ")";
     return TraApici(*v.testo);
 }
 
@@ -287,7 +287,7 @@ Esito ControllaRiga(const RigaComando& r, SistemaConsole sistema) {
     }
     // A catalog folder that cannot be stored is the save's to report, as for the registry's.
     if (r.base && !r.base->testo)
-        return UsoErrato("La cartella di '--base' contiene caratteri non ammessi");
+        return UsoErrato("La cartella di '--base' contiene " + std::string(kCaratteriNonAmmessi));
     // A machine checked with "prova" needs no package.
     const bool senzaPacchetto = r.comando->argomenti == Argomenti::CodiceFacoltativo && macchina;
     if (sistema == SistemaConsole::Linux && !r.base && !senzaPacchetto) {

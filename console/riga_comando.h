@@ -91,8 +91,8 @@ struct VoceOpzione {
 // "3" -> 3000 ms, "0,5" -> 500 ms, "1.25" -> 1250 ms; "0", "-1", "1,2345", "3601" -> nothing.
 [[nodiscard]] std::optional<std::chrono::milliseconds> AttesaDaTesto(const VoceUtente& v);
 
-// abc -> 'abc', control characters shown as escapes; an entry that failed conversion is
-// "(caratteri non ammessi)".
+// abc -> 'abc', control characters shown as escapes; an entry that failed conversion is the
+// store's kCaratteriNonAmmessi in brackets.
 [[nodiscard]] std::string TraApici(std::string_view testo);
 [[nodiscard]] std::string Citato(const VoceUtente& v);
 

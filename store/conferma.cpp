@@ -13,7 +13,7 @@ bool Memorizzabile(const VoceUtente& v) noexcept {
 
 std::string MessaggioCaratteriNonAmmessi(std::string_view etichetta) {
     std::string m = "Il campo ";
-    m.append(etichetta).append(" contiene caratteri non ammessi");
+    m.append(etichetta).append(" contiene ").append(kCaratteriNonAmmessi);
     return m;
 }
 

@@ -21,6 +21,7 @@ namespace velmar {
 namespace {
 
 const std::optional<std::string> kNonRappresentabile = std::nullopt;
+const std::string kNonAmmessi(kCaratteriNonAmmessi);
 
 // A package in memory at C:\P with every area folder, and the console run over it.
 class Console : public testing::Test {
@@ -125,7 +126,7 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
          "prova"},
         {{"aggiungi"}, "Comando sconosciuto: 'aggiungi'"},
         {{"ELENCO"}, "Comando sconosciuto: 'ELENCO'"},
-        {{kNonRappresentabile}, "Comando sconosciuto: (caratteri non ammessi)"},
+        {{kNonRappresentabile}, "Comando sconosciuto: (" + kNonAmmessi + ")"},
         {{"elenco", "--base"}, "Manca il valore dell'opzione '--base'"},
         {{"elenco", "--bse", "C:\\P"}, "Opzione sconosciuta: '--bse'"},
         {{"elenco", "-j"}, "Opzione sconosciuta: '-j'"},
@@ -166,9 +167,9 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         {{"salva", "x"}, "Argomento in pi\xF9: 'x'"},
         {{"salva", "--server", "aix"}, "Valore non ammesso per '--server': 'aix' (usa nt o linux)"},
         {{"salva", "--server", kNonRappresentabile},
-         "Valore non ammesso per '--server': (caratteri non ammessi) (usa nt o linux)"},
+         "Valore non ammesso per '--server': (" + kNonAmmessi + ") (usa nt o linux)"},
         {{"elenco", "--base", kNonRappresentabile},
-         "La cartella di '--base' contiene caratteri non ammessi"},
+         "La cartella di '--base' contiene " + kNonAmmessi},
         {{"elenco", "--", "--help"}, "Argomento in pi\xF9: '--help'"},
         {{"elenco", "\x1B[2J"}, "Argomento in pi\xF9: '\\x1B[2J'"},
     };

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "store/conferma.h"
 #include "store/record.h"
 #include "tests/console/programma.h"
 #include "tests/support/cartella_temporanea.h"
@@ -215,8 +216,8 @@ TEST_F(Programma, ArgumentsWithCharactersWindows1252LacksAreRejected) {
          "Il campo Codice Ditta contiene caratteri non ammessi\n"},
         {{"elenco", "--base", base.string() + "\xCE\xA9"},  // Ω
          2,
-         "La cartella di '--base' contiene caratteri non ammessi\n"
-         "Per l'aiuto: SetupVelmarCmd --help\n"},
+         "La cartella di '--base' contiene " + std::string(kCaratteriNonAmmessi) +
+             "\nPer l'aiuto: SetupVelmarCmd --help\n"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.errori);
