@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "console/stati.h"
+#include "store/record.h"
+#include "store/salvataggio.h"
 
 namespace velmar {
 
@@ -105,14 +107,14 @@ std::string TestoAiuto(SistemaConsole sistema) {
         t += Rientra(s.aiuto, kColonnaStati);
         t += '\n';
     }
-    t += "\nEsempio:\n";
-    t += windows ? "  SetupVelmarCmd salva --codice 001 --descrizione \"Rossi S.p.A.\" --server nt "
-                   "--macchina 10.0.0.5\n"
-                   "  Setup terminato\n"
-                 : "  SetupVelmarCmd salva --base /srv/velmar --codice 001 --descrizione \"Rossi "
-                   "S.p.A.\" \\\n"
-                   "      --server nt --macchina 10.0.0.5\n"
-                   "  Setup terminato\n";
+    // A save and what it prints.
+    const std::string server(ServerDi(TipoServer::NT)->nome);
+    t += "\nEsempio:\n  SetupVelmarCmd salva ";
+    t += windows ? "--codice 001 --descrizione \"Rossi S.p.A.\" --server " + server
+                 : "--base /srv/velmar --codice 001 --descrizione \"Rossi S.p.A.\" \\\n"
+                   "      --server " +
+                       server;
+    t += " --macchina 10.0.0.5\n  " + std::string(kMsgSetupTerminato) + "\n";
     return t;
 }
 

@@ -5,6 +5,9 @@
 
 #include <string_view>
 
+#include "console/testo_composto.h"
+#include "store/record.h"
+
 namespace velmar {
 
 // Each command: the value by which the program finds what runs it.
@@ -24,24 +27,49 @@ struct VoceComando {
     std::string_view aiuto;
 };
 
+// What --server takes: the names of the server types, "nt|linux".
+inline constexpr TestoComposto kValoriServer = Elenca(kServer, "|", "|", &VoceServer::nome);
+
+// The lines in --help that name the store's server types.
+inline constexpr TestoComposto kAiutoMostra = {
+    "La ditta del codice (esatto, maiuscole comprese): Descrizione Ditta,\n"
+    "Server DB2 (",
+    Elenca(kServer, ", ", " o ", &VoceServer::didascalia),
+    ") e IP Macchina Unix. Se pi\xF9 righe hanno il\n"
+    "codice, vale l'ultima."};
+inline constexpr TestoComposto kUsoSalva = {
+    "salva --codice <codice> --descrizione <testo> --server ", kValoriServer,
+    "\n--macchina <indirizzo> [opzioni]"};
+inline constexpr TestoComposto kAiutoSalva = {
+    "Controlla i dati come l'Ok della finestra, scrive il record della\n"
+    "ditta in BRIO_PARAMS.txt (al posto delle sue righe, o in fondo se il\n"
+    "codice \xE8 nuovo) e copia il file nelle cartelle CONTABILITA,\n"
+    "COMMERCIALE e SCHEDULATORE che esistono. Se non ne esiste nessuna non\n"
+    "salva nulla."};
+inline constexpr TestoComposto kUsoProva = {"prova <codice> | --macchina <indirizzo> --server ",
+                                            kValoriServer,
+                                            " | --tutte\n"
+                                            "[--porta <numero>] [--attesa <secondi>] [opzioni]"};
+inline constexpr TestoComposto kAiutoProva = {
+    "Prova il server DB2 della ditta del codice (come la trova mostra), o\n"
+    "della macchina e del tipo dati, o di ogni ditta del file: si connette\n"
+    "alla macchina (porta 50000), chiede al server i suoi attributi con il\n"
+    "comando EXCSAT del protocollo DRDA, senza accedere a nessun database e\n"
+    "senza credenziali, e dice se risponde, se \xE8 DB2 e se \xE8 del tipo\n"
+    "del record (",
+    ServerDi(TipoServer::NT)->didascalia, ": DB2 per Windows; ",
+    ServerDi(TipoServer::Linux)->didascalia,
+    ": DB2 per Linux o Unix). Non\n"
+    "scrive nulla."};
+
 // The commands, in the order --help lists them.
 inline constexpr VoceComando kComandi[] = {
     {Comando::Elenco, "elenco", Argomenti::Nessuno, "elenco [--dettagli] [opzioni]",
      "I codici ditta del file, uno per riga, nell'ordine del file (anche i\n"
      "ripetuti e quelli vuoti). Con --dettagli, di ogni riga di ditta anche\n"
      "descrizione, server, macchina e catalogo."},
-    {Comando::Mostra, "mostra", Argomenti::Codice, "mostra <codice> [opzioni]",
-     "La ditta del codice (esatto, maiuscole comprese): Descrizione Ditta,\n"
-     "Server DB2 (NT o Linux) e IP Macchina Unix. Se pi\xF9 righe hanno il\n"
-     "codice, vale l'ultima."},
-    {Comando::Salva, "salva", Argomenti::Nessuno,
-     "salva --codice <codice> --descrizione <testo> --server nt|linux\n"
-     "--macchina <indirizzo> [opzioni]",
-     "Controlla i dati come l'Ok della finestra, scrive il record della\n"
-     "ditta in BRIO_PARAMS.txt (al posto delle sue righe, o in fondo se il\n"
-     "codice \xE8 nuovo) e copia il file nelle cartelle CONTABILITA,\n"
-     "COMMERCIALE e SCHEDULATORE che esistono. Se non ne esiste nessuna non\n"
-     "salva nulla."},
+    {Comando::Mostra, "mostra", Argomenti::Codice, "mostra <codice> [opzioni]", kAiutoMostra},
+    {Comando::Salva, "salva", Argomenti::Nessuno, kUsoSalva, kAiutoSalva},
     {Comando::Verifica, "verifica", Argomenti::Nessuno, "verifica [opzioni]",
      "Legge il file e le sue copie nelle aree senza cambiare nulla ed elenca\n"
      "i problemi: copie diverse (con i codici mancanti, in pi\xF9 o diversi),\n"
@@ -65,16 +93,7 @@ inline constexpr VoceComando kComandi[] = {
      "altrimenti non scrive nulla. Gli altri byte restano come sono. Se il\n"
      "file non ha nulla da riparare lo copia solo nelle aree dove la copia\n"
      "manca o \xE8 diversa; se anche le copie sono a posto non scrive nulla."},
-    {Comando::Prova, "prova", Argomenti::CodiceFacoltativo,
-     "prova <codice> | --macchina <indirizzo> --server nt|linux | --tutte\n"
-     "[--porta <numero>] [--attesa <secondi>] [opzioni]",
-     "Prova il server DB2 della ditta del codice (come la trova mostra), o\n"
-     "della macchina e del tipo dati, o di ogni ditta del file: si connette\n"
-     "alla macchina (porta 50000), chiede al server i suoi attributi con il\n"
-     "comando EXCSAT del protocollo DRDA, senza accedere a nessun database e\n"
-     "senza credenziali, e dice se risponde, se \xE8 DB2 e se \xE8 del tipo\n"
-     "del record (NT: DB2 per Windows; Linux: DB2 per Linux o Unix). Non\n"
-     "scrive nulla."},
+    {Comando::Prova, "prova", Argomenti::CodiceFacoltativo, kUsoProva, kAiutoProva},
 };
 
 }  // namespace velmar

@@ -141,20 +141,26 @@ std::vector<OggettoJson> Avvisi(const Aggiornamento& a) {
     return voci;
 }
 
+// The row of a company's server type in the store's table: one that is not NT is Linux, as the
+// store reads the line.
+const VoceServer& ServerDellaDitta(TipoServer tipo) noexcept {
+    return *ServerDi(tipo == TipoServer::NT ? TipoServer::NT : TipoServer::Linux);
+}
+
 // A company's code, description and server type: as the start of a JSON object, or as the
 // window's labelled lines.
 OggettoJson DittaJson(std::string_view codice, std::string_view descrizione, TipoServer server) {
     return OggettoJson()
         .Testo("codice", codice)
         .Testo("descrizione", descrizione)
-        .Testo("server", server == TipoServer::NT ? "nt" : "linux");
+        .Testo("server", ServerDellaDitta(server).nome);
 }
 
 void ScriviDitta(std::ostream& uscita, std::string_view codice, std::string_view descrizione,
                  TipoServer server) {
     uscita << kEtichettaCodice << ": " << TestoVisibile(codice) << '\n'
            << kEtichettaDescrizione << ": " << TestoVisibile(descrizione) << '\n'
-           << kEtichettaServer << ": " << (server == TipoServer::NT ? "NT" : "Linux") << '\n';
+           << kEtichettaServer << ": " << ServerDellaDitta(server).didascalia << '\n';
 }
 
 // The start of an outcome's object: {"esito":...,"stato":...
@@ -172,7 +178,7 @@ OggettoJson ProvaJson(const RisultatoProva& r) {
     OggettoJson j;
     j.Testo("macchina", r.server.macchina)
         .Numero("porta", r.server.porta)
-        .Testo("server", r.server.server == TipoServer::NT ? "nt" : "linux");
+        .Testo("server", ServerDellaDitta(r.server.server).nome);
     const auto testo = [&j](std::string_view chiave, const std::optional<std::string>& v) {
         if (v) {
             j.Testo(chiave, *v);

@@ -9,14 +9,26 @@ namespace velmar {
 
 namespace {
 
+constexpr const VoceServer& kServerNT = *ServerDi(TipoServer::NT);
+constexpr const VoceServer& kServerLinux = *ServerDi(TipoServer::Linux);
+
+constexpr TestoComposto kAiutoServer = {"Server DB2: ",
+                                        kServerNT.nome,
+                                        " scrive ",
+                                        kServerNT.parola,
+                                        ", ",
+                                        kServerLinux.nome,
+                                        " ",
+                                        kServerLinux.parola,
+                                        " (salva); il tipo\n"
+                                        "che il server deve avere (prova)"};
+
 constexpr VoceOpzione kOpzioni[] = {
     {"--codice", "", &RigaComando::codice, std::nullopt, "salva", "<testo>", "Codice Ditta (salva)",
      ""},
     {"--descrizione", "", &RigaComando::descrizione, std::nullopt, "salva", "<testo>",
      "Descrizione Ditta (salva)", ""},
-    {"--server", "", &RigaComando::server, std::nullopt, "salva prova", "nt|linux",
-     "Server DB2: nt scrive db2admin, linux db2inst1 (salva); il tipo\n"
-     "che il server deve avere (prova)",
+    {"--server", "", &RigaComando::server, std::nullopt, "salva prova", kValoriServer, kAiutoServer,
      ""},
     {"--macchina", "", &RigaComando::macchina, std::nullopt, "salva prova", "<testo>",
      "IP Macchina Unix (salva); la macchina da provare (prova)", ""},
@@ -231,10 +243,10 @@ std::optional<std::chrono::milliseconds> AttesaDaTesto(const VoceUtente& v) {
 }
 
 std::optional<TipoServer> ServerDaTesto(const VoceUtente& v) {
-    if (v.testo == "nt" || v.testo == "NT")
-        return TipoServer::NT;
-    if (v.testo == "linux" || v.testo == "Linux")
-        return TipoServer::Linux;
+    for (const VoceServer& s : kServer) {
+        if (v.testo == s.nome || v.testo == s.didascalia)
+            return s.tipo;
+    }
     return std::nullopt;
 }
 
@@ -282,8 +294,8 @@ Esito ControllaRiga(const RigaComando& r, SistemaConsole sistema) {
     }
     // An empty --server is the window with no server type chosen: the checks report it.
     if (r.server && !(r.server->Vuota() || ServerDaTesto(*r.server))) {
-        return UsoErrato("Valore non ammesso per '--server': " + Citato(*r.server) +
-                         " (usa nt o linux)");
+        return UsoErrato("Valore non ammesso per '--server': " + Citato(*r.server) + " (usa " +
+                         std::string(Elenca(kServer, ", ", " o ", &VoceServer::nome)) + ")");
     }
     // A catalog folder that cannot be stored is the save's to report, as for the registry's.
     if (r.base && !r.base->testo)

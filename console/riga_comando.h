@@ -82,7 +82,8 @@ struct VoceOpzione {
 // wrong with it.
 [[nodiscard]] Esito ControllaRiga(const RigaComando& r, SistemaConsole sistema);
 
-// "nt" or "NT" -> NT, "linux" or "Linux" -> Linux (the window's captions), else nothing.
+// A server type by its name or its caption in the store's table (kServer): "nt" or "NT" -> NT,
+// "linux" or "Linux" -> Linux; anything else, nothing.
 [[nodiscard]] std::optional<TipoServer> ServerDaTesto(const VoceUtente& v);
 
 // A port, 1 to 65535: "50000" -> 50000; "0", "65536", "5e4", "" -> nothing.

@@ -607,6 +607,17 @@ std::string SenzaTempi(const std::string& testo) {
     return std::regex_replace(std::regex_replace(testo, kTempi, "N$2"), kJson, "$1N");
 }
 
+TEST(RigaComando, ServerTypesAreTakenByTheirNameOrTheWindowsCaption) {
+    const std::pair<std::optional<std::string>, std::optional<TipoServer>> casi[] = {
+        {"", std::nullopt},     {std::nullopt, std::nullopt}, {"nt", TipoServer::NT},
+        {"NT", TipoServer::NT}, {"linux", TipoServer::Linux}, {"Linux", TipoServer::Linux},
+        {"Nt", std::nullopt},   {"LINUX", std::nullopt},      {"db2admin", std::nullopt},
+        {"aix", std::nullopt},
+    };
+    for (const auto& [testo, tipo] : casi)
+        EXPECT_EQ(ServerDaTesto({testo}), tipo) << testo.value_or("(nothing)");
+}
+
 TEST(RigaComando, PortsAndWaitsAreReadAsNumbers) {
     using std::chrono::milliseconds;
     EXPECT_EQ(PortaDaTesto({"1"}), 1);
