@@ -7,6 +7,7 @@
 
 #include "console/testo_composto.h"
 #include "store/record.h"
+#include "store/salvataggio.h"
 
 namespace velmar {
 
@@ -30,7 +31,7 @@ struct VoceComando {
 // What --server takes: the names of the server types, "nt|linux".
 inline constexpr TestoComposto kValoriServer = Elenca(kServer, "|", "|", &VoceServer::nome);
 
-// The lines in --help that name the store's server types.
+// The lines in --help that name the store's server types and area folders.
 inline constexpr TestoComposto kAiutoMostra = {
     "La ditta del codice (esatto, maiuscole comprese): Descrizione Ditta,\n"
     "Server DB2 (",
@@ -43,8 +44,9 @@ inline constexpr TestoComposto kUsoSalva = {
 inline constexpr TestoComposto kAiutoSalva = {
     "Controlla i dati come l'Ok della finestra, scrive il record della\n"
     "ditta in BRIO_PARAMS.txt (al posto delle sue righe, o in fondo se il\n"
-    "codice \xE8 nuovo) e copia il file nelle cartelle CONTABILITA,\n"
-    "COMMERCIALE e SCHEDULATORE che esistono. Se non ne esiste nessuna non\n"
+    "codice \xE8 nuovo) e copia il file nelle cartelle ",
+    Elenca(kCartelleAree, ",\n", " e "),
+    " che esistono. Se non ne esiste nessuna non\n"
     "salva nulla."};
 inline constexpr TestoComposto kUsoProva = {"prova <codice> | --macchina <indirizzo> --server ",
                                             kValoriServer,

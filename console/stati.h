@@ -4,7 +4,9 @@
 
 #include <string_view>
 
+#include "console/testo_composto.h"
 #include "store/risultato.h"
+#include "store/salvataggio.h"
 
 namespace velmar {
 
@@ -22,6 +24,10 @@ enum class StatoUscita : int {
     ProvaNonRiuscita = 10,       // "prova": a server not reached, silent, not DB2 or of the other
                                  // type
 };
+
+// The line in --help of NessunaArea, which names the area folders.
+inline constexpr TestoComposto kAiutoNessunaArea = {"non esiste nessuna delle cartelle ",
+                                                    Elenca(kCartelleAree, ", ", ", ")};
 
 struct VoceStato {
     StatoUscita stato;
@@ -43,8 +49,7 @@ inline constexpr VoceStato kStati[] = {
      "quando un altro salvataggio tiene il pacchetto per pi\xF9 di 30 secondi, o\n"
      "quando non si \xE8 scritto nulla per non perdere ditte (salva, elimina,\n"
      "distribuisci, ripara)"},
-    {StatoUscita::NessunaArea, "nessuna_area",
-     "non esiste nessuna delle cartelle CONTABILITA, COMMERCIALE, SCHEDULATORE"},
+    {StatoUscita::NessunaArea, "nessuna_area", kAiutoNessunaArea},
     {StatoUscita::CartellaNonDisponibile, "cartella_non_disponibile",
      "cartella del pacchetto non disponibile"},
     {StatoUscita::ProblemiTrovati, "problemi", "verifica: trovati problemi"},
