@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "console/aiuto.h"
+#include "console/json.h"
 #include "store/cp1252.h"
+#include "store/ditte.h"
+#include "store/salvataggio.h"
 #include "velmar/versione.h"
 
 #include "tests/support/dati.h"
@@ -22,6 +25,13 @@ namespace {
 
 const std::optional<std::string> kNonRappresentabile = std::nullopt;
 const std::string kNonAmmessi(kCaratteriNonAmmessi);
+const std::string kTerminato(kMsgSetupTerminato);
+const std::string kNonRiuscito(kMsgSalvataggioNonRiuscito);
+
+// A message as the console prints it: one line.
+std::string Riga(std::string_view messaggio) {
+    return std::string(messaggio) + "\n";
+}
 
 // A package in memory at C:\P with every area folder, and the console run over it.
 class Console : public testing::Test {
@@ -238,10 +248,10 @@ TEST_F(Console, AValueThatSpellsAnOptionIsAValue) {
         return ComponiRecord(d, catalogo) + "\r\n";
     };
     EXPECT_EQ(Esegui(salva("-h", "--versione")), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "Setup terminato\n");
+    EXPECT_EQ(uscita.str(), Riga(kMsgSetupTerminato));
     EXPECT_EQ(fs.file[kParametri], record("-h", "--versione"));
     EXPECT_EQ(Esegui(salva("--json", "--help")), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "Setup terminato\n") << "--json as a value asks for no JSON";
+    EXPECT_EQ(uscita.str(), Riga(kMsgSetupTerminato)) << "--json as a value asks for no JSON";
     EXPECT_EQ(fs.file[kParametri], record("--json", "--help"));
 }
 
@@ -292,14 +302,14 @@ TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato
     const auto prima = fs.file;
     EXPECT_EQ(Esegui({"salva", "--codice", "1", "--descrizione", "d", "--server="}),
               StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Seleziona un Server DB2\n");
+    EXPECT_EQ(errori.str(), Riga(kMsgServerMancante));
     EXPECT_EQ(fs.file, prima);
     EXPECT_EQ(creazioni, 0);
 
     EXPECT_EQ(Esegui({"salva", "--codice", " 001", "--descrizione", "Caff\xE8 \x80", "--server",
                       "linux", "--macchina", "10.0.0.9", "--catalogo", "D:\\OCE\\"}),
               StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "Setup terminato\n");
+    EXPECT_EQ(uscita.str(), Riga(kMsgSetupTerminato));
     const DatiDitta dati{" 001", "Caff\xE8 \x80", "10.0.0.9", "db2inst1", "db2inst1", "db2inst1"};
     const std::string atteso =
         "Due;c;db2admin;db2admin;db2admin;002;m;\r\n" + ComponiRecord(dati, "D:\\OCE\\") + "\r\n";
@@ -313,14 +323,14 @@ TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato
 // The console prints the store's message of a change where it belongs and gives its status;
 // with --json, every path with its reason.
 TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
-    const RisultatoModifica parziale = Fatto(
-        {"C:\\P\\BRIO_PARAMS.txt"},
-        {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "Accesso negato. (5)"}}, {},
-        "Salvataggio non riuscito.\r\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)");
+    const RisultatoModifica parziale =
+        Fatto({"C:\\P\\BRIO_PARAMS.txt"},
+              {{"C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "Accesso negato. (5)"}}, {},
+              kNonRiuscito + "\r\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)");
     const RisultatoModifica nessuna = Errore(TipoErrore::NessunaArea, std::string(kMsgNessunaArea));
     const RisultatoModifica conAvviso =
         Fatto({"C:\\P\\BRIO_PARAMS.txt"}, {}, {{"C:\\P\\BRIO_PARAMS.dep", "In uso"}},
-              "Setup terminato\r\n\r\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso");
+              kTerminato + "\r\n\r\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso");
     struct Caso {
         RisultatoModifica r;
         StatoUscita stato;
@@ -330,21 +340,23 @@ TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
     };
     const Caso casi[] = {
         {parziale, StatoUscita::SalvataggioNonRiuscito, "",
-         "Salvataggio non riuscito.\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)\n",
-         "{\"esito\":\"salvato_in_parte\",\"stato\":5,\"messaggio\":\"Salvataggio non riuscito.\\n"
-         "C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt: Accesso negato. (5)\",\"aggiornati\":["
-         "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[{\"percorso\":"
-         "\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt\",\"motivo\":\"Accesso negato. (5)\"}],"
-         "\"avvisi\":[]}\n"},
+         kNonRiuscito + "\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)\n",
+         "{\"esito\":\"salvato_in_parte\",\"stato\":5,\"messaggio\":\"" + kNonRiuscito +
+             "\\n"
+             "C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt: Accesso negato. (5)\",\"aggiornati\":["
+             "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[{\"percorso\":"
+             "\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt\",\"motivo\":\"Accesso negato. (5)\"}],"
+             "\"avvisi\":[]}\n"},
         {nessuna, StatoUscita::NessunaArea, "", std::string(kMsgNessunaArea) + "\n",
          "{\"esito\":\"nessuna_area\",\"stato\":6,\"messaggio\":\"" + std::string(kMsgNessunaArea) +
              "\",\"aggiornati\":[],\"errori\":[],\"avvisi\":[]}\n"},
         {conAvviso, StatoUscita::Riuscito,
-         "Setup terminato\n\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso\n", "",
-         "{\"esito\":\"salvato\",\"stato\":0,\"messaggio\":\"Setup terminato\\n\\nFile non "
-         "eliminato: C:\\\\P\\\\BRIO_PARAMS.dep: In uso\",\"aggiornati\":["
-         "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[],\"avvisi\":[{\"percorso\":"
-         "\"C:\\\\P\\\\BRIO_PARAMS.dep\",\"motivo\":\"In uso\"}]}\n"},
+         kTerminato + "\n\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso\n", "",
+         "{\"esito\":\"salvato\",\"stato\":0,\"messaggio\":\"" + kTerminato +
+             "\\n\\nFile non "
+             "eliminato: C:\\\\P\\\\BRIO_PARAMS.dep: In uso\",\"aggiornati\":["
+             "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[],\"avvisi\":[{\"percorso\":"
+             "\"C:\\\\P\\\\BRIO_PARAMS.dep\",\"motivo\":\"In uso\"}]}\n"},
     };
     const std::vector<std::optional<std::string>> salva = {
         "salva", "--codice", "1", "--descrizione", "d", "--server", "nt", "--macchina", "m"};
@@ -411,7 +423,7 @@ TEST_F(Console, UpkeepFindsADriftedCopyMendsItAndRemovesACompany) {
 
     const auto prima = fs.file;
     EXPECT_EQ(Esegui({"elimina", "002"}), StatoUscita::DittaNonTrovata);
-    EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '002'\n");
+    EXPECT_EQ(errori.str(), Riga(DittaNonTrovata("002").testo));
     EXPECT_EQ(fs.file, prima);
 }
 
@@ -430,25 +442,26 @@ TEST_F(Console, AUnicodeFileIsToldAndRefusedAndAKeptCopyIsAWarning) {
         << errori.str();
     EXPECT_EQ(Esegui(salva), StatoUscita::SalvataggioNonRiuscito);
     EXPECT_TRUE(errori.str().starts_with(
-        "Salvataggio non riuscito.\nC:\\P\\BRIO_PARAMS.txt: il file \xE8 in UTF-16 little endian"))
+        kNonRiuscito + "\nC:\\P\\BRIO_PARAMS.txt: il file \xE8 in UTF-16 little endian"))
         << errori.str();
     EXPECT_EQ(fs.file[kParametri], utf16);
 
     EXPECT_EQ(Esegui({"ripara"}), StatoUscita::Riuscito);
     fs.file["C:\\P\\CONTABILITA\\BRIO_PARAMS.txt"] = "Sua;c;x;x;x;006;m;\r\n";
     EXPECT_EQ(Esegui(salva), StatoUscita::Riuscito);
-    EXPECT_TRUE(uscita.str().ends_with(
-        "\n\nC:\\P\\CONTABILITA\\BRIO_PARAMS.txt: aveva la ditta 006, che il file della cartella "
-        "del pacchetto non ha; la copia \xE8 conservata intera in "
-        "C:\\P\\CONTABILITA\\BRIO_PARAMS.bak\n"))
+    const CopiaConservata contabilita{
+        "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", "C:\\P\\CONTABILITA\\BRIO_PARAMS.bak", {"006"}};
+    EXPECT_TRUE(uscita.str().ends_with("\n\n" + contabilita.copia + ": " +
+                                       Riga(DescrizioneConservata(contabilita))))
         << uscita.str();
     fs.file["C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"] = "Sua;c;x;x;x;007;m;\r\n";
     EXPECT_EQ(Esegui({"distribuisci", "--json"}), StatoUscita::Riuscito);
+    const CopiaConservata commerciale{
+        "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "C:\\P\\COMMERCIALE\\BRIO_PARAMS.bak", {"007"}};
     EXPECT_NE(uscita.str().find("\"avvisi\":[{\"percorso\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_"
-                                "PARAMS.txt\",\"motivo\":\"aveva la ditta 007, "),
-              std::string::npos)
-        << uscita.str();
-    EXPECT_NE(uscita.str().find("\"conservata\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.bak\","
+                                "PARAMS.txt\",\"motivo\":" +
+                                StringaJson(DescrizioneConservata(commerciale)) +
+                                ",\"conservata\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.bak\","
                                 "\"codici\":[\"007\"]}]"),
               std::string::npos)
         << uscita.str();
@@ -470,8 +483,9 @@ TEST_F(Console, ASaveOnUnixLineEndsIsRefusedUntilTheRepairMendsThePackage) {
     EXPECT_EQ(uscita.str(), "001\n");
     EXPECT_EQ(Esegui(salva), StatoUscita::SalvataggioNonRiuscito);
     EXPECT_EQ(
-        errori.str().rfind("Salvataggio non riuscito.\nC:\\P\\BRIO_PARAMS.txt: la riga 1 ha "
-                           "fini riga Unix (LF senza CR): dopo il LF stanno 1 record di ditta",
+        errori.str().rfind(kNonRiuscito +
+                               "\nC:\\P\\BRIO_PARAMS.txt: la riga 1 ha "
+                               "fini riga Unix (LF senza CR): dopo il LF stanno 1 record di ditta",
                            0),
         0u)
         << errori.str();
@@ -508,20 +522,20 @@ TEST_F(Console, EveryFailureGivesOneJsonObjectWithItsStatusAndMessage) {
          "{\"esito\":\"uso_errato\",\"stato\":2,\"messaggio\":\"Manca il comando: "},
         {{"salva", "--json", "--codice", "1"},
          StatoUscita::VoceNonValida,
-         "{\"esito\":\"voce_non_valida\",\"stato\":3,\"messaggio\":\"Inserisci la Descrizione "
-         "della Ditta\"}"},
+         "{\"esito\":\"voce_non_valida\",\"stato\":3,\"messaggio\":" +
+             StringaJson(kMsgDescrizioneMancante) + "}"},
         {{"mostra", "9", "--json"},
          StatoUscita::DittaNonTrovata,
-         "{\"esito\":\"ditta_non_trovata\",\"stato\":4,\"messaggio\":\"Codice Ditta non trovato: "
-         "'9'\",\"codice\":\"9\"}"},
+         "{\"esito\":\"ditta_non_trovata\",\"stato\":4,\"messaggio\":" +
+             StringaJson(DittaNonTrovata("9").testo) + ",\"codice\":\"9\"}"},
         {{"elimina", "9", "--json"},
          StatoUscita::DittaNonTrovata,
          "{\"esito\":\"ditta_non_trovata\",\"stato\":4,"},
         {{"salva", "--json", "--codice", "2", "--descrizione", "d", "--server", "nt", "--macchina",
           "m", "--catalogo", "C:\\a;b"},
          StatoUscita::SalvataggioNonRiuscito,
-         "{\"esito\":\"non_salvato\",\"stato\":5,\"messaggio\":\"Salvataggio non riuscito.\\nLa "
-         "cartella del catalogo 'C:\\\\a;b' contiene caratteri non ammessi"},
+         "{\"esito\":\"non_salvato\",\"stato\":5,\"messaggio\":\"" + kNonRiuscito +
+             "\\nLa cartella del catalogo 'C:\\\\a;b' contiene caratteri non ammessi"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.inizio);
@@ -541,10 +555,11 @@ TEST_F(Console, EveryFailureGivesOneJsonObjectWithItsStatusAndMessage) {
     erroreFabbrica.clear();
     fs.illeggibili.insert(kParametri);
     EXPECT_EQ(Esegui({"elenco", "--json"}), StatoUscita::ParametriIlleggibili);
-    EXPECT_EQ(
-        uscita.str(),
-        "{\"esito\":\"parametri_illeggibili\",\"stato\":9,\"messaggio\":\"Il file dei "
-        "parametri non si pu\\u00f2 leggere: C:\\\\P\\\\BRIO_PARAMS.txt: errore simulato\"}\n");
+    const std::string illeggibile =
+        ParametriIlleggibili(kParametri, Errore(TipoErrore::Sistema, "errore simulato")).testo;
+    EXPECT_EQ(uscita.str(), "{\"esito\":\"parametri_illeggibili\",\"stato\":9,\"messaggio\":" +
+                                StringaJson(illeggibile) + "}\n");
+    EXPECT_EQ(errori.str(), Riga(illeggibile));
     EXPECT_EQ(Esegui({"mostra", "001"}), StatoUscita::ParametriIlleggibili);
     EXPECT_EQ(uscita.str(), "");
     archivio = std::make_unique<ArchivioFisso>(Aggiornamento{}, true);
@@ -567,11 +582,11 @@ TEST_F(Console, ArgumentsArriveInWindows1252OrAreRefusedAsEntries) {
                                      "--macchina",
                                      "m"};
     EXPECT_EQ(EseguiVoci(ArgomentiDaUtf8(argomenti)), StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Il campo Descrizione Ditta contiene caratteri non ammessi\n");
+    EXPECT_EQ(errori.str(), Riga(MessaggioCaratteriNonAmmessi(kEtichettaDescrizione)));
 
     const char* const malformato[] = {"mostra", "0\xC3"};
     EXPECT_EQ(EseguiVoci(ArgomentiDaUtf8(malformato)), StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Il campo Codice Ditta contiene caratteri non ammessi\n");
+    EXPECT_EQ(errori.str(), Riga(MessaggioCaratteriNonAmmessi(kEtichettaCodice)));
 
     const char* const accentati[] = {"salva",
                                      "--codice",
@@ -669,9 +684,9 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
 
     // The line without a machine, an unknown code.
     EXPECT_EQ(Esegui({"prova", "003", "--porta", porta}), StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Inserisci la Macchina Unix\n");
+    EXPECT_EQ(errori.str(), Riga(kMsgMacchinaMancante));
     EXPECT_EQ(Esegui({"prova", "004"}), StatoUscita::DittaNonTrovata);
-    EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '004'\n");
+    EXPECT_EQ(errori.str(), Riga(DittaNonTrovata("004").testo));
 
     // A machine and a server type, with no package (on Linux too).
     creazioni = 0;
@@ -683,7 +698,7 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
               "Esito: non corrisponde: " + riga + "Linux (db2inst1)\n");
     EXPECT_EQ(Esegui({"prova", "--macchina", "127.0.0.1", "--porta", porta}),
               StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Seleziona un Server DB2\n");
+    EXPECT_EQ(errori.str(), Riga(kMsgServerMancante));
     EXPECT_EQ(creazioni, 0);
 
     // Every company: a row each in file order and the summary; one server asked once.
@@ -691,9 +706,9 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
     EXPECT_EQ(SenzaTempi(uscita.str()),
               "001 127.0.0.1: corrisponde: " + riga + "NT (db2admin)\n" +
                   "002 127.0.0.1: non corrisponde: " + riga + "Linux (db2inst1)\n" +
-                  "003 (senza macchina): Inserisci la Macchina Unix\n"
-                  "Ditte provate: 3 su 1 macchina, porta " +
-                  porta + "; corrispondono: 1, non corrispondono o non rispondono: 2 (N s)\n");
+                  "003 (senza macchina): " + Riga(kMsgMacchinaMancante) +
+                  "Ditte provate: 3 su 1 macchina, porta " + porta +
+                  "; corrispondono: 1, non corrispondono o non rispondono: 2 (N s)\n");
     EXPECT_EQ(nt64.Connessioni(), 4);
     EXPECT_EQ(Esegui({"prova", "--tutte", "--porta", porta, "--json"}),
               StatoUscita::ProvaNonRiuscita);
@@ -710,8 +725,8 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
                         porta +
                         ",\"server\":\"linux\",\"indirizzo\":null,\"connessione_ms\":null,"
                         "\"risposta_ms\":null,\"srvclsnm\":null,\"srvrlslv\":null,\"srvnam\":"
-                        "null,\"server_letto\":null,\"messaggio\":\"Inserisci la Macchina "
-                        "Unix\"}]}\n"),
+                        "null,\"server_letto\":null,\"messaggio\":" +
+                        StringaJson(kMsgMacchinaMancante) + "}]}\n"),
               std::string::npos)
         << json;
     EXPECT_EQ(fs.file.size(), 1u) << "nothing written";
