@@ -7,6 +7,7 @@
 #include <set>
 
 #include "console/aiuto.h"
+#include "console/comandi.h"
 #include "console/json.h"
 #include "pacchetto/prova.h"
 #include "store/cp1252.h"
