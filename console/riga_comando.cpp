@@ -12,6 +12,7 @@ namespace {
 constexpr const VoceServer& kServerNT = *ServerDi(TipoServer::NT);
 constexpr const VoceServer& kServerLinux = *ServerDi(TipoServer::Linux);
 
+// The line of --server in --help, which names the store's server types and their account words.
 constexpr TestoComposto kAiutoServer = {"Server DB2: ",
                                         kServerNT.nome,
                                         " scrive ",
