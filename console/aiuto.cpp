@@ -1,8 +1,13 @@
 // The text of --help: the usage, the commands, the options and the exit statuses come from their
 // tables; the rest is written here.
-#include <string>
+#include "console/aiuto.h"
 
-#include "console/comando.h"
+#include <algorithm>
+
+#include "console/stati.h"
+#include "pacchetto/messaggi.h"
+#include "store/record.h"
+#include "store/salvataggio.h"
 
 namespace velmar {
 
@@ -41,13 +46,13 @@ std::string TestoAiuto(SistemaConsole sistema) {
         "riparazione del file, prova del server DB2 delle ditte.\n"
         "\n"
         "Uso:\n";
-    for (const VoceComando& c : Comandi()) {
+    for (const VoceComando& c : kComandi) {
         t += programma;
         t += Rientra(c.uso, programma.size() + c.nome.size() + 1);
         t += '\n';
     }
     t += programma + "--help | --versione\n\nComandi:\n";
-    for (const VoceComando& c : Comandi()) {
+    for (const VoceComando& c : kComandi) {
         t += Colonna("  " + std::string(c.nome), kColonnaComandi);
         t += Rientra(c.aiuto, kColonnaComandi);
         t += '\n';
@@ -103,14 +108,14 @@ std::string TestoAiuto(SistemaConsole sistema) {
         t += Rientra(s.aiuto, kColonnaStati);
         t += '\n';
     }
-    t += "\nEsempio:\n";
-    t += windows ? "  SetupVelmarCmd salva --codice 001 --descrizione \"Rossi S.p.A.\" --server nt "
-                   "--macchina 10.0.0.5\n"
-                   "  Setup terminato\n"
-                 : "  SetupVelmarCmd salva --base /srv/velmar --codice 001 --descrizione \"Rossi "
-                   "S.p.A.\" \\\n"
-                   "      --server nt --macchina 10.0.0.5\n"
-                   "  Setup terminato\n";
+    // A save and what it prints.
+    const std::string server(ServerDi(TipoServer::NT)->nome);
+    t += "\nEsempio:\n  SetupVelmarCmd salva ";
+    t += windows ? "--codice 001 --descrizione \"Rossi S.p.A.\" --server " + server
+                 : "--base /srv/velmar --codice 001 --descrizione \"Rossi S.p.A.\" \\\n"
+                   "      --server " +
+                       server;
+    t += " --macchina 10.0.0.5\n  " + std::string(kMsgSetupTerminato) + "\n";
     return t;
 }
 

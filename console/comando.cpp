@@ -6,6 +6,8 @@
 #include <exception>
 #include <set>
 
+#include "console/aiuto.h"
+#include "console/comandi.h"
 #include "console/json.h"
 #include "pacchetto/messaggi.h"
 #include "pacchetto/prova.h"
@@ -66,62 +68,33 @@ class Esecuzione {
 
 namespace {
 
-constexpr VoceComando kComandi[] = {
-    {"elenco", Argomenti::Nessuno, [](Esecuzione& e) { return e.Elenco(); },
-     "elenco [--dettagli] [opzioni]",
-     "I codici ditta del file, uno per riga, nell'ordine del file (anche i\n"
-     "ripetuti e quelli vuoti). Con --dettagli, di ogni riga di ditta anche\n"
-     "descrizione, server, macchina e catalogo."},
-    {"mostra", Argomenti::Codice, [](Esecuzione& e) { return e.Mostra(); },
-     "mostra <codice> [opzioni]",
-     "La ditta del codice (esatto, maiuscole comprese): Descrizione Ditta,\n"
-     "Server DB2 (NT o Linux) e IP Macchina Unix. Se pi\xF9 righe hanno il\n"
-     "codice, vale l'ultima."},
-    {"salva", Argomenti::Nessuno, [](Esecuzione& e) { return e.Salva(); },
-     "salva --codice <codice> --descrizione <testo> --server nt|linux\n"
-     "--macchina <indirizzo> [opzioni]",
-     "Controlla i dati come l'Ok della finestra, scrive il record della\n"
-     "ditta in BRIO_PARAMS.txt (al posto delle sue righe, o in fondo se il\n"
-     "codice \xE8 nuovo) e copia il file nelle cartelle CONTABILITA,\n"
-     "COMMERCIALE e SCHEDULATORE che esistono. Se non ne esiste nessuna non\n"
-     "salva nulla."},
-    {"verifica", Argomenti::Nessuno, [](Esecuzione& e) { return e.Verifica(); },
-     "verifica [opzioni]",
-     "Legge il file e le sue copie nelle aree senza cambiare nulla ed elenca\n"
-     "i problemi: copie diverse (con i codici mancanti, in pi\xF9 o diversi),\n"
-     "aree senza copia, righe con meno di sei campi, codici su pi\xF9 righe,\n"
-     "righe che non finiscono con CR LF o che contengono un LF da solo (con\n"
-     "le ditte nascoste dopo il LF), file in UTF-8 o in UTF-16, byte NUL,\n"
-     "aree che non sono cartelle, file rimasti da un salvataggio\n"
-     "interrotto, cataloghi che non finiscono con Dwh<codice>.oce."},
-    {"distribuisci", Argomenti::Nessuno, [](Esecuzione& e) { return e.Distribuisci(); },
-     "distribuisci [opzioni]",
-     "Copia BRIO_PARAMS.txt, cos\xEC com'\xE8, nelle cartelle delle aree che\n"
-     "esistono, con le garanzie di un salvataggio. Non cambia nessuna ditta."},
-    {"elimina", Argomenti::Codice, [](Esecuzione& e) { return e.Elimina(); },
-     "elimina <codice> [opzioni]",
-     "Toglie dal file ogni riga della ditta del codice e lo distribuisce\n"
-     "nelle aree, come un salvataggio. Se nessuna riga ha il codice non\n"
-     "scrive nulla."},
-    {"ripara", Argomenti::Nessuno, [](Esecuzione& e) { return e.Ripara(); }, "ripara [opzioni]",
-     "Ripara BRIO_PARAMS.txt e lo distribuisce nelle aree, come un\n"
-     "salvataggio: ogni LF o CR da solo, e l'ultima riga senza fine, diventa\n"
-     "CR LF; toglie il BOM; un testo tutto in UTF-8 o in UTF-16 (salvato da\n"
-     "un editor) diventa Windows-1252, se ogni carattere vi esiste,\n"
-     "altrimenti non scrive nulla. Gli altri byte restano come sono. Se il\n"
-     "file non ha nulla da riparare lo copia solo nelle aree dove la copia\n"
-     "manca o \xE8 diversa; se anche le copie sono a posto non scrive nulla."},
-    {"prova", Argomenti::CodiceFacoltativo, [](Esecuzione& e) { return e.Prova(); },
-     "prova <codice> | --macchina <indirizzo> --server nt|linux | --tutte\n"
-     "[--porta <numero>] [--attesa <secondi>] [opzioni]",
-     "Prova il server DB2 della ditta del codice (come la trova mostra), o\n"
-     "della macchina e del tipo dati, o di ogni ditta del file: si connette\n"
-     "alla macchina (porta 50000), chiede al server i suoi attributi con il\n"
-     "comando EXCSAT del protocollo DRDA, senza accedere a nessun database e\n"
-     "senza credenziali, e dice se risponde, se \xE8 DB2 e se \xE8 del tipo\n"
-     "del record (NT: DB2 per Windows; Linux: DB2 per Linux o Unix). Non\n"
-     "scrive nulla."},
+// What runs each command of the table (console/comandi.h), at the place of its value.
+struct Gestore {
+    Comando comando;
+    StatoUscita (Esecuzione::*esegui)();
 };
+
+constexpr Gestore kGestori[] = {
+    {Comando::Elenco, &Esecuzione::Elenco},
+    {Comando::Mostra, &Esecuzione::Mostra},
+    {Comando::Salva, &Esecuzione::Salva},
+    {Comando::Verifica, &Esecuzione::Verifica},
+    {Comando::Distribuisci, &Esecuzione::Distribuisci},
+    {Comando::Elimina, &Esecuzione::Elimina},
+    {Comando::Ripara, &Esecuzione::Ripara},
+    {Comando::Prova, &Esecuzione::Prova},
+};
+
+// Whether every command of the table finds its row here.
+constexpr bool OgniComandoHaIlGestore() noexcept {
+    for (const VoceComando& c : kComandi) {
+        const auto i = static_cast<std::size_t>(c.comando);
+        if (i >= std::size(kGestori) || kGestori[i].comando != c.comando)
+            return false;
+    }
+    return true;
+}
+static_assert(OgniComandoHaIlGestore(), "a command of kComandi has no row in kGestori");
 
 // "a\r\nb\nc\x1B" -> "a\nb\nc\\x1B": message texts (lines ending in CR LF, as the window shows
 // them, or LF) as console lines, any other control character shown as an escape unless
@@ -171,20 +144,26 @@ std::vector<OggettoJson> Avvisi(const Aggiornamento& a) {
     return voci;
 }
 
+// The row of a company's server type in the store's table: one that is not NT is Linux, as the
+// store reads the line.
+const VoceServer& ServerDellaDitta(TipoServer tipo) noexcept {
+    return *ServerDi(tipo == TipoServer::NT ? TipoServer::NT : TipoServer::Linux);
+}
+
 // A company's code, description and server type: as the start of a JSON object, or as the
 // window's labelled lines.
 OggettoJson DittaJson(std::string_view codice, std::string_view descrizione, TipoServer server) {
     return OggettoJson()
         .Testo("codice", codice)
         .Testo("descrizione", descrizione)
-        .Testo("server", server == TipoServer::NT ? "nt" : "linux");
+        .Testo("server", ServerDellaDitta(server).nome);
 }
 
 void ScriviDitta(std::ostream& uscita, std::string_view codice, std::string_view descrizione,
                  TipoServer server) {
     uscita << kEtichettaCodice << ": " << TestoVisibile(codice) << '\n'
            << kEtichettaDescrizione << ": " << TestoVisibile(descrizione) << '\n'
-           << kEtichettaServer << ": " << (server == TipoServer::NT ? "NT" : "Linux") << '\n';
+           << kEtichettaServer << ": " << ServerDellaDitta(server).didascalia << '\n';
 }
 
 // The start of an outcome's object: {"esito":...,"stato":...
@@ -202,7 +181,7 @@ OggettoJson ProvaJson(const RisultatoProva& r) {
     OggettoJson j;
     j.Testo("macchina", r.server.macchina)
         .Numero("porta", r.server.porta)
-        .Testo("server", r.server.server == TipoServer::NT ? "nt" : "linux");
+        .Testo("server", ServerDellaDitta(r.server.server).nome);
     const auto testo = [&j](std::string_view chiave, const std::optional<std::string>& v) {
         if (v) {
             j.Testo(chiave, *v);
@@ -233,10 +212,6 @@ OggettoJson ProvaJson(const RisultatoProva& r) {
 }
 
 }  // namespace
-
-std::span<const VoceComando> Comandi() noexcept {
-    return kComandi;
-}
 
 StatoUscita Esecuzione::Fallimento(StatoUscita stato, std::string_view messaggio,
                                    const OggettoJson& campi) {
@@ -619,14 +594,16 @@ StatoUscita EseguiComando(std::span<const VoceUtente> argomenti, std::ostream& u
             }
             return StatoUscita::Riuscito;
         }
-        if (!r.errore)
-            r.errore = ControllaRiga(r, sistema);
+        if (!r.errore) {
+            if (Esito e = ControllaRiga(r, sistema); !e)
+                r.errore = std::move(e).Errore();
+        }
         if (r.errore) {
-            return esecuzione.Fallimento(StatoUscita::UsoErrato,
-                                         r.errore->messaggio + "\nPer l'aiuto: " +
+            return esecuzione.Fallimento(StatoDi(r.errore->tipo),
+                                         r.errore->testo + "\nPer l'aiuto: " +
                                              std::string(kNomeProgrammaConsole) + " --help");
         }
-        return r.comando->gestore(esecuzione);
+        return (esecuzione.*kGestori[static_cast<std::size_t>(r.comando->comando)].esegui)();
     } catch (const std::exception& ex) {
         return imprevisto(std::string("Errore imprevisto: ") + ex.what());
     } catch (...) {

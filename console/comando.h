@@ -41,7 +41,4 @@ using FabbricaArchivio =
 [[nodiscard]] std::vector<VoceUtente> ArgomentiDaUtf8(std::span<const char* const> argomenti);
 [[nodiscard]] std::vector<VoceUtente> ArgomentiDaUtf16(std::span<const char16_t* const> argomenti);
 
-// The text of --help.
-[[nodiscard]] std::string TestoAiuto(SistemaConsole sistema);
-
 }  // namespace velmar

@@ -9,14 +9,27 @@ namespace velmar {
 
 namespace {
 
+constexpr const VoceServer& kServerNT = *ServerDi(TipoServer::NT);
+constexpr const VoceServer& kServerLinux = *ServerDi(TipoServer::Linux);
+
+// The line of --server in --help, which names the store's server types and their account words.
+constexpr TestoComposto kAiutoServer = {"Server DB2: ",
+                                        kServerNT.nome,
+                                        " scrive ",
+                                        kServerNT.parola,
+                                        ", ",
+                                        kServerLinux.nome,
+                                        " ",
+                                        kServerLinux.parola,
+                                        " (salva); il tipo\n"
+                                        "che il server deve avere (prova)"};
+
 constexpr VoceOpzione kOpzioni[] = {
     {"--codice", "", &RigaComando::codice, std::nullopt, "salva", "<testo>", "Codice Ditta (salva)",
      ""},
     {"--descrizione", "", &RigaComando::descrizione, std::nullopt, "salva", "<testo>",
      "Descrizione Ditta (salva)", ""},
-    {"--server", "", &RigaComando::server, std::nullopt, "salva prova", "nt|linux",
-     "Server DB2: nt scrive db2admin, linux db2inst1 (salva); il tipo\n"
-     "che il server deve avere (prova)",
+    {"--server", "", &RigaComando::server, std::nullopt, "salva prova", kValoriServer, kAiutoServer,
      ""},
     {"--macchina", "", &RigaComando::macchina, std::nullopt, "salva prova", "<testo>",
      "IP Macchina Unix (salva); la macchina da provare (prova)", ""},
@@ -84,6 +97,11 @@ std::string NomiComandi(std::string_view comandi) {
     return "i comandi " + primi + " e " + std::string(comandi.substr(spazio + 1));
 }
 
+// A wrong command line, with the first thing wrong with it.
+Errore UsoErrato(std::string messaggio) {
+    return Errore(TipoErrore::UsoErrato, std::move(messaggio));
+}
+
 // The digits of `testo`, all of it, as a number no greater than `massimo`.
 std::optional<std::uint64_t> Numero(std::string_view testo, std::uint64_t massimo) noexcept {
     if (testo.empty())
@@ -114,7 +132,7 @@ std::string TraApici(std::string_view testo) {
 
 std::string Citato(const VoceUtente& v) {
     if (!v.testo)
-        return "(caratteri non ammessi)";
+        return "(" + std::string(kCaratteriNonAmmessi) + ")";
     return TraApici(*v.testo);
 }
 
@@ -122,7 +140,7 @@ RigaComando LeggiRiga(std::span<const VoceUtente> argomenti) {
     RigaComando r;
     const auto sbaglia = [&r](std::string messaggio) {
         if (!r.errore)
-            r.errore = ErroreUso{std::move(messaggio)};
+            r.errore = UsoErrato(std::move(messaggio));
     };
     bool fineOpzioni = false;
     for (std::size_t i = 0; i < argomenti.size(); ++i) {
@@ -133,7 +151,7 @@ RigaComando LeggiRiga(std::span<const VoceUtente> argomenti) {
             if (r.comando) {
                 r.posizionali.push_back(a);
             } else if (!r.errore) {
-                for (const VoceComando& c : Comandi()) {
+                for (const VoceComando& c : kComandi) {
                     if (t == c.nome)
                         r.comando = &c;
                 }
@@ -226,70 +244,70 @@ std::optional<std::chrono::milliseconds> AttesaDaTesto(const VoceUtente& v) {
 }
 
 std::optional<TipoServer> ServerDaTesto(const VoceUtente& v) {
-    if (v.testo == "nt" || v.testo == "NT")
-        return TipoServer::NT;
-    if (v.testo == "linux" || v.testo == "Linux")
-        return TipoServer::Linux;
+    for (const VoceServer& s : kServer) {
+        if (v.testo == s.nome || v.testo == s.didascalia)
+            return s.tipo;
+    }
     return std::nullopt;
 }
 
-std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sistema) {
+Esito ControllaRiga(const RigaComando& r, SistemaConsole sistema) {
     if (!r.comando) {
         std::string m = "Manca il comando: ";
-        const std::span<const VoceComando> comandi = Comandi();
+        const std::span<const VoceComando> comandi = kComandi;
         for (std::size_t i = 0; i < comandi.size(); ++i) {
             m.append(i == 0 ? "" : i + 1 == comandi.size() ? " o " : ", ").append(comandi[i].nome);
         }
-        return ErroreUso{std::move(m)};
+        return UsoErrato(std::move(m));
     }
     const std::string nome(r.comando->nome);
     for (const auto& [opzione, comandi] : r.opzioniDiComando) {
         if (!TraComandi(comandi, r.comando->nome)) {
-            return ErroreUso{"L'opzione '" + std::string(opzione) + "' vale solo con " +
-                             NomiComandi(comandi)};
+            return UsoErrato("L'opzione '" + std::string(opzione) + "' vale solo con " +
+                             NomiComandi(comandi));
         }
     }
     const std::size_t attesi = r.comando->argomenti == Argomenti::Nessuno ? 0 : 1;
     if (r.posizionali.size() > attesi)
-        return ErroreUso{"Argomento in pi\xF9: " + Citato(r.posizionali[attesi])};
+        return UsoErrato("Argomento in pi\xF9: " + Citato(r.posizionali[attesi]));
     if (r.posizionali.size() < attesi && r.comando->argomenti == Argomenti::Codice)
-        return ErroreUso{"Il comando " + nome + " vuole il codice della ditta"};
+        return UsoErrato("Il comando " + nome + " vuole il codice della ditta");
     // "prova": a company's code, a machine with its server type, or every company.
     const bool macchina = r.macchina || r.server;
     if (r.comando->argomenti == Argomenti::CodiceFacoltativo) {
         const int modi = !r.posizionali.empty() + macchina + r.tutte;
         if (modi == 0) {
-            return ErroreUso{"Il comando " + nome +
-                             " vuole il codice della ditta, --macchina e --server, o --tutte"};
+            return UsoErrato("Il comando " + nome +
+                             " vuole il codice della ditta, --macchina e --server, o --tutte");
         }
         if (modi > 1) {
-            return ErroreUso{"Il comando " + nome +
-                             " vuole uno solo fra il codice della ditta, --macchina e --tutte"};
+            return UsoErrato("Il comando " + nome +
+                             " vuole uno solo fra il codice della ditta, --macchina e --tutte");
         }
     }
     if (r.porta && !PortaDaTesto(*r.porta)) {
-        return ErroreUso{"Valore non ammesso per '--porta': " + Citato(*r.porta) +
-                         " (usa un numero da 1 a 65535)"};
+        return UsoErrato("Valore non ammesso per '--porta': " + Citato(*r.porta) +
+                         " (usa un numero da 1 a 65535)");
     }
     if (r.attesa && !AttesaDaTesto(*r.attesa)) {
-        return ErroreUso{"Valore non ammesso per '--attesa': " + Citato(*r.attesa) +
-                         " (usa i secondi, da 0,001 a 3600)"};
+        return UsoErrato("Valore non ammesso per '--attesa': " + Citato(*r.attesa) +
+                         " (usa i secondi, da 0,001 a 3600)");
     }
     // An empty --server is the window with no server type chosen: the checks report it.
     if (r.server && !(r.server->Vuota() || ServerDaTesto(*r.server))) {
-        return ErroreUso{"Valore non ammesso per '--server': " + Citato(*r.server) +
-                         " (usa nt o linux)"};
+        return UsoErrato("Valore non ammesso per '--server': " + Citato(*r.server) + " (usa " +
+                         std::string(Elenca(kServer, ", ", " o ", &VoceServer::nome)) + ")");
     }
     // A catalog folder that cannot be stored is the save's to report, as for the registry's.
     if (r.base && !r.base->testo)
-        return ErroreUso{"La cartella di '--base' contiene caratteri non ammessi"};
+        return UsoErrato("La cartella di '--base' contiene " + std::string(kCaratteriNonAmmessi));
     // A machine checked with "prova" needs no package.
     const bool senzaPacchetto = r.comando->argomenti == Argomenti::CodiceFacoltativo && macchina;
     if (sistema == SistemaConsole::Linux && !r.base && !senzaPacchetto) {
-        return ErroreUso{
-            "Manca l'opzione '--base': su Linux la cartella del pacchetto va indicata"};
+        return UsoErrato(
+            "Manca l'opzione '--base': su Linux la cartella del pacchetto va indicata");
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace velmar

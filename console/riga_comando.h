@@ -1,5 +1,5 @@
-// The console program's command line: the tables of its commands and options, read in one pass,
-// and the checks of a line against its command.
+// The console program's command line: the table of its options, the line read in one pass against
+// it and the commands' table, and the checks of a line against its command.
 #pragma once
 
 #include <chrono>
@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "console/stati.h"
-#include "pacchetto/messaggi.h"
+#include "console/comandi.h"
 #include "store/conferma.h"
+#include "store/risultato.h"
 
 namespace velmar {
 
@@ -26,30 +26,6 @@ inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Windows;
 #else
 inline constexpr SistemaConsole kSistemaConsole = SistemaConsole::Linux;
 #endif
-
-class Esecuzione;
-
-// What a command takes after its name: nothing, a company code, or a company code or nothing.
-enum class Argomenti { Nessuno, Codice, CodiceFacoltativo };
-
-// A command: its name, its arguments, what runs it, and its lines in --help.
-struct VoceComando {
-    std::string_view nome;
-    Argomenti argomenti;
-    StatoUscita (*gestore)(Esecuzione&);
-    // After the program's name in the usage; further lines indented under the first.
-    std::string_view uso;
-    // Its description under "Comandi:"; further lines indented under the first.
-    std::string_view aiuto;
-};
-
-// The commands, in the order --help lists them.
-[[nodiscard]] std::span<const VoceComando> Comandi() noexcept;
-
-// A wrong command line: the message for standard error.
-struct ErroreUso {
-    std::string messaggio;
-};
 
 // What an option without a value asks for.
 enum class Segnale { Json, Aiuto, Versione, Dettagli, Tutte };
@@ -73,8 +49,8 @@ struct RigaComando {
     bool tutte = false;
     // --help or --versione, the first of them given: it wins over everything else on the line.
     std::optional<Segnale> richiesta;
-    // The first thing wrong with the line.
-    std::optional<ErroreUso> errore;
+    // The first thing wrong with the line (UsoErrato).
+    std::optional<Errore> errore;
 };
 
 // An option: its names, the field its value fills (or, taking no value, what it asks for),
@@ -100,10 +76,12 @@ struct VoceOpzione {
 // on, so that --help, --versione and --json count wherever an option may stand.
 [[nodiscard]] RigaComando LeggiRiga(std::span<const VoceUtente> argomenti);
 
-// What is wrong with a line read without mistakes, for its command, or nothing.
-[[nodiscard]] std::optional<ErroreUso> ControllaRiga(const RigaComando& r, SistemaConsole sistema);
+// Checks a line read without mistakes against its command: fails (UsoErrato) with the first thing
+// wrong with it.
+[[nodiscard]] Esito ControllaRiga(const RigaComando& r, SistemaConsole sistema);
 
-// "nt" or "NT" -> NT, "linux" or "Linux" -> Linux (the window's captions), else nothing.
+// A server type by its name or its caption in the store's table (kServer): "nt" or "NT" -> NT,
+// "linux" or "Linux" -> Linux; anything else, nothing.
 [[nodiscard]] std::optional<TipoServer> ServerDaTesto(const VoceUtente& v);
 
 // A port, 1 to 65535: "50000" -> 50000; "0", "65536", "5e4", "" -> nothing.
@@ -112,8 +90,8 @@ struct VoceOpzione {
 // "3" -> 3000 ms, "0,5" -> 500 ms, "1.25" -> 1250 ms; "0", "-1", "1,2345", "3601" -> nothing.
 [[nodiscard]] std::optional<std::chrono::milliseconds> AttesaDaTesto(const VoceUtente& v);
 
-// abc -> 'abc', control characters shown as escapes; an entry that failed conversion is
-// "(caratteri non ammessi)".
+// abc -> 'abc', control characters shown as escapes; an entry that failed conversion is the
+// store's kCaratteriNonAmmessi in brackets.
 [[nodiscard]] std::string TraApici(std::string_view testo);
 [[nodiscard]] std::string Citato(const VoceUtente& v);
 

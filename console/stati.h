@@ -4,7 +4,10 @@
 
 #include <string_view>
 
+#include "console/testo_composto.h"
+#include "store/ditte.h"
 #include "store/risultato.h"
+#include "store/salvataggio.h"
 
 namespace velmar {
 
@@ -22,6 +25,14 @@ enum class StatoUscita : int {
     ProvaNonRiuscita = 10,       // "prova": a server not reached, silent, not DB2 or of the other
                                  // type
 };
+
+// The line in --help of NessunaArea, which names the area folders.
+inline constexpr TestoComposto kAiutoNessunaArea = {"non esiste nessuna delle cartelle ",
+                                                    Elenca(kCartelleAree, ", ", ", ")};
+
+// The line in --help of ParametriIlleggibili.
+inline constexpr TestoComposto kAiutoIlleggibile = {"il file dei parametri esiste ma ",
+                                                    kNonSiPuoLeggere};
 
 struct VoceStato {
     StatoUscita stato;
@@ -43,13 +54,10 @@ inline constexpr VoceStato kStati[] = {
      "quando un altro salvataggio tiene il pacchetto per pi\xF9 di 30 secondi, o\n"
      "quando non si \xE8 scritto nulla per non perdere ditte (salva, elimina,\n"
      "distribuisci, ripara)"},
-    {StatoUscita::NessunaArea, "nessuna_area",
-     "non esiste nessuna delle cartelle CONTABILITA, COMMERCIALE, SCHEDULATORE"},
-    {StatoUscita::CartellaNonDisponibile, "cartella_non_disponibile",
-     "cartella del pacchetto non disponibile"},
+    {StatoUscita::NessunaArea, "nessuna_area", kAiutoNessunaArea},
+    {StatoUscita::CartellaNonDisponibile, "cartella_non_disponibile", kCartellaNonDisponibile},
     {StatoUscita::ProblemiTrovati, "problemi", "verifica: trovati problemi"},
-    {StatoUscita::ParametriIlleggibili, "parametri_illeggibili",
-     "il file dei parametri esiste ma non si pu\xF2 leggere"},
+    {StatoUscita::ParametriIlleggibili, "parametri_illeggibili", kAiutoIlleggibile},
     {StatoUscita::ProvaNonRiuscita, "prova_non_riuscita",
      "prova: il server non risponde, non \xE8 DB2 o non \xE8 del tipo del record (con\n"
      "--tutte, anche per una sola ditta)"},
@@ -80,6 +88,7 @@ inline constexpr VoceErrore kStatiErrori[] = {
     {TipoErrore::NonSalvato, StatoUscita::SalvataggioNonRiuscito},
     {TipoErrore::Sistema, StatoUscita::ErroreImprevisto},
     {TipoErrore::Rete, StatoUscita::ProvaNonRiuscita},
+    {TipoErrore::UsoErrato, StatoUscita::UsoErrato},
 };
 
 // The exit status of a failure of that kind.

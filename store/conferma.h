@@ -47,6 +47,8 @@ struct VociUtente {
 // message of the first failing check.
 [[nodiscard]] Esito ValidaVoci(const VociUtente& voci);
 
+// What an entry holds that cannot be stored: a ';', a line break, or a character Windows-1252
+// lacks.
 inline constexpr std::string_view kCaratteriNonAmmessi = "caratteri non ammessi";
 
 // "Il campo <etichetta> contiene caratteri non ammessi"

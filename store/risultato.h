@@ -25,6 +25,7 @@ enum class TipoErrore {
     NonSalvato,              // a change that wrote nothing: every file as it was
     Sistema,                 // any other failure the system reports
     Rete,                    // a server's reply that is not what the check asked for
+    UsoErrato,               // a command line that names no command, or not as it takes it
 };
 
 // What a person can do about a change that wrote nothing, which the programs word with the

@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "console/aiuto.h"
+#include "console/json.h"
+#include "pacchetto/messaggi.h"
 #include "store/cp1252.h"
+#include "store/ditte.h"
+#include "store/salvataggio.h"
 #include "velmar/versione.h"
 
 #include "tests/support/dati.h"
@@ -20,6 +25,14 @@ namespace velmar {
 namespace {
 
 const std::optional<std::string> kNonRappresentabile = std::nullopt;
+const std::string kNonAmmessi(kCaratteriNonAmmessi);
+const std::string kTerminato(kMsgSetupTerminato);
+const std::string kNonRiuscito(kMsgSalvataggioNonRiuscito);
+
+// A message as the console prints it: one line.
+std::string Riga(std::string_view messaggio) {
+    return std::string(messaggio) + "\n";
+}
 
 // A package in memory at C:\P with every area folder, and the console run over it.
 class Console : public testing::Test {
@@ -125,7 +138,7 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
          "prova"},
         {{"aggiungi"}, "Comando sconosciuto: 'aggiungi'"},
         {{"ELENCO"}, "Comando sconosciuto: 'ELENCO'"},
-        {{kNonRappresentabile}, "Comando sconosciuto: (caratteri non ammessi)"},
+        {{kNonRappresentabile}, "Comando sconosciuto: (" + kNonAmmessi + ")"},
         {{"elenco", "--base"}, "Manca il valore dell'opzione '--base'"},
         {{"elenco", "--bse", "C:\\P"}, "Opzione sconosciuta: '--bse'"},
         {{"elenco", "-j"}, "Opzione sconosciuta: '-j'"},
@@ -166,9 +179,9 @@ TEST_F(Console, WrongCommandLinesAreUsageErrorsThatTouchNoStore) {
         {{"salva", "x"}, "Argomento in pi\xF9: 'x'"},
         {{"salva", "--server", "aix"}, "Valore non ammesso per '--server': 'aix' (usa nt o linux)"},
         {{"salva", "--server", kNonRappresentabile},
-         "Valore non ammesso per '--server': (caratteri non ammessi) (usa nt o linux)"},
+         "Valore non ammesso per '--server': (" + kNonAmmessi + ") (usa nt o linux)"},
         {{"elenco", "--base", kNonRappresentabile},
-         "La cartella di '--base' contiene caratteri non ammessi"},
+         "La cartella di '--base' contiene " + kNonAmmessi},
         {{"elenco", "--", "--help"}, "Argomento in pi\xF9: '--help'"},
         {{"elenco", "\x1B[2J"}, "Argomento in pi\xF9: '\\x1B[2J'"},
     };
@@ -237,10 +250,10 @@ TEST_F(Console, AValueThatSpellsAnOptionIsAValue) {
         return ComponiRecord(d, catalogo) + "\r\n";
     };
     EXPECT_EQ(Esegui(salva("-h", "--versione")), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "Setup terminato\n");
+    EXPECT_EQ(uscita.str(), Riga(kMsgSetupTerminato));
     EXPECT_EQ(fs.file[kParametri], record("-h", "--versione"));
     EXPECT_EQ(Esegui(salva("--json", "--help")), StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "Setup terminato\n") << "--json as a value asks for no JSON";
+    EXPECT_EQ(uscita.str(), Riga(kMsgSetupTerminato)) << "--json as a value asks for no JSON";
     EXPECT_EQ(fs.file[kParametri], record("--json", "--help"));
 }
 
@@ -291,14 +304,14 @@ TEST_F(Console, SaveRunsTheWindowsChecksThenSavesEverywhereAndSaysSetupTerminato
     const auto prima = fs.file;
     EXPECT_EQ(Esegui({"salva", "--codice", "1", "--descrizione", "d", "--server="}),
               StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Seleziona un Server DB2\n");
+    EXPECT_EQ(errori.str(), Riga(kMsgServerMancante));
     EXPECT_EQ(fs.file, prima);
     EXPECT_EQ(creazioni, 0);
 
     EXPECT_EQ(Esegui({"salva", "--codice", " 001", "--descrizione", "Caff\xE8 \x80", "--server",
                       "linux", "--macchina", "10.0.0.9", "--catalogo", "D:\\OCE\\"}),
               StatoUscita::Riuscito);
-    EXPECT_EQ(uscita.str(), "Setup terminato\n");
+    EXPECT_EQ(uscita.str(), Riga(kMsgSetupTerminato));
     const DatiDitta dati{" 001", "Caff\xE8 \x80", "10.0.0.9", "db2inst1", "db2inst1", "db2inst1"};
     const std::string atteso =
         "Due;c;db2admin;db2admin;db2admin;002;m;\r\n" + ComponiRecord(dati, "D:\\OCE\\") + "\r\n";
@@ -329,21 +342,23 @@ TEST_F(Console, ChangesOfTheFilesGiveTheirStatusAndNameEveryPathAndReason) {
     };
     const Caso casi[] = {
         {parziale, StatoUscita::SalvataggioNonRiuscito, "",
-         "Salvataggio non riuscito.\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)\n",
-         "{\"esito\":\"salvato_in_parte\",\"stato\":5,\"messaggio\":\"Salvataggio non riuscito.\\n"
-         "C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt: Accesso negato. (5)\",\"aggiornati\":["
-         "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[{\"percorso\":"
-         "\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt\",\"motivo\":\"Accesso negato. (5)\"}],"
-         "\"avvisi\":[]}\n"},
+         kNonRiuscito + "\nC:\\P\\COMMERCIALE\\BRIO_PARAMS.txt: Accesso negato. (5)\n",
+         "{\"esito\":\"salvato_in_parte\",\"stato\":5,\"messaggio\":\"" + kNonRiuscito +
+             "\\n"
+             "C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt: Accesso negato. (5)\",\"aggiornati\":["
+             "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[{\"percorso\":"
+             "\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.txt\",\"motivo\":\"Accesso negato. (5)\"}],"
+             "\"avvisi\":[]}\n"},
         {nessuna, StatoUscita::NessunaArea, "", MessaggioNessunaArea() + "\n",
          "{\"esito\":\"nessuna_area\",\"stato\":6,\"messaggio\":\"" + MessaggioNessunaArea() +
              "\",\"aggiornati\":[],\"errori\":[],\"avvisi\":[]}\n"},
         {conAvviso, StatoUscita::Riuscito,
-         "Setup terminato\n\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso\n", "",
-         "{\"esito\":\"salvato\",\"stato\":0,\"messaggio\":\"Setup terminato\\n\\nFile non "
-         "eliminato: C:\\\\P\\\\BRIO_PARAMS.dep: In uso\",\"aggiornati\":["
-         "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[],\"avvisi\":[{\"percorso\":"
-         "\"C:\\\\P\\\\BRIO_PARAMS.dep\",\"motivo\":\"In uso\"}]}\n"},
+         kTerminato + "\n\nFile non eliminato: C:\\P\\BRIO_PARAMS.dep: In uso\n", "",
+         "{\"esito\":\"salvato\",\"stato\":0,\"messaggio\":\"" + kTerminato +
+             "\\n\\nFile non "
+             "eliminato: C:\\\\P\\\\BRIO_PARAMS.dep: In uso\",\"aggiornati\":["
+             "\"C:\\\\P\\\\BRIO_PARAMS.txt\"],\"errori\":[],\"avvisi\":[{\"percorso\":"
+             "\"C:\\\\P\\\\BRIO_PARAMS.dep\",\"motivo\":\"In uso\"}]}\n"},
     };
     const std::vector<std::optional<std::string>> salva = {
         "salva", "--codice", "1", "--descrizione", "d", "--server", "nt", "--macchina", "m"};
@@ -410,7 +425,7 @@ TEST_F(Console, UpkeepFindsADriftedCopyMendsItAndRemovesACompany) {
 
     const auto prima = fs.file;
     EXPECT_EQ(Esegui({"elimina", "002"}), StatoUscita::DittaNonTrovata);
-    EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '002'\n");
+    EXPECT_EQ(errori.str(), Riga(DittaNonTrovata("002").testo));
     EXPECT_EQ(fs.file, prima);
 }
 
@@ -429,25 +444,26 @@ TEST_F(Console, AUnicodeFileIsToldAndRefusedAndAKeptCopyIsAWarning) {
         << errori.str();
     EXPECT_EQ(Esegui(salva), StatoUscita::SalvataggioNonRiuscito);
     EXPECT_TRUE(errori.str().starts_with(
-        "Salvataggio non riuscito.\nC:\\P\\BRIO_PARAMS.txt: il file \xE8 in UTF-16 little endian"))
+        kNonRiuscito + "\nC:\\P\\BRIO_PARAMS.txt: il file \xE8 in UTF-16 little endian"))
         << errori.str();
     EXPECT_EQ(fs.file[kParametri], utf16);
 
     EXPECT_EQ(Esegui({"ripara"}), StatoUscita::Riuscito);
     fs.file["C:\\P\\CONTABILITA\\BRIO_PARAMS.txt"] = "Sua;c;x;x;x;006;m;\r\n";
     EXPECT_EQ(Esegui(salva), StatoUscita::Riuscito);
-    EXPECT_TRUE(uscita.str().ends_with(
-        "\n\nC:\\P\\CONTABILITA\\BRIO_PARAMS.txt: aveva la ditta 006, che il file della cartella "
-        "del pacchetto non ha; la copia \xE8 conservata intera in "
-        "C:\\P\\CONTABILITA\\BRIO_PARAMS.bak\n"))
+    const CopiaConservata contabilita{
+        "C:\\P\\CONTABILITA\\BRIO_PARAMS.txt", "C:\\P\\CONTABILITA\\BRIO_PARAMS.bak", {"006"}};
+    EXPECT_TRUE(uscita.str().ends_with("\n\n" + contabilita.copia + ": " +
+                                       Riga(DescrizioneConservata(contabilita))))
         << uscita.str();
     fs.file["C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt"] = "Sua;c;x;x;x;007;m;\r\n";
     EXPECT_EQ(Esegui({"distribuisci", "--json"}), StatoUscita::Riuscito);
+    const CopiaConservata commerciale{
+        "C:\\P\\COMMERCIALE\\BRIO_PARAMS.txt", "C:\\P\\COMMERCIALE\\BRIO_PARAMS.bak", {"007"}};
     EXPECT_NE(uscita.str().find("\"avvisi\":[{\"percorso\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_"
-                                "PARAMS.txt\",\"motivo\":\"aveva la ditta 007, "),
-              std::string::npos)
-        << uscita.str();
-    EXPECT_NE(uscita.str().find("\"conservata\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.bak\","
+                                "PARAMS.txt\",\"motivo\":" +
+                                StringaJson(DescrizioneConservata(commerciale)) +
+                                ",\"conservata\":\"C:\\\\P\\\\COMMERCIALE\\\\BRIO_PARAMS.bak\","
                                 "\"codici\":[\"007\"]}]"),
               std::string::npos)
         << uscita.str();
@@ -469,8 +485,9 @@ TEST_F(Console, ASaveOnUnixLineEndsIsRefusedUntilTheRepairMendsThePackage) {
     EXPECT_EQ(uscita.str(), "001\n");
     EXPECT_EQ(Esegui(salva), StatoUscita::SalvataggioNonRiuscito);
     EXPECT_EQ(
-        errori.str().rfind("Salvataggio non riuscito.\nC:\\P\\BRIO_PARAMS.txt: la riga 1 ha "
-                           "fini riga Unix (LF senza CR): dopo il LF stanno 1 record di ditta",
+        errori.str().rfind(kNonRiuscito +
+                               "\nC:\\P\\BRIO_PARAMS.txt: la riga 1 ha "
+                               "fini riga Unix (LF senza CR): dopo il LF stanno 1 record di ditta",
                            0),
         0u)
         << errori.str();
@@ -507,20 +524,20 @@ TEST_F(Console, EveryFailureGivesOneJsonObjectWithItsStatusAndMessage) {
          "{\"esito\":\"uso_errato\",\"stato\":2,\"messaggio\":\"Manca il comando: "},
         {{"salva", "--json", "--codice", "1"},
          StatoUscita::VoceNonValida,
-         "{\"esito\":\"voce_non_valida\",\"stato\":3,\"messaggio\":\"Inserisci la Descrizione "
-         "della Ditta\"}"},
+         "{\"esito\":\"voce_non_valida\",\"stato\":3,\"messaggio\":" +
+             StringaJson(kMsgDescrizioneMancante) + "}"},
         {{"mostra", "9", "--json"},
          StatoUscita::DittaNonTrovata,
-         "{\"esito\":\"ditta_non_trovata\",\"stato\":4,\"messaggio\":\"Codice Ditta non trovato: "
-         "'9'\",\"codice\":\"9\"}"},
+         "{\"esito\":\"ditta_non_trovata\",\"stato\":4,\"messaggio\":" +
+             StringaJson(DittaNonTrovata("9").testo) + ",\"codice\":\"9\"}"},
         {{"elimina", "9", "--json"},
          StatoUscita::DittaNonTrovata,
          "{\"esito\":\"ditta_non_trovata\",\"stato\":4,"},
         {{"salva", "--json", "--codice", "2", "--descrizione", "d", "--server", "nt", "--macchina",
           "m", "--catalogo", "C:\\a;b"},
          StatoUscita::SalvataggioNonRiuscito,
-         "{\"esito\":\"non_salvato\",\"stato\":5,\"messaggio\":\"Salvataggio non riuscito.\\nLa "
-         "cartella del catalogo 'C:\\\\a;b' contiene caratteri non ammessi"},
+         "{\"esito\":\"non_salvato\",\"stato\":5,\"messaggio\":\"" + kNonRiuscito +
+             "\\nLa cartella del catalogo 'C:\\\\a;b' contiene caratteri non ammessi"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.inizio);
@@ -540,10 +557,11 @@ TEST_F(Console, EveryFailureGivesOneJsonObjectWithItsStatusAndMessage) {
     erroreFabbrica.clear();
     fs.illeggibili.insert(kParametri);
     EXPECT_EQ(Esegui({"elenco", "--json"}), StatoUscita::ParametriIlleggibili);
-    EXPECT_EQ(
-        uscita.str(),
-        "{\"esito\":\"parametri_illeggibili\",\"stato\":9,\"messaggio\":\"Il file dei "
-        "parametri non si pu\\u00f2 leggere: C:\\\\P\\\\BRIO_PARAMS.txt: errore simulato\"}\n");
+    const std::string illeggibile = TestoErrore(
+        ParametriIlleggibili(kParametri, Errore(TipoErrore::Sistema, "errore simulato")));
+    EXPECT_EQ(uscita.str(), "{\"esito\":\"parametri_illeggibili\",\"stato\":9,\"messaggio\":" +
+                                StringaJson(illeggibile) + "}\n");
+    EXPECT_EQ(errori.str(), Riga(illeggibile));
     EXPECT_EQ(Esegui({"mostra", "001"}), StatoUscita::ParametriIlleggibili);
     EXPECT_EQ(uscita.str(), "");
     archivio = std::make_unique<ArchivioFisso>(Aggiornamento{}, true);
@@ -559,18 +577,17 @@ TEST_F(Console, ArgumentsArriveInWindows1252OrAreRefusedAsEntries) {
                                      "--codice",
                                      "001",
                                      "--descrizione",
-                                     "\xC5\x81\xC3\xB3"
-                                     "d\xC5\xBA",  // Łódź
+                                     "\xC5\x81\xC3\xB3\x64\xC5\xBA",  // Łódź
                                      "--server",
                                      "nt",
                                      "--macchina",
                                      "m"};
     EXPECT_EQ(EseguiVoci(ArgomentiDaUtf8(argomenti)), StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Il campo Descrizione Ditta contiene caratteri non ammessi\n");
+    EXPECT_EQ(errori.str(), Riga(MessaggioCaratteriNonAmmessi(kEtichettaDescrizione)));
 
     const char* const malformato[] = {"mostra", "0\xC3"};
     EXPECT_EQ(EseguiVoci(ArgomentiDaUtf8(malformato)), StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Il campo Codice Ditta contiene caratteri non ammessi\n");
+    EXPECT_EQ(errori.str(), Riga(MessaggioCaratteriNonAmmessi(kEtichettaCodice)));
 
     const char* const accentati[] = {"salva",
                                      "--codice",
@@ -604,6 +621,17 @@ std::string SenzaTempi(const std::string& testo) {
     static const std::regex kTempi(R"(\d+(,\d+)?( m?s\b))");
     static const std::regex kJson(R"((_ms":)\d+)");
     return std::regex_replace(std::regex_replace(testo, kTempi, "N$2"), kJson, "$1N");
+}
+
+TEST(RigaComando, ServerTypesAreTakenByTheirNameOrTheWindowsCaption) {
+    const std::pair<std::optional<std::string>, std::optional<TipoServer>> casi[] = {
+        {"", std::nullopt},     {std::nullopt, std::nullopt}, {"nt", TipoServer::NT},
+        {"NT", TipoServer::NT}, {"linux", TipoServer::Linux}, {"Linux", TipoServer::Linux},
+        {"Nt", std::nullopt},   {"LINUX", std::nullopt},      {"db2admin", std::nullopt},
+        {"aix", std::nullopt},
+    };
+    for (const auto& [testo, tipo] : casi)
+        EXPECT_EQ(ServerDaTesto({testo}), tipo) << testo.value_or("(nothing)");
 }
 
 TEST(RigaComando, PortsAndWaitsAreReadAsNumbers) {
@@ -657,9 +685,9 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
 
     // The line without a machine, an unknown code.
     EXPECT_EQ(Esegui({"prova", "003", "--porta", porta}), StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Inserisci la Macchina Unix\n");
+    EXPECT_EQ(errori.str(), Riga(kMsgMacchinaMancante));
     EXPECT_EQ(Esegui({"prova", "004"}), StatoUscita::DittaNonTrovata);
-    EXPECT_EQ(errori.str(), "Codice Ditta non trovato: '004'\n");
+    EXPECT_EQ(errori.str(), Riga(DittaNonTrovata("004").testo));
 
     // A machine and a server type, with no package (on Linux too).
     creazioni = 0;
@@ -671,7 +699,7 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
               "Esito: non corrisponde: " + riga + "Linux (db2inst1)\n");
     EXPECT_EQ(Esegui({"prova", "--macchina", "127.0.0.1", "--porta", porta}),
               StatoUscita::VoceNonValida);
-    EXPECT_EQ(errori.str(), "Seleziona un Server DB2\n");
+    EXPECT_EQ(errori.str(), Riga(kMsgServerMancante));
     EXPECT_EQ(creazioni, 0);
 
     // Every company: a row each in file order and the summary; one server asked once.
@@ -679,9 +707,9 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
     EXPECT_EQ(SenzaTempi(uscita.str()),
               "001 127.0.0.1: corrisponde: " + riga + "NT (db2admin)\n" +
                   "002 127.0.0.1: non corrisponde: " + riga + "Linux (db2inst1)\n" +
-                  "003 (senza macchina): Inserisci la Macchina Unix\n"
-                  "Ditte provate: 3 su 1 macchina, porta " +
-                  porta + "; corrispondono: 1, non corrispondono o non rispondono: 2 (N s)\n");
+                  "003 (senza macchina): " + Riga(kMsgMacchinaMancante) +
+                  "Ditte provate: 3 su 1 macchina, porta " + porta +
+                  "; corrispondono: 1, non corrispondono o non rispondono: 2 (N s)\n");
     EXPECT_EQ(nt64.Connessioni(), 4);
     EXPECT_EQ(Esegui({"prova", "--tutte", "--porta", porta, "--json"}),
               StatoUscita::ProvaNonRiuscita);
@@ -698,8 +726,8 @@ TEST_F(Console, ProvaChecksACompanysServerAMachineOrEveryCompany) {
                         porta +
                         ",\"server\":\"linux\",\"indirizzo\":null,\"connessione_ms\":null,"
                         "\"risposta_ms\":null,\"srvclsnm\":null,\"srvrlslv\":null,\"srvnam\":"
-                        "null,\"server_letto\":null,\"messaggio\":\"Inserisci la Macchina "
-                        "Unix\"}]}\n"),
+                        "null,\"server_letto\":null,\"messaggio\":" +
+                        StringaJson(kMsgMacchinaMancante) + "}]}\n"),
               std::string::npos)
         << json;
     EXPECT_EQ(fs.file.size(), 1u) << "nothing written";

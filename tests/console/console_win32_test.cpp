@@ -21,6 +21,8 @@
 #include "tests/support/testo_win32.h"
 #include "window/form_setup_velmar_win32.h"
 #include "store/conferma.h"
+#include "store/cp1252.h"
+#include "store/salvataggio.h"
 
 namespace velmar {
 namespace {
@@ -130,14 +132,14 @@ TEST(ConsoleEFinestra, TheSameEntriesSavedBothWaysGiveByteIdenticalFiles) {
         const fs::path uscite = tmp.Crea("uscite");
 
         EXPECT_EQ(ConfermaNellaFinestra(finestra, c.codice, c.descrizione, c.opzione, c.macchina),
-                  std::vector<std::u16string>{u"Setup terminato"});
+                  std::vector<std::u16string>{Utf16Da1252(kMsgSetupTerminato)});
         const test::EsitoProgramma e = test::EseguiProgramma(
             {"salva", "--base", console.string(), "--catalogo", "D:\\OCE", "--codice",
              test::Utf8(c.codice), "--descrizione", test::Utf8(c.descrizione), "--server", c.server,
              "--macchina", test::Utf8(c.macchina)},
             uscite);
         EXPECT_EQ(e.stato, 0) << e.errori;
-        EXPECT_EQ(e.uscita, "Setup terminato\n");
+        EXPECT_EQ(e.uscita, Utf8Da1252(kMsgSetupTerminato) + "\n");
 
         const auto attesi = Contenuto(finestra);
         EXPECT_EQ(Contenuto(console), attesi);
@@ -208,7 +210,7 @@ TEST_F(ConsolePacchetto, WithoutBaseTheComponentGivesTheFolderAndTheRegistryTheC
         argomenti.insert(argomenti.end(), c.altri.begin(), c.altri.end());
         const test::EsitoProgramma e = Esegui(argomenti);
         EXPECT_EQ(e.stato, 0) << e.errori;
-        EXPECT_EQ(e.uscita, "Setup terminato\n");
+        EXPECT_EQ(e.uscita, Utf8Da1252(kMsgSetupTerminato) + "\n");
         EXPECT_EQ(RigaDi001(), ComponiRecord(dati, c.catalogo));
     }
 }

@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "store/conferma.h"
+#include "store/cp1252.h"
+#include "store/ditte.h"
 #include "store/record.h"
+#include "store/salvataggio.h"
 #include "tests/console/programma.h"
 #include "tests/support/cartella_temporanea.h"
 #include "tests/support/server_drda.h"
@@ -23,6 +27,11 @@ namespace fs = std::filesystem;
 const std::string kRighe =
     "Due;C:\\OCE\\Dwh002.oce;db2inst1;db2inst1;db2inst1;002;10.0.0.2;\r\n"
     "Uno;C:\\OCE\\Dwh001.oce;db2admin;db2admin;db2admin;001;10.0.0.1;\r\n";
+
+// A message of the store (Windows-1252) as the program prints it: one line of UTF-8.
+std::string Riga(std::string_view messaggio) {
+    return Utf8Da1252(messaggio) + "\n";
+}
 
 class Programma : public testing::Test {
   protected:
@@ -76,11 +85,9 @@ TEST_F(Programma, EveryExitStatusComesWithItsMessage) {
         {{"salva", "--base", b, "--codice", "003", "--descrizione", "Tre", "--server", "nt"},
          3,
          "",
-         "Inserisci la Macchina Unix\n"},
-        {{"mostra", "004", "--base", b}, 4, "", "Codice Ditta non trovato: '004'\n"},
-        {Salva(senzaAree.string(), "Uno"), 6, "",
-         "Deve esistere almeno una di queste cartelle 'CONTABILITA' o 'COMMERCIALE' o "
-         "'SCHEDULATORE' Setup Interrotto.\n"},
+         Riga(kMsgMacchinaMancante)},
+        {{"mostra", "004", "--base", b}, 4, "", Riga(DittaNonTrovata("004").testo)},
+        {Salva(senzaAree.string(), "Uno"), 6, "", Riga(MessaggioNessunaArea())},
         {{"elenco", "--base", assente},
          7,
          "",
@@ -119,7 +126,7 @@ TEST_F(Programma, HelpGoesToStandardOutputWithAnExample) {
 TEST_F(Programma, ASaveReplacesTheLineInTheBaseAndEveryAreaAndSaysSetupTerminato) {
     const test::EsitoProgramma e = Esegui(Salva(base.string(), "Societ\xC3\xA0 \xE2\x82\xAC"));
     EXPECT_EQ(e.stato, 0) << e.errori;
-    EXPECT_EQ(e.uscita, "Setup terminato\n");
+    EXPECT_EQ(e.uscita, Riga(kMsgSetupTerminato));
     EXPECT_EQ(e.errori, "");
     const DatiDitta dati{"001", "Societ\xE0 \x80", "10.9.9.9", "db2inst1", "db2inst1", "db2inst1"};
     const std::string atteso =
@@ -145,7 +152,8 @@ TEST_F(Programma, ASaveThatCannotReplaceAnAreaFileNamesItAndFails) {
     EXPECT_EQ(e.stato, 5);
     EXPECT_EQ(e.uscita, "");
     const std::string bloccato = (base / "COMMERCIALE" / "BRIO_PARAMS.txt").string();
-    EXPECT_EQ(e.errori.rfind("Salvataggio non riuscito.\n" + bloccato + ": ", 0), 0u) << e.errori;
+    EXPECT_EQ(e.errori.rfind(Riga(kMsgSalvataggioNonRiuscito) + bloccato + ": ", 0), 0u)
+        << e.errori;
     // The base folder and the other areas got the new file all the same.
     EXPECT_NE(test::LeggiTesto(base / "SCHEDULATORE" / "BRIO_PARAMS.txt").find("10.9.9.9"),
               std::string::npos);
@@ -209,14 +217,14 @@ TEST_F(Programma, ArgumentsWithCharactersWindows1252LacksAreRejected) {
         {Salva(base.string(),
                "\xC5\x81\xC3\xB3"
                "d\xC5\xBA"),  // Łódź
-         3, "Il campo Descrizione Ditta contiene caratteri non ammessi\n"},
+         3, Riga(MessaggioCaratteriNonAmmessi(kEtichettaDescrizione))},
         {{"mostra", "\xE2\x84\x96", "--base", base.string()},  // №
          3,
-         "Il campo Codice Ditta contiene caratteri non ammessi\n"},
+         Riga(MessaggioCaratteriNonAmmessi(kEtichettaCodice))},
         {{"elenco", "--base", base.string() + "\xCE\xA9"},  // Ω
          2,
-         "La cartella di '--base' contiene caratteri non ammessi\n"
-         "Per l'aiuto: SetupVelmarCmd --help\n"},
+         "La cartella di '--base' contiene " + Riga(kCaratteriNonAmmessi) +
+             "Per l'aiuto: SetupVelmarCmd --help\n"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.errori);
