@@ -101,8 +101,10 @@ run_windows() {
     return $rc
 }
 
+# Built with Clang, so that both compilers build every file with warnings as errors (the native
+# build above uses GCC).
 run_sanitized() {
-    configure_and_build "$VELMAR_BUILD/linux-asan" -DCMAKE_BUILD_TYPE=Debug -DVELMAR_SANITIZE=ON &&
+    CC=clang CXX=clang++ configure_and_build "$VELMAR_BUILD/linux-asan" -DCMAKE_BUILD_TYPE=Debug -DVELMAR_SANITIZE=ON &&
         ctest --test-dir "$VELMAR_BUILD/linux-asan" -j "$JOBS" --output-on-failure
 }
 
@@ -151,7 +153,7 @@ run_linux32() {
 
 start=$(date +%s)
 step "Native build and tests" run_native
-step "Native tests under AddressSanitizer and UndefinedBehaviorSanitizer" run_sanitized
+step "Native tests built with Clang under AddressSanitizer and UndefinedBehaviorSanitizer" run_sanitized
 step "Fuzzing ($FUZZ_RUNS runs per target)" run_fuzz
 step "Portable core as 32-bit code under qemu-i386-static" run_linux32
 step "Windows 64-bit build and tests under Wine" run_windows 64
