@@ -124,18 +124,11 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
         p.rimedio = rimedio;
         contenuto.problemi.push_back(std::move(p));
     };
-    LettoreRighe lettore(file);
     LetturaForma forma(codifica);
     std::string nulla;
     std::uint64_t numero = 0;
     std::uint64_t primoNul = 0;
-    RigaLetta riga;
-    for (;;) {
-        Risultato<bool> letta = lettore.Prossima(riga);
-        if (!letta)
-            return std::move(letta).Errore();
-        if (!*letta)
-            break;
+    const Esito letto = OgniRiga(file, [&](const RigaLetta& riga) -> Esito {
         ++numero;
         std::uint64_t impronta = kImprontaVuota;
         DitteDopoLf dopoLf;
@@ -199,7 +192,10 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
             d.impronte.push_back(impronta);
             d.righe.push_back(numero);
         }
-    }
+        return {};
+    });
+    if (!letto)
+        return letto.Errore();
     if (problemi) {
         const FormaFile f = forma.Fine(nulla);
         if (f.Utf16()) {
