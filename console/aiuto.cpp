@@ -40,7 +40,8 @@ std::string TestoAiuto(SistemaConsole sistema) {
     const bool windows = sistema == SistemaConsole::Windows;
     const std::string programma = "  " + std::string(kNomeProgrammaConsole) + " ";
     std::string t =
-        "SetupVelmarCmd: le ditte del file BRIO_PARAMS.txt dalla riga di comando, con gli stessi\n"
+        std::string(kNomeProgrammaConsole) +
+        ": le ditte del file BRIO_PARAMS.txt dalla riga di comando, con gli stessi\n"
         "controlli, messaggi e salvataggio della finestra di SetupVelmar, e la cura del\n"
         "pacchetto: verifica delle copie, nuova distribuzione, eliminazione di una ditta,\n"
         "riparazione del file, prova del server DB2 delle ditte.\n"
@@ -110,7 +111,7 @@ std::string TestoAiuto(SistemaConsole sistema) {
     }
     // A save and what it prints.
     const std::string server(ServerDi(TipoServer::NT)->nome);
-    t += "\nEsempio:\n  SetupVelmarCmd salva ";
+    t += "\nEsempio:\n" + programma + "salva ";
     t += windows ? "--codice 001 --descrizione \"Rossi S.p.A.\" --server " + server
                  : "--base /srv/velmar --codice 001 --descrizione \"Rossi S.p.A.\" \\\n"
                    "      --server " +

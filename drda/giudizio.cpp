@@ -51,10 +51,12 @@ bool Uguale(std::string_view testo, std::string_view altro) noexcept {
 
 // "il record dice NT (db2admin)"
 std::string Record(TipoServer record) {
-    if (record == TipoServer::Nessuno)
-        return "il record non dice NT n\xE9 Linux";
-    return std::string("il record dice ") + (record == TipoServer::NT ? "NT" : "Linux") + " (" +
-           std::string(ParolaDaTipo(record)) + ")";
+    const VoceServer* v = ServerDi(record);
+    if (!v) {
+        return "il record non dice " + std::string(ServerDi(TipoServer::NT)->didascalia) +
+               " n\xE9 " + std::string(ServerDi(TipoServer::Linux)->didascalia);
+    }
+    return "il record dice " + std::string(v->didascalia) + " (" + std::string(v->parola) + ")";
 }
 
 // "QDB2/NT64, SQL11055": the class and the release as sent, control characters visible.

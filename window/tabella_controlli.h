@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "store/conferma.h"
+#include "store/record.h"
 
 namespace velmar {
 
@@ -43,8 +44,10 @@ inline constexpr DefinizioneControllo kControlli[] = {
     {"LabelServer", TipoControllo::Etichetta, "FrameServer", kEtichettaServer, 0, 45, 1050, 285,
      13},
     {"FrameSceltaServer", TipoControllo::Cornice, "FrameServer", "", 1125, 45, 2310, 285, 17},
-    {"OptionServer(0)", TipoControllo::Opzione, "FrameSceltaServer", "NT", 45, 45, 645, 195, 6},
-    {"OptionServer(1)", TipoControllo::Opzione, "FrameSceltaServer", "Linux", 810, 45, 735, 195, 5},
+    {"OptionServer(0)", TipoControllo::Opzione, "FrameSceltaServer", kServer[0].didascalia, 45, 45,
+     645, 195, 6},
+    {"OptionServer(1)", TipoControllo::Opzione, "FrameSceltaServer", kServer[1].didascalia, 810, 45,
+     735, 195, 5},
     {"FrameMacchina", TipoControllo::Cornice, "Frame3", "Frame2", 135, 1080, 3300, 465, 14},
     {"LabelMacchina", TipoControllo::Etichetta, "FrameMacchina", kEtichettaMacchina, 0, 0, 1050,
      420, 15},
