@@ -230,6 +230,9 @@ inline constexpr std::string_view kLfSenzaCr = "LF senza CR";
     return v ? v->parola : std::string_view();
 }
 
+// The name of a company's catalog file in the catalog folder: "Dwh<code>.oce".
+[[nodiscard]] std::string NomeCatalogo(std::string_view codice);
+
 // The record for a company, without line terminator:
 // description;<catalog>\Dwh<code>.oce;word1;word2;word3;code;machine;
 // The "\" after the catalog folder is always written, so a folder already ending in "\" gives

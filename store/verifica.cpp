@@ -105,6 +105,41 @@ std::vector<std::pair<const std::string*, std::string>> Ripetuti(const Contenuto
     return ripetuti;
 }
 
+// The problems of a company line read from a file of Windows-1252 text, each given to
+// problema(kind, line, code, description), which gives the problem back.
+template <class AggiungiProblema>
+Esito ProblemiRiga(const RigaLetta& riga, const CampiRiga& campi, std::uint64_t numero,
+                   const std::string& codice, const DitteDopoLf& dopoLf,
+                   AggiungiProblema&& problema) {
+    if (campi.numero < kCampiDitta) {
+        problema(TipoProblema::RigaCorta, numero, "",
+                 campi.numero == 0 ? "riga vuota, senza campi"
+                                   : "meno di sei campi: non \xE8 la riga di una ditta");
+    }
+    if (riga.Fine() != FineRiga::CrLf) {
+        problema(TipoProblema::FineRiga, numero, codice,
+                 riga.Fine() == FineRiga::Cr ? "la riga finisce con un CR senza LF"
+                                             : "l'ultima riga non finisce con CR LF");
+    }
+    if (dopoLf.Lf()) {
+        problema(TipoProblema::LfSolitario, numero, codice, DescrizioneLf(dopoLf.Ditte()))
+            .ditteNascoste = dopoLf.Ditte();
+    }
+    std::string catalogo;
+    if (campi.numero == kCampiDitta) {
+        Risultato<std::string> c = riga.Campo(campi, kCampoCatalogo);
+        if (!c)
+            return std::move(c).Errore();
+        catalogo = *std::move(c);
+    }
+    const std::string atteso = NomeCatalogo(codice);
+    if (campi.numero == kCampiDitta && !catalogo.ends_with(atteso)) {
+        problema(TipoProblema::Catalogo, numero, codice,
+                 "il campo del catalogo non finisce con " + TestoVisibile(atteso));
+    }
+    return {};
+}
+
 // Reads `file`, the one called `nome`, whose first bytes told `codifica`. The lines of UTF-16
 // text are no lines of the package: of such a file only its encoding is a problem.
 Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame esame,
@@ -114,7 +149,7 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
     const bool righe = problemi && codifica == Codifica::Byte;
     const auto problema = [&](TipoProblema tipo, std::optional<std::uint64_t> riga,
                               std::string codice, std::string descrizione,
-                              RimedioProblema rimedio = RimedioProblema::Nessuno) {
+                              RimedioProblema rimedio = RimedioProblema::Nessuno) -> Problema& {
         Problema p;
         p.tipo = tipo;
         p.file = nome;
@@ -123,6 +158,7 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
         p.descrizione = std::move(descrizione);
         p.rimedio = rimedio;
         contenuto.problemi.push_back(std::move(p));
+        return contenuto.problemi.back();
     };
     LetturaForma forma(codifica);
     std::string nulla;
@@ -160,32 +196,8 @@ Risultato<Contenuto> Analizza(FileLettura& file, const std::string& nome, Esame 
             codice = *std::move(c);
         }
         if (righe) {
-            if (campi.numero < kCampiDitta) {
-                problema(TipoProblema::RigaCorta, numero, "",
-                         campi.numero == 0 ? "riga vuota, senza campi"
-                                           : "meno di sei campi: non \xE8 la riga di una ditta");
-            }
-            if (fine != FineRiga::CrLf) {
-                problema(TipoProblema::FineRiga, numero, codice,
-                         fine == FineRiga::Cr ? "la riga finisce con un CR senza LF"
-                                              : "l'ultima riga non finisce con CR LF");
-            }
-            if (dopoLf.Lf()) {
-                problema(TipoProblema::LfSolitario, numero, codice, DescrizioneLf(dopoLf.Ditte()));
-                contenuto.problemi.back().ditteNascoste = dopoLf.Ditte();
-            }
-            std::string catalogo;
-            if (campi.numero == kCampiDitta) {
-                Risultato<std::string> c = riga.Campo(campi, kCampoCatalogo);
-                if (!c)
-                    return std::move(c).Errore();
-                catalogo = *std::move(c);
-            }
-            const std::string atteso = "Dwh" + codice + ".oce";
-            if (campi.numero == kCampiDitta && !catalogo.ends_with(atteso)) {
-                problema(TipoProblema::Catalogo, numero, codice,
-                         "il campo del catalogo non finisce con " + TestoVisibile(atteso));
-            }
+            if (Esito e = ProblemiRiga(riga, campi, numero, codice, dopoLf, problema); !e)
+                return e;
         }
         if (campi.numero == kCampiDitta) {
             Ditta& d = contenuto.ditte[codice];
