@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "pacchetto/pacchetto.h"
 #include "store/cp1252.h"
 
 namespace velmar {
@@ -11,6 +12,19 @@ namespace {
 
 constexpr const VoceServer& kServerNT = *ServerDi(TipoServer::NT);
 constexpr const VoceServer& kServerLinux = *ServerDi(TipoServer::Linux);
+
+// The lines of --catalogo in --help, which name the registry value and the default folder.
+constexpr TestoComposto kAiutoCatalogoWindows = {
+    "La cartella delle Open Catalog Extensions scritta nel record.\n"
+    "Se manca: il valore ",
+    kValoreCartellaCatalogo,
+    " di BrioQuery nel\n"
+    "registro, o se vuoto la cartella predefinita\n",
+    kCartellaCatalogoPredefinita};
+constexpr TestoComposto kAiutoCatalogoLinux = {
+    "La cartella delle Open Catalog Extensions scritta nel record.\n"
+    "Se manca: la cartella predefinita\n",
+    kCartellaCatalogoPredefinita};
 
 // The line of --server in --help, which names the store's server types and their account words.
 constexpr TestoComposto kAiutoServer = {"Server DB2: ",
@@ -54,13 +68,7 @@ constexpr VoceOpzione kOpzioni[] = {
      "La cartella del pacchetto, percorso completo.\n"
      "Obbligatoria su Linux."},
     {"--catalogo", "", &RigaComando::catalogo, std::nullopt, "", "<cartella>",
-     "La cartella delle Open Catalog Extensions scritta nel record.\n"
-     "Se manca: il valore OpenCatalogDir di BrioQuery nel\n"
-     "registro, o se vuoto la cartella predefinita\n"
-     "C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog Extensions",
-     "La cartella delle Open Catalog Extensions scritta nel record.\n"
-     "Se manca: la cartella predefinita\n"
-     "C:\\Program Files\\Brio\\BrioQuery\\Program\\Open Catalog Extensions"},
+     kAiutoCatalogoWindows, kAiutoCatalogoLinux},
     {"--json", "", nullptr, Segnale::Json, "", "",
      "Il risultato come un oggetto JSON su una riga, qualunque\n"
      "sia l'esito.",

@@ -154,7 +154,7 @@ Risultato<unique_fd> CreaEsclusivo(const std::string& nativo) {
             return ErroreSistema(errno);
         struct stat st {};
         if (::lstat(nativo.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            return Errore(TipoErrore::Sistema, "al suo posto c'\xE8 una cartella");
+            return Errore(TipoErrore::Sistema, std::string(kAlPostoCartella));
         if (::unlink(nativo.c_str()) != 0 && errno != ENOENT)
             return ErroreSistema(errno);
     }
@@ -189,7 +189,7 @@ class FileSystemPosix final : public FileSystem {
         if (S_ISDIR(st.st_mode))
             return ErroreSistema(EISDIR);
         if (!S_ISREG(st.st_mode))
-            return Errore(TipoErrore::Sistema, "non \xE8 un file regolare");
+            return Errore(TipoErrore::Sistema, std::string(kNonFileRegolare));
         const int flag = ::fcntl(fd.get(), F_GETFL);
         if (flag < 0 || ::fcntl(fd.get(), F_SETFL, flag & ~O_NONBLOCK) != 0)
             return ErroreSistema(errno);
@@ -261,7 +261,7 @@ class FileSystemPosix final : public FileSystem {
         struct stat modello {};
         const bool conModello = ::stat(Nativo(sostituendo).c_str(), &modello) == 0;
         if (conModello && SolaLettura(modello))
-            return Errore(TipoErrore::Sistema, "il file \xE8 di sola lettura");
+            return Errore(TipoErrore::Sistema, std::string(kSolaLettura));
         unique_fd in(::open(Nativo(origine).c_str(), O_RDONLY | O_CLOEXEC));
         if (!in)
             return ErroreSistema(errno);

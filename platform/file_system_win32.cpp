@@ -166,7 +166,7 @@ Risultato<unique_hfile> CreaFileNuovo(const std::wstring& percorso, DWORD access
     ::DeleteFileW(provvisorio.c_str());
     const DWORD attributi = ::GetFileAttributesW(percorso.c_str());
     if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return Errore(TipoErrore::Sistema, "al suo posto c'\xE8 una cartella");
+        return Errore(TipoErrore::Sistema, std::string(kAlPostoCartella));
     return ErroreSistema(e);
 }
 
@@ -236,7 +236,7 @@ class FileSystemWin32 final : public FileSystem {
         if (!h)
             return UltimoErrore();
         if (::GetFileType(h.get()) != FILE_TYPE_DISK)
-            return Errore(TipoErrore::Sistema, "non \xE8 un file regolare");
+            return Errore(TipoErrore::Sistema, std::string(kNonFileRegolare));
         LARGE_INTEGER dimensione{};
         if (!::GetFileSizeEx(h.get(), &dimensione))
             return UltimoErrore();
@@ -299,7 +299,7 @@ class FileSystemWin32 final : public FileSystem {
         const DWORD attributi = ::GetFileAttributesW(modello.c_str());
         const bool conModello = attributi != INVALID_FILE_ATTRIBUTES;
         if (conModello && (attributi & FILE_ATTRIBUTE_READONLY) != 0)
-            return Errore(TipoErrore::Sistema, "il file \xE8 di sola lettura");
+            return Errore(TipoErrore::Sistema, std::string(kSolaLettura));
         unique_hfile in(::CreateFileW(PercorsoWide(origine).c_str(), GENERIC_READ, kCondivisione,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!in)

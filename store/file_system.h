@@ -15,6 +15,11 @@
 
 namespace velmar {
 
+// What the file systems say of a path that is not the regular file expected.
+inline constexpr std::string_view kAlPostoCartella = "al suo posto c'\xE8 una cartella";
+inline constexpr std::string_view kNonFileRegolare = "non \xE8 un file regolare";
+inline constexpr std::string_view kSolaLettura = "il file \xE8 di sola lettura";
+
 class FileLettura {
   public:
     virtual ~FileLettura() = default;

@@ -77,6 +77,10 @@ std::string_view NomeCodifica(Codifica codifica) noexcept {
     return "Windows-1252";
 }
 
+std::string FileIn(std::string_view codifica) {
+    return "il file \xE8 in " + std::string(codifica);
+}
+
 bool SoloAscii(std::string_view testo) noexcept {
     return std::all_of(testo.begin(), testo.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });

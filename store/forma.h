@@ -36,6 +36,14 @@ inline constexpr std::size_t kByteCodifica = 1024;
 // "UTF-16 little endian".
 [[nodiscard]] std::string_view NomeCodifica(Codifica codifica) noexcept;
 
+// The clauses that tell a person about a file in UTF-16: how it came to be, and what it does to
+// the package's programs.
+inline constexpr std::string_view kComeBloccoNote =
+    "come lo salva Blocco note con la codifica Unicode";
+inline constexpr std::string_view kDitteLetteMale = "i programmi ne leggono male ogni ditta";
+// "il file \xE8 in UTF-8", "il file \xE8 in UTF-16 little endian".
+[[nodiscard]] std::string FileIn(std::string_view codifica);
+
 // Whether `testo` holds only ASCII bytes, which read the same in Windows-1252 and UTF-8.
 [[nodiscard]] bool SoloAscii(std::string_view testo) noexcept;
 

@@ -58,7 +58,7 @@ Errore MotivoNascosto(std::uint64_t riga, std::string_view codice) {
 
 // A file that looks like UTF-8 (first seen in line `riga`) and a record beyond ASCII.
 Errore MotivoUtf8(std::uint64_t riga) {
-    return Rifiuto("il file \xE8 in UTF-8 (alla riga " + std::to_string(riga) +
+    return Rifiuto(FileIn("UTF-8") + " (alla riga " + std::to_string(riga) +
                        "), come lo salvano gli editor, ma il pacchetto legge Windows-1252: il "
                        "nuovo record, che ha caratteri oltre l'ASCII, lo renderebbe misto",
                    Rimedio::Ripara);
@@ -68,10 +68,9 @@ Errore MotivoUtf8(std::uint64_t riga) {
 Esito CodificaModificabile(Codifica codifica) {
     if (codifica == Codifica::Byte)
         return {};
-    return Rifiuto("il file \xE8 in " + std::string(NomeCodifica(codifica)) +
-                       " (come lo salva Blocco note con la codifica Unicode), ma il pacchetto "
-                       "legge Windows-1252: i programmi ne leggono male ogni ditta e la modifica "
-                       "lo rovinerebbe",
+    return Rifiuto(FileIn(NomeCodifica(codifica)) + " (" + std::string(kComeBloccoNote) +
+                       "), ma il pacchetto legge Windows-1252: " + std::string(kDitteLetteMale) +
+                       " e la modifica lo rovinerebbe",
                    Rimedio::Ripara);
 }
 

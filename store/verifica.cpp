@@ -69,7 +69,7 @@ Codifica8o16 DescrizioneUtf8(const FormaFile& f) {
         return {"il file inizia con il BOM UTF-8, che si legge come parte della prima riga",
                 RimedioProblema::TogliBom};
     }
-    std::string d = std::string("il file \xE8 in UTF-8") + (f.bom ? " con il BOM" : "") +
+    std::string d = FileIn("UTF-8") + (f.bom ? " con il BOM" : "") +
                     ", come lo salva un editor, e non in Windows-1252: i caratteri oltre l'ASCII "
                     "si leggono male";
     if (f.NonConvertibile())
@@ -78,10 +78,9 @@ Codifica8o16 DescrizioneUtf8(const FormaFile& f) {
 }
 
 Codifica8o16 DescrizioneUtf16(const FormaFile& f) {
-    std::string d = "il file \xE8 in " + std::string(NomeCodifica(f.codifica)) +
-                    (f.bom ? " con il BOM" : "") +
-                    ", come lo salva Blocco note con la codifica Unicode, e non in Windows-1252: "
-                    "i programmi ne leggono male ogni ditta";
+    std::string d = FileIn(NomeCodifica(f.codifica)) + (f.bom ? " con il BOM" : "") + ", " +
+                    std::string(kComeBloccoNote) +
+                    ", e non in Windows-1252: " + std::string(kDitteLetteMale);
     if (f.NonConvertibile())
         return {d + "; " + MotivoNonConvertibile(f) + ": va corretto a mano"};
     return {d, RimedioProblema::Converti};
