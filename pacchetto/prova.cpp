@@ -6,6 +6,7 @@
 #include <atomic>
 #include <map>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -204,7 +205,8 @@ std::vector<RisultatoProva> ProvaServer(Rete& rete, std::span<const ServerDaProv
     // Each machine and port once.
     std::map<std::pair<std::string, std::uint16_t>, std::size_t> indici;
     std::vector<const ServerDaProvare*> destinazioni;
-    std::vector<std::size_t> destinazione(server.size(), SIZE_MAX);
+    // Each entry's destination; none for an entry that lacks its machine or server type.
+    std::vector<std::optional<std::size_t>> destinazione(server.size());
     for (std::size_t i = 0; i < server.size(); ++i) {
         if (DatoMancante(server[i]))
             continue;
@@ -243,10 +245,10 @@ std::vector<RisultatoProva> ProvaServer(Rete& rete, std::span<const ServerDaProv
     std::vector<RisultatoProva> risultati;
     risultati.reserve(server.size());
     for (std::size_t i = 0; i < server.size(); ++i) {
-        if (const auto mancante = DatoMancante(server[i])) {
-            risultati.push_back(Mancante(server[i], *mancante));
+        if (const std::optional<std::size_t> d = destinazione[i]) {
+            risultati.push_back(Giudica(server[i], scambi[*d], attesa));
         } else {
-            risultati.push_back(Giudica(server[i], scambi[destinazione[i]], attesa));
+            risultati.push_back(Mancante(server[i], *DatoMancante(server[i])));
         }
     }
     return risultati;
