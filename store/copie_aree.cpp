@@ -152,22 +152,12 @@ Esito Confronta(FileLettura* vecchio, std::vector<Confronto>& confronti,
         for (Confronto* c : aperti) {
             // At the end of `vecchio`, one byte more tells a copy that goes on.
             const std::size_t chiesti = letti == 0 ? 1 : letti;
-            std::size_t presi = 0;
-            bool errore = false;
-            while (presi < chiesti) {
-                Risultato<std::size_t> n =
-                    c->file->Leggi(posizione + presi, copia.get() + presi, chiesti - presi);
-                if (!n) {
-                    illeggibile(c, n.Errore());
-                    errore = true;
-                    break;
-                }
-                if (*n == 0)
-                    break;
-                presi += *n;
-            }
-            if (errore)
+            const Risultato<std::size_t> n = LeggiIntero(*c->file, posizione, copia.get(), chiesti);
+            if (!n) {
+                illeggibile(c, n.Errore());
                 continue;
+            }
+            const std::size_t presi = *n;
             if (letti == 0) {
                 esami[c->indice].stato = presi == 0 ? StatoCopia::Uguale : StatoCopia::Diversa;
             } else if (presi != letti || std::memcmp(base.get(), copia.get(), letti) != 0) {

@@ -31,6 +31,22 @@ class FileLettura {
     [[nodiscard]] virtual std::uint64_t Dimensione() const noexcept = 0;
 };
 
+// Reads `capacita` bytes from byte `posizione` of `file` into `buffer`, in as many reads as it
+// takes, or fewer where the file ends first: the bytes read.
+[[nodiscard]] inline Risultato<std::size_t> LeggiIntero(FileLettura& file, std::uint64_t posizione,
+                                                        char* buffer, std::size_t capacita) {
+    std::size_t letti = 0;
+    while (letti < capacita) {
+        Risultato<std::size_t> n = file.Leggi(posizione + letti, buffer + letti, capacita - letti);
+        if (!n)
+            return n;
+        if (*n == 0)
+            break;
+        letti += *n;
+    }
+    return letti;
+}
+
 class FileScrittura {
   public:
     virtual ~FileScrittura() = default;

@@ -51,17 +51,10 @@ Codifica CodificaDaInizio(std::string_view inizio) noexcept {
 
 Risultato<std::string> LeggiInizio(FileLettura& file) {
     std::string inizio(kByteCodifica, '\0');
-    std::size_t letti = 0;
-    while (letti < inizio.size()) {
-        const Risultato<std::size_t> n =
-            file.Leggi(letti, inizio.data() + letti, inizio.size() - letti);
-        if (!n)
-            return n.Errore();
-        if (*n == 0)
-            break;
-        letti += *n;
-    }
-    inizio.resize(letti);
+    const Risultato<std::size_t> letti = LeggiIntero(file, 0, inizio.data(), inizio.size());
+    if (!letti)
+        return letti.Errore();
+    inizio.resize(*letti);
     return inizio;
 }
 
