@@ -128,16 +128,8 @@ struct SistemaPosix {
         return errore;
     }
 
-    static EsitoConnessione TipoErroreConnessione(int errore) noexcept {
-        switch (errore) {
-            case ECONNREFUSED:
-                return EsitoConnessione::Rifiutata;
-            case ETIMEDOUT:
-                return EsitoConnessione::Scaduta;
-            default:
-                return EsitoConnessione::NonRaggiungibile;
-        }
-    }
+    static constexpr int kRifiutata = ECONNREFUSED;
+    static constexpr int kScaduta = ETIMEDOUT;
 
     static std::string Motivo(int errore) { return errore ? std::strerror(errore) : ""; }
 

@@ -130,16 +130,8 @@ struct SistemaWin32 {
         return errore;
     }
 
-    static EsitoConnessione TipoErroreConnessione(int errore) noexcept {
-        switch (errore) {
-            case WSAECONNREFUSED:
-                return EsitoConnessione::Rifiutata;
-            case WSAETIMEDOUT:
-                return EsitoConnessione::Scaduta;
-            default:
-                return EsitoConnessione::NonRaggiungibile;
-        }
-    }
+    static constexpr int kRifiutata = WSAECONNREFUSED;
+    static constexpr int kScaduta = WSAETIMEDOUT;
 
     static std::string Motivo(int errore) {
         return errore ? DescrizioneErrore(static_cast<DWORD>(errore)) : std::string();

@@ -10,7 +10,8 @@
 //   DaCercare(error)              the numeric resolution failed because it is a name
 //   Numerico(address)             "127.0.0.1", "::1"
 //   Connetti(address, deadline, Presa&) -> 0 connected, -1 past the deadline, else the error
-//   TipoErroreConnessione(error), Motivo(error) ("" for 0), Chiusura(error)
+//   kRifiutata, kScaduta          the errors of a connection refused and of one timed out
+//   Motivo(error) ("" for 0), Chiusura(error)
 //   Invia/Ricevi(socket, bytes, size) -> the bytes moved, or < 0 with UltimoErrore()
 //   Attendi(socket, Evento, deadline) -> 1 ready, 0 past the deadline, < 0 with UltimoErrore()
 //   Aspettare(error)              the call would block or was interrupted: wait and try again
@@ -43,6 +44,16 @@ enum class Evento { Scrittura, Lettura };
 
 [[nodiscard]] inline std::chrono::milliseconds Da(OrologioRete::time_point inizio) noexcept {
     return std::chrono::duration_cast<std::chrono::milliseconds>(OrologioRete::now() - inizio);
+}
+
+// How far an exchange got whose connection failed with the system's `errore`.
+template <class Sistema>
+[[nodiscard]] EsitoConnessione TipoErroreConnessione(int errore) noexcept {
+    if (errore == Sistema::kRifiutata)
+        return EsitoConnessione::Rifiutata;
+    if (errore == Sistema::kScaduta)
+        return EsitoConnessione::Scaduta;
+    return EsitoConnessione::NonRaggiungibile;
 }
 
 // Sends the request on the connected `presa` and reads the reply, within the reply's wait.
@@ -140,7 +151,7 @@ void EseguiScambio(const RichiestaScambio& r, EsitoScambio& e) {
             break;
         }
         e.connessione =
-            errore == -1 ? EsitoConnessione::Scaduta : Sistema::TipoErroreConnessione(errore);
+            errore == -1 ? EsitoConnessione::Scaduta : TipoErroreConnessione<Sistema>(errore);
         e.motivo = errore == -1 ? "" : Sistema::Motivo(errore);
         if (errore == -1)
             return;
