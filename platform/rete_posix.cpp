@@ -130,6 +130,7 @@ struct SistemaPosix {
 
     static constexpr int kRifiutata = ECONNREFUSED;
     static constexpr int kScaduta = ETIMEDOUT;
+    static constexpr int kMemoria = ENOMEM;
 
     static std::string Motivo(int errore) { return errore ? std::strerror(errore) : ""; }
 
@@ -155,14 +156,7 @@ struct SistemaPosix {
 class RetePosix final : public Rete {
   public:
     EsitoScambio Scambia(const RichiestaScambio& r) noexcept override {
-        EsitoScambio e;
-        try {
-            EseguiScambio<SistemaPosix>(r, e);
-        } catch (...) {
-            e.connessione = EsitoConnessione::NonRaggiungibile;
-            e.motivo = std::strerror(ENOMEM);
-        }
-        return e;
+        return Scambio<SistemaPosix>(r);
     }
 };
 

@@ -132,6 +132,7 @@ struct SistemaWin32 {
 
     static constexpr int kRifiutata = WSAECONNREFUSED;
     static constexpr int kScaduta = WSAETIMEDOUT;
+    static constexpr int kMemoria = WSA_NOT_ENOUGH_MEMORY;
 
     static std::string Motivo(int errore) {
         return errore ? DescrizioneErrore(static_cast<DWORD>(errore)) : std::string();
@@ -173,13 +174,7 @@ class ReteWin32 final : public Rete {
             e.motivo = SistemaWin32::Motivo(avvio_);
             return e;
         }
-        try {
-            EseguiScambio<SistemaWin32>(r, e);
-        } catch (...) {
-            e.connessione = EsitoConnessione::NonRaggiungibile;
-            e.motivo = SistemaWin32::Motivo(WSA_NOT_ENOUGH_MEMORY);
-        }
-        return e;
+        return Scambio<SistemaWin32>(r);
     }
 
   private:

@@ -10,7 +10,8 @@
 //   DaCercare(error)              the numeric resolution failed because it is a name
 //   Numerico(address)             "127.0.0.1", "::1"
 //   Connetti(address, deadline, Presa&) -> 0 connected, -1 past the deadline, else the error
-//   kRifiutata, kScaduta          the errors of a connection refused and of one timed out
+//   kRifiutata, kScaduta, kMemoria  the errors of a connection refused, of one timed out, and
+//                                 of a lack of memory
 //   Motivo(error) ("" for 0), Chiusura(error)
 //   Invia/Ricevi(socket, bytes, size) -> the bytes moved, or < 0 with UltimoErrore()
 //   Attendi(socket, Evento, deadline) -> 1 ready, 0 past the deadline, < 0 with UltimoErrore()
@@ -161,6 +162,20 @@ void EseguiScambio(const RichiestaScambio& r, EsitoScambio& e) {
     e.connessione = EsitoConnessione::Connessa;
     e.motivo.clear();
     DialogaScambio<Sistema>(presa.get(), r, e);
+}
+
+// Rete::Scambia over `Sistema`: a lack of memory ends the exchange as a failure to connect with
+// the system's own reason.
+template <class Sistema>
+[[nodiscard]] EsitoScambio Scambio(const RichiestaScambio& r) noexcept {
+    EsitoScambio e;
+    try {
+        EseguiScambio<Sistema>(r, e);
+    } catch (...) {
+        e.connessione = EsitoConnessione::NonRaggiungibile;
+        e.motivo = Sistema::Motivo(Sistema::kMemoria);
+    }
+    return e;
 }
 
 }  // namespace velmar
